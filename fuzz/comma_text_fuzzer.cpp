@@ -1,0 +1,86 @@
+// list.txt line splitting: never crashes or hangs; a line without quotes and NUL splits
+// exactly as a plain model of the rule does (fields are then pieces of the line, in
+// order); the address part is a prefix ending at a comma.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fuzz_support.h"
+#include "store/comma_text.h"
+#include "store/cp932.h"
+
+using fuzzsupport::check;
+using fuzzsupport::checkEqual;
+
+namespace {
+
+bool isBlank(unsigned char c) { return c >= 1 && c <= 32; }
+
+// The rule for a line without quotes and NUL bytes.
+std::vector<std::string> splitUnquoted(const std::string& s) {
+    std::vector<std::string> fields;
+    std::size_t i = 0;
+    auto skipBlanks = [&] {
+        while (i < s.size() && isBlank(static_cast<unsigned char>(s[i]))) ++i;
+    };
+    skipBlanks();
+    while (i < s.size()) {
+        const std::size_t start = i;
+        while (i < s.size() && s[i] != ',' && static_cast<unsigned char>(s[i]) > 32) {
+            i += store::cp932::charLength(s, i);
+        }
+        fields.push_back(s.substr(start, i - start));
+        skipBlanks();
+        if (i < s.size() && s[i] == ',') {
+            ++i;
+            skipBlanks();
+        }
+    }
+    return fields;
+}
+
+std::string describe(const std::vector<std::string>& fields) {
+    std::string out;
+    for (const auto& f : fields) {
+        out += "<" + f + ">";
+    }
+    return out;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string line(reinterpret_cast<const char*>(data), size);
+    const std::vector<std::string> fields = store::commatext::split(line);
+
+    // Every field but an empty one between two commas takes at least one byte.
+    check(fields.size() <= line.size(), "more fields than bytes");
+
+    if (line.find('"') == std::string::npos && line.find('\0') == std::string::npos) {
+        const std::vector<std::string> expected = splitUnquoted(line);
+        checkEqual(describe(expected), describe(fields), "unquoted line split differently");
+        std::size_t from = 0;
+        for (const auto& field : fields) {
+            const std::size_t at = line.find(field, from);
+            check(at != std::string::npos, "a field of an unquoted line is not in the line");
+            from = at + field.size();
+        }
+    }
+
+    const std::string_view address = store::commatext::addressPart(line);
+    check(address.size() <= line.size(), "address part longer than the line");
+    if (!address.empty()) {
+        check(address.data() == line.data(), "address part is not a prefix of the line");
+    }
+    if (line.find(',') == std::string::npos) {
+        check(address.empty(), "address part of a line without comma is not empty");
+    } else {
+        check(address.size() < line.size() && line[address.size()] == ',',
+              "address part does not end at a comma");
+        check(address.find(',') == std::string::npos || address.size() > 0,
+              "address part check");
+    }
+    return 0;
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QWidget>
+#include <string>
+
+#include "settings/plain_text_field.h"
+
+namespace store {
+class ProjectStore;
+}
+
+// The settings window: one project's sending settings above, one of its mail groups
+// below. Controls keep the names the rest of the tool knows them by.
+class TForm3 : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm3(QWidget* parent = nullptr);
+
+    QLineEdit* Edit4 = nullptr;
+    QToolButton* SpeedButton3 = nullptr;
+    QToolButton* SpeedButton1 = nullptr;
+    QLineEdit* txtProject = nullptr;
+    QToolButton* SpeedButton2 = nullptr;
+    QComboBox* cmbProject = nullptr;
+    QToolButton* SpeedButton8 = nullptr;
+    QToolButton* SpeedButton9 = nullptr;
+    QToolButton* SpeedButton7 = nullptr;
+    QComboBox* CmbSmtp = nullptr;
+    QLineEdit* txtSmtpId = nullptr;
+    QLineEdit* txtSmtpPwd = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QLineEdit* txtSmtpPort = nullptr;
+    QLineEdit* Edit2 = nullptr;
+    QLineEdit* Edit3 = nullptr;
+    QLineEdit* txtMailName = nullptr;
+    QLineEdit* txtPauseInterval = nullptr;
+    QLineEdit* txtPauseTime = nullptr;
+    QComboBox* cmbSmtpHtml = nullptr;
+    QLineEdit* txtMailGroup = nullptr;
+    QToolButton* SpeedButton4 = nullptr;
+    QComboBox* cmbMailGroup = nullptr;
+    QLineEdit* pnlMailGroup = nullptr;  // read-only panel
+    QToolButton* SpeedButton5 = nullptr;
+    QToolButton* SpeedButton6 = nullptr;
+    PlainTextField* Memo1 = nullptr;
+    QLineEdit* txtMailSubject = nullptr;
+    PlainTextField* txtMailBody = nullptr;
+
+    // The group count of the project shown, as text ("1" when the file has none).
+    std::string heldGroupCount;
+
+    // Handlers.
+    void FormShow();
+    void FormCloseQuery(bool& CanClose);
+    void SpeedButton1Click();
+    void clearData();
+    void CmbSmtpChange();
+    void cmbProjectChange();
+    void cmbMailGroupChange();
+    // Loads the project (CP932 name, exactly as listed) into the fields.
+    void setData(const std::string& project);
+
+    // The project list holds CP932 names; an entry shows its decoded text.
+    void addProjectEntry(const std::string& project);
+    std::string projectNameAt(int index) const;
+    // The chosen entry's name, "" when none is chosen.
+    std::string currentProjectName() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    QWidget* buildTopBar();
+    QWidget* buildProjectSection();
+    QWidget* buildGroupSection();
+    void buildLayout();
+    void setTabOrderChain();
+    void connectHandlers();
+
+    // Showing group n: the name, then (after the caller's own steps) its contents.
+    void showGroupName(const store::ProjectStore& store, const std::string& project, int group);
+    void showGroupContents(const store::ProjectStore& store, const std::string& project,
+                           int group);
+    void showNoGroup();
+};

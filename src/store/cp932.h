@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+// Shift-JIS (code page 932) bytes. Every text of the store is held as CP932 bytes in a
+// std::string; only the window's fields see Unicode.
+namespace store::cp932 {
+
+bool isLeadByte(unsigned char c);
+
+// Bytes taken by the character at s[i]: 2 for a lead byte followed by another byte, else 1.
+std::size_t charLength(const std::string& s, std::size_t i);
+
+// Removes bytes 0x00..0x20 from both ends.
+std::string trim(const std::string& s);
+
+// Case-insensitive equality folding ASCII letters; a trail byte is never folded.
+bool equalsIgnoreCase(const std::string& a, const std::string& b);
+
+// Strict conversions: nullopt when a byte sequence is not CP932, or a character has no
+// CP932 form.
+std::optional<std::string> toUtf8(const std::string& cp932);
+std::optional<std::string> fromUtf8(const std::string& utf8);
+
+// For display: undecodable bytes become U+FFFD.
+std::string toUtf8Lossy(const std::string& cp932);
+
+}  // namespace store::cp932

@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+#include <QGuiApplication>
+
+#include <QApplication>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "shell/app_path.h"
+#include "shell/start_window.h"
+
+namespace {
+
+// Stands for the settings window: records the title it had when first shown.
+class NextWindow : public QWidget {
+public:
+    QString titleAtFirstShow;
+    int shows = 0;
+
+protected:
+    void showEvent(QShowEvent*) override {
+        if (shows++ == 0) titleAtFirstShow = windowTitle();
+    }
+};
+
+}  // namespace
+
+TEST(StartWindow, LooksAsSpecifiedAndSetsAppPath) {
+    AppPath.clear();
+    TForm1 form;
+    EXPECT_EQ(AppPath, shell::executableFolder());
+    EXPECT_EQ(form.size(), QSize(319, 115));
+    EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(form.palette().color(QPalette::Window), QColor(234, 234, 234));
+    EXPECT_FALSE(form.Label1->text().isEmpty());
+    EXPECT_TRUE(form.Label1->alignment() & Qt::AlignHCenter);
+    EXPECT_EQ(form.Timer1->interval(), 1000);
+    EXPECT_TRUE(form.Timer1->isActive());
+}
+
+TEST(StartWindow, HandsOverToTheSettingsWindowAfterTheTick) {
+    TForm1 form;
+    NextWindow next;
+    next.setWindowTitle(QStringLiteral("設定"));
+    form.setNextWindow(&next);
+    form.show();
+    EXPECT_EQ(next.windowTitle(), "Fendrival 設定画面");
+    EXPECT_FALSE(next.isVisible());
+
+    QTest::qWait(300);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(next.isVisible());
+
+    EXPECT_TRUE(QTest::qWaitFor([&] { return next.isVisible(); }, 2000));
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_FALSE(form.Timer1->isActive());
+    EXPECT_EQ(next.titleAtFirstShow, "Fendrival 設定画面");
+    EXPECT_EQ(next.shows, 1);
+
+    QTest::qWait(1200);  // the timer never fires again
+    EXPECT_EQ(next.shows, 1);
+}
+
+TEST(StartWindow, ClosingItWhileShownEndsTheProgramWithoutTheSettingsWindow) {
+    TForm1 form;
+    NextWindow next;
+    form.setNextWindow(&next);
+    QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.close();
+    EXPECT_EQ(lastClosed.count(), 1);
+    QTest::qWait(1300);
+    EXPECT_EQ(next.shows, 0);
+}
