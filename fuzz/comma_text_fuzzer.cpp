@@ -16,7 +16,9 @@ using fuzzsupport::checkEqual;
 
 namespace {
 
-bool isBlank(unsigned char c) { return c >= 1 && c <= 32; }
+bool isBlank(unsigned char c) {
+    return c >= 1 && c <= 32;
+}
 
 // The rule for a line without quotes and NUL bytes.
 std::vector<std::string> splitUnquoted(const std::string& s) {
@@ -39,6 +41,13 @@ std::vector<std::string> splitUnquoted(const std::string& s) {
         }
     }
     return fields;
+}
+
+std::size_t firstCommaChar(const std::string& s) {
+    for (std::size_t i = 0; i < s.size(); i += store::cp932::charLength(s, i)) {
+        if (s[i] == ',') return i;
+    }
+    return std::string::npos;
 }
 
 std::string describe(const std::vector<std::string>& fields) {
@@ -77,10 +86,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (line.find(',') == std::string::npos) {
         check(address.empty(), "address part of a line without comma is not empty");
     } else {
-        check(address.size() < line.size() && line[address.size()] == ',',
-              "address part does not end at a comma");
-        check(address.find(',') == std::string::npos || address.size() > 0,
-              "address part check");
+        // The first comma byte, or the first comma that is a character of its own (none
+        // when every comma follows a lead byte); they differ only in invalid CP932.
+        const std::size_t commaChar = firstCommaChar(line);
+        const bool byByte = address.size() == line.find(',');
+        const bool byChar =
+            commaChar == std::string::npos ? address.empty() : address.size() == commaChar;
+        check(byByte || byChar, "address part does not end at the line's first comma");
     }
     return 0;
 }

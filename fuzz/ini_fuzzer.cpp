@@ -35,8 +35,7 @@ std::optional<std::size_t> findSection(const Sections& sections, const std::stri
     return std::nullopt;
 }
 
-std::optional<std::size_t> findLine(const std::vector<std::string>& lines,
-                                    const std::string& key) {
+std::optional<std::size_t> findLine(const std::vector<std::string>& lines, const std::string& key) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::size_t eq = lines[i].find('=');
         if (eq != std::string::npos &&
@@ -92,8 +91,7 @@ bool headerRoundTrips(const std::string& name) {
 }
 
 // Whether writing and reading the document again must keep what this call added.
-bool survivesWrite(const std::string& section, const std::string& key,
-                   const std::string& value) {
+bool survivesWrite(const std::string& section, const std::string& key, const std::string& value) {
     if (hasLineBreakOrNul(section) || hasLineBreakOrNul(key) || hasLineBreakOrNul(value)) {
         return false;
     }
@@ -112,8 +110,7 @@ std::string pickSection(FuzzedDataProvider& fdp, const Sections& sections) {
     return fdp.ConsumeRandomLengthString(32);
 }
 
-std::string pickKey(FuzzedDataProvider& fdp, const Sections& sections,
-                    const std::string& section) {
+std::string pickKey(FuzzedDataProvider& fdp, const Sections& sections, const std::string& section) {
     const std::uint8_t how = fdp.ConsumeIntegral<std::uint8_t>();
     const auto s = findSection(sections, section);
     if ((how & 1) && s && !sections[*s].lines.empty()) {
@@ -142,8 +139,8 @@ void checkParseWriteParse(std::string_view bytes) {
 }
 
 void checkSetAndRead(const std::uint8_t* data, std::size_t size) {
-    IniDocument doc = IniDocument::parse(
-        std::string_view(reinterpret_cast<const char*>(data), size));
+    IniDocument doc =
+        IniDocument::parse(std::string_view(reinterpret_cast<const char*>(data), size));
     Sections model = doc.sections();
     FuzzedDataProvider fdp(data, size);
     bool mustSurvive = true;

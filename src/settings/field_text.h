@@ -11,6 +11,8 @@ namespace fieldtext {
 QString fromStore(const std::string& cp932);
 // UTF-8 for the multi-line fields, which take bytes without a QString in between.
 std::string utf8FromStore(const std::string& cp932);
+// The same, reusing the bytes when they are all ASCII (a million addresses need no copy).
+std::string utf8FromStore(std::string&& cp932);
 
 // For writing: nullopt when the text holds a character CP932 cannot hold, so the caller
 // can refuse instead of storing "?".

@@ -5,6 +5,12 @@
 #include <QKeyEvent>
 
 PlainTextField::PlainTextField(QWidget* parent) : QsciScintilla(parent) {
+    // A document without style bytes: nothing is ever coloured, and a million lines load
+    // quicker and in half the memory. Swapped in before any setting that the document holds.
+    const long document =
+        SendScintilla(SCI_CREATEDOCUMENT, 0UL, long(SC_DOCUMENTOPTION_STYLES_NONE));
+    SendScintilla(SCI_SETDOCPOINTER, 0UL, reinterpret_cast<void*>(document));
+    SendScintilla(SCI_RELEASEDOCUMENT, 0UL, reinterpret_cast<void*>(document));
     setLexer(nullptr);
     setUtf8(true);
     setEolMode(EolUnix);
@@ -46,12 +52,15 @@ std::string PlainTextField::utf8Text() const {
     return text;
 }
 
-void PlainTextField::clearText() { setUtf8Text(std::string()); }
+void PlainTextField::clearText() {
+    setUtf8Text(std::string());
+}
 
 void PlainTextField::applyFont(const QFont& font) {
-    // Scintilla takes one family name; hand it the one the family list resolved to.
+    // Scintilla takes points, and one family name: hand it what the family list resolved to.
     QFont resolved = font;
     resolved.setFamily(QFontInfo(font).family());
+    if (font.pixelSize() > 0) resolved.setPointSizeF(font.pixelSize() * 72.0 / logicalDpiY());
     setFont(resolved);
     SendScintilla(SCI_STYLECLEARALL);
     setMarginWidth(0, 0);
@@ -61,10 +70,10 @@ void PlainTextField::changeEvent(QEvent* event) {
     QsciScintilla::changeEvent(event);
     if (event->type() == QEvent::EnabledChange) {
         // A disabled field looks disabled, as the one-line fields do.
-        setPaper(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                 QPalette::Base));
-        setColor(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                 QPalette::Text));
+        setPaper(
+            palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Base));
+        setColor(
+            palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Text));
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "settings/input_mode.h"
 #include "settings/settings_window.h"
+#include "settings/typing_limit.h"
 #include "settings/window_look.h"
 
 namespace {
@@ -11,7 +12,7 @@ namespace {
 QLineEdit* makeField(QWidget* parent, const char* name, int maxLength, InputMode mode) {
     auto* field = new QLineEdit(parent);
     field->setObjectName(QLatin1String(name));
-    if (maxLength > 0) field->setMaxLength(maxLength);
+    if (maxLength > 0) typinglimit::apply(field, maxLength);
     applyInputMode(field, mode);
     return field;
 }
@@ -45,25 +46,26 @@ void TForm3::buildControls() {
     Edit4->setFocusPolicy(Qt::ClickFocus);  // skipped by Tab
     Edit4->setText(QStringLiteral("https://www.java.com/ja/download/installed.jsp"));
     Edit4->setAccessibleName(QStringLiteral("JREチェックページのアドレス"));
-    SpeedButton3 = windowlook::makeButton(this, "SpeedButton3", "JRE(JAVA実行環境)のチェック",
-                                          ButtonKind::Check, st->standardIcon(QStyle::SP_ComputerIcon));
+    SpeedButton3 =
+        windowlook::makeButton(this, "SpeedButton3", "JRE(JAVA実行環境)のチェック",
+                               ButtonKind::Check, st->standardIcon(QStyle::SP_ComputerIcon));
     SpeedButton1 = windowlook::makeButton(this, "SpeedButton1", "閉じる", ButtonKind::Project,
                                           st->standardIcon(QStyle::SP_DialogCloseButton));
 
     txtProject = makeField(this, "txtProject", 64, InputMode::Japanese);
     txtProject->setAccessibleName(QStringLiteral("追加するプロジェクト名"));
-    SpeedButton2 = windowlook::makeButton(this, "SpeedButton2", "プロジェクトの追加",
-                                          ButtonKind::Project,
-                                          st->standardIcon(QStyle::SP_FileDialogNewFolder));
+    SpeedButton2 =
+        windowlook::makeButton(this, "SpeedButton2", "プロジェクトの追加", ButtonKind::Project,
+                               st->standardIcon(QStyle::SP_FileDialogNewFolder));
     cmbProject = makeList(this, "cmbProject", {});
     cmbProject->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     SpeedButton8 = windowlook::makeButton(this, "SpeedButton8", "更新", ButtonKind::Project,
                                           st->standardIcon(QStyle::SP_DialogSaveButton));
     SpeedButton9 = windowlook::makeButton(this, "SpeedButton9", "削除", ButtonKind::Project,
                                           st->standardIcon(QStyle::SP_TrashIcon));
-    SpeedButton7 = windowlook::makeButton(this, "SpeedButton7", "送信実行用バッチファイル出力",
-                                          ButtonKind::Project,
-                                          st->standardIcon(QStyle::SP_FileIcon));
+    SpeedButton7 =
+        windowlook::makeButton(this, "SpeedButton7", "送信実行用バッチファイル出力",
+                               ButtonKind::Project, st->standardIcon(QStyle::SP_FileIcon));
 
     CmbSmtp = makeList(this, "CmbSmtp", {QStringLiteral("SMTP"), QStringLiteral("SMTP-AUTH")});
     txtSmtpId = makeField(this, "txtSmtpId", 64, InputMode::LatinLiteral);
@@ -90,8 +92,8 @@ void TForm3::buildControls() {
     pnlMailGroup->setFocusPolicy(Qt::NoFocus);
     pnlMailGroup->setAccessibleName(QStringLiteral("表示中のﾒｰﾙｸﾞﾙｰﾌﾟ名"));
     windowlook::makePanel(pnlMailGroup);
-    SpeedButton5 = windowlook::makeButton(this, "SpeedButton5", "ﾒｰﾙｸﾞﾙｰﾌﾟ設定情報更新",
-                                          ButtonKind::Group);
+    SpeedButton5 =
+        windowlook::makeButton(this, "SpeedButton5", "ﾒｰﾙｸﾞﾙｰﾌﾟ設定情報更新", ButtonKind::Group);
     SpeedButton6 = windowlook::makeButton(this, "SpeedButton6", "ﾒｰﾙｸﾞﾙｰﾌﾟ削除", ButtonKind::Group);
     Memo1 = makeMultiLine(this, "Memo1", InputMode::LatinLiteral);
     txtMailSubject = makeField(this, "txtMailSubject", 128, InputMode::Japanese);
@@ -99,10 +101,9 @@ void TForm3::buildControls() {
 }
 
 void TForm3::setTabOrderChain() {
-    const QList<QWidget*> order = {CmbSmtp,          txtSmtpId,    txtSmtpPwd,     Edit1,
-                                   txtSmtpPort,      Edit2,        Edit3,          txtMailName,
-                                   txtPauseInterval, txtPauseTime, cmbSmtpHtml,    txtMailGroup,
-                                   cmbMailGroup,     Memo1,        txtMailSubject, txtMailBody,
-                                   cmbProject,       txtProject};
+    const QList<QWidget*> order = {
+        CmbSmtp,      txtSmtpId,   txtSmtpPwd,       Edit1,        txtSmtpPort, Edit2,
+        Edit3,        txtMailName, txtPauseInterval, txtPauseTime, cmbSmtpHtml, txtMailGroup,
+        cmbMailGroup, Memo1,       txtMailSubject,   txtMailBody,  cmbProject,  txtProject};
     for (int i = 0; i + 1 < order.size(); ++i) setTabOrder(order[i], order[i + 1]);
 }

@@ -66,13 +66,15 @@ void TForm3::closeEvent(QCloseEvent* event) {
 }
 
 void TForm3::FormCloseQuery(bool& CanClose) {
-    const int answer = TForm1::fncMessageBox(
-        QStringLiteral("設定画面を終了します。よろしいですか？"), shell::kCaption,
-        shell::kStyleQuestion);
+    const int answer =
+        TForm1::fncMessageBox(QStringLiteral("設定画面を終了します。よろしいですか？"),
+                              shell::kCaption, shell::kStyleQuestion);
     CanClose = answer == shell::kResultOk;
 }
 
-void TForm3::SpeedButton1Click() { close(); }
+void TForm3::SpeedButton1Click() {
+    close();
+}
 
 void TForm3::addProjectEntry(const std::string& project) {
     cmbProject->addItem(fieldtext::fromStore(project),

@@ -85,7 +85,6 @@ private:
 
     // Showing group n: the name, then (after the caller's own steps) its contents.
     void showGroupName(const store::ProjectStore& store, const std::string& project, int group);
-    void showGroupContents(const store::ProjectStore& store, const std::string& project,
-                           int group);
+    void showGroupContents(const store::ProjectStore& store, const std::string& project, int group);
     void showNoGroup();
 };

@@ -32,7 +32,6 @@ QToolButton* makeButton(QWidget* parent, const char* name, const char* caption, 
     button->setAccessibleName(text);
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
-    button->setCursor(Qt::PointingHandCursor);
     QFont font = windowFont();
     font.setUnderline(kind != ButtonKind::Check);
     button->setFont(font);

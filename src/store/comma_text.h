@@ -8,10 +8,28 @@ namespace store::commatext {
 
 // Splits a list.txt line into fields: quoted fields with doubled quotes, bytes 1..32
 // separating fields as commas do, a trailing comma giving no field, stepping by CP932
-// character.
+// character. A NUL byte ends the line.
 std::vector<std::string> split(std::string_view line);
 
 // The text before the line's first comma ("" when it has none).
 std::string_view addressPart(std::string_view line);
+
+// The fields of one line one at a time, without allocating for the common case; split()
+// is built on it, and the recipient scans of a large list.txt use it directly.
+class FieldScanner {
+public:
+    explicit FieldScanner(std::string_view line);
+    // The next field: a view into the line, or into the scanner's own buffer when a
+    // quoted field holds doubled quotes (valid until the next call). False at the end.
+    bool next(std::string_view& field);
+
+private:
+    void quotedField(std::string_view& field);
+
+    std::string_view line_;
+    std::size_t pos_ = 0;
+    bool nulChecked_ = false;
+    std::string unquoted_;
+};
 
 }  // namespace store::commatext

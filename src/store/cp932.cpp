@@ -7,13 +7,17 @@
 namespace store::cp932 {
 namespace {
 
-bool isAsciiUpper(unsigned char c) { return c >= 'A' && c <= 'Z'; }
+bool isAsciiUpper(unsigned char c) {
+    return c >= 'A' && c <= 'Z';
+}
 
 unsigned char foldAscii(unsigned char c) {
     return isAsciiUpper(c) ? static_cast<unsigned char>(c - 'A' + 'a') : c;
 }
 
-bool isTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
+bool isTrailByte(unsigned char c) {
+    return c >= 0x40 && c <= 0xFC && c != 0x7F;
+}
 
 // One iconv descriptor per call: conversions are rare (names, fields), and a shared
 // descriptor would carry state between callers.
@@ -69,7 +73,9 @@ std::optional<std::string> convert(const char* to, const char* from, const std::
 
 }  // namespace
 
-bool isLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool isLeadByte(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
 
 std::size_t charLength(const std::string& s, std::size_t i) {
     return isLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
@@ -119,9 +125,8 @@ std::string toUtf8Lossy(const std::string& cp932) {
         pos += consumed;
         // A lead byte takes its trail byte with it, so the trail byte does not show up as
         // a stray ASCII letter; a line end after a lone lead byte stays.
-        pos += isLeadByte(cp932[pos]) && pos + 1 < cp932.size() && isTrailByte(cp932[pos + 1])
-                   ? 2
-                   : 1;
+        pos +=
+            isLeadByte(cp932[pos]) && pos + 1 < cp932.size() && isTrailByte(cp932[pos + 1]) ? 2 : 1;
         if (pos >= cp932.size()) return out;
     }
 }

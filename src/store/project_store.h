@@ -10,10 +10,11 @@ namespace store {
 // are on-disk (UTF-8) paths. Every path of the store is built here.
 //
 // Project names must pass isAddressableProjectName() before any call that takes one;
-// a refused name throws std::invalid_argument instead of touching the disk.
+// a refused name throws std::invalid_argument instead of touching the disk, and so does a
+// negative group number. Folder paths are returned without a trailing separator.
 class ProjectStore {
 public:
-    explicit ProjectStore(std::string appPath);  // ends with "/"
+    explicit ProjectStore(std::string appPath);  // "/" is added when missing
 
     const std::string& appPath() const { return appPath_; }
 
@@ -51,8 +52,7 @@ public:
     std::string readRecipients(const std::string& project, int group) const;
     // Keeps the lines of other groups that split into exactly two fields, then appends
     // every non-empty line of the field text (LF, CR LF or CR separated) with ",<n>".
-    void storeRecipients(const std::string& project, int group,
-                         const std::string& fieldText) const;
+    void storeRecipients(const std::string& project, int group, const std::string& fieldText) const;
     // Drops group n's lines and every line that does not split into exactly two fields.
     void dropGroupRecipients(const std::string& project, int group) const;
     // Removes Group-, Subject- and Body-<n>.txt where present.

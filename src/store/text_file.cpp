@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -60,7 +61,9 @@ std::string baseNameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool hasWriteBit(mode_t mode) { return (mode & 0222) != 0; }
+bool hasWriteBit(mode_t mode) {
+    return (mode & 0222) != 0;
+}
 
 bool writeFully(int fd, const char* data, std::size_t size) {
     while (size > 0) {
@@ -107,22 +110,102 @@ bool folderExists(const std::string& path) {
 LineReader::LineReader(std::string_view bytes) : text_(bytes) {
     std::size_t nul = text_.find('\0');
     if (nul != std::string_view::npos) text_ = text_.substr(0, nul);
+    nextCr_ = std::min(text_.find('\r'), text_.size());
+    nextLf_ = std::min(text_.find('\n'), text_.size());
 }
 
 bool LineReader::next(std::string_view& line) {
-    if (pos_ >= text_.size()) return false;
-    const char* begin = text_.data() + pos_;
-    const char* end = text_.data() + text_.size();
-    const char* p = begin;
-    // CR and LF are never CP932 trail bytes, so a plain byte scan finds every line end.
-    while (p != end && *p != '\r' && *p != '\n') ++p;
-    line = std::string_view(begin, static_cast<std::size_t>(p - begin));
-    if (p != end) {
-        if (*p == '\r' && p + 1 != end && p[1] == '\n') ++p;
-        ++p;
+    const std::size_t size = text_.size();
+    if (pos_ >= size) return false;
+    // CR and LF are never CP932 trail bytes, so a plain byte search finds every line end.
+    const char* data = text_.data();
+    if (nextCr_ < pos_) {
+        auto* p = static_cast<const char*>(std::memchr(data + pos_, '\r', size - pos_));
+        nextCr_ = p ? static_cast<std::size_t>(p - data) : size;
     }
-    pos_ = static_cast<std::size_t>(p - text_.data());
+    if (nextLf_ < pos_) {
+        auto* p = static_cast<const char*>(std::memchr(data + pos_, '\n', size - pos_));
+        nextLf_ = p ? static_cast<std::size_t>(p - data) : size;
+    }
+    std::size_t end = nextCr_ < nextLf_ ? nextCr_ : nextLf_;
+    line = std::string_view(data + pos_, end - pos_);
+    if (end < size && data[end] == '\r' && end + 1 < size && data[end + 1] == '\n') ++end;
+    pos_ = end + 1;
     return true;
+}
+
+LineStream::LineStream(const std::string& path) : path_(path) {
+    Fd fd(openRetrying(path.c_str(), O_RDONLY));
+    struct stat st;
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        ::flock(fd.get(), LOCK_SH | LOCK_NB) != 0)
+        throw StoreError(Kind::CannotOpen, path);
+    size_ = static_cast<std::size_t>(st.st_size);
+    buffer_.resize(1 << 20);
+    fd_ = fd.release();
+}
+
+LineStream::LineStream(const std::string& path, int lockedFd) : path_(path) {
+    // A second descriptor of the same open file: it shares the caller's lock and offset.
+    struct stat st;
+    if (lockedFd < 0 || ::fstat(lockedFd, &st) != 0 || (fd_ = ::dup(lockedFd)) < 0)
+        throw StoreError(Kind::CannotOpen, path);
+    size_ = static_cast<std::size_t>(st.st_size);
+    buffer_.resize(1 << 20);
+}
+
+LineStream::~LineStream() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool LineStream::next(std::string_view& line) {
+    while (!reader_.next(line)) {
+        if (!refill()) return false;
+    }
+    return true;
+}
+
+// Hands the reader every complete line of the buffer. A CR at the very end waits for the
+// next block, which may start with its LF.
+bool LineStream::refill() {
+    if (handed_ == filled_ && atEnd_) return false;
+    filled_ -= handed_;
+    std::memmove(&buffer_[0], buffer_.data() + handed_, filled_);
+    handed_ = 0;
+    for (;;) {
+        if (!atEnd_) {
+            if (filled_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+            ssize_t n = ::read(fd_, &buffer_[filled_], buffer_.size() - filled_);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                throw StoreError(Kind::CannotOpen, path_);
+            }
+            auto* nul = static_cast<const char*>(std::memchr(buffer_.data() + filled_, '\0', n));
+            if (nul) {
+                filled_ = static_cast<std::size_t>(nul - buffer_.data());
+                atEnd_ = true;
+            } else {
+                filled_ += static_cast<std::size_t>(n);
+                atEnd_ = n == 0;
+            }
+        }
+        std::size_t complete = filled_;
+        if (!atEnd_) {
+            complete = 0;
+            for (std::size_t i = filled_; i > 0; --i) {
+                char c = buffer_[i - 1];
+                if (c == '\n' || (c == '\r' && i < filled_)) {
+                    complete = i;
+                    break;
+                }
+            }
+        }
+        if (complete > 0 || atEnd_) {
+            handed_ = complete;
+            reader_ = LineReader(std::string_view(buffer_.data(), complete));
+            return complete > 0;
+        }
+    }
 }
 
 std::vector<std::string> splitLines(std::string_view bytes) {
@@ -159,12 +242,13 @@ std::string readAll(const std::string& path) {
     return bytes;
 }
 
-std::vector<std::string> readLines(const std::string& path) { return splitLines(readAll(path)); }
+std::vector<std::string> readLines(const std::string& path) {
+    return splitLines(readAll(path));
+}
 
-void writeAll(const std::string& path, std::string_view bytes) {
+AtomicWriter::AtomicWriter(const std::string& path) : path_(path) {
     // The old file: it must be a writable regular file, and nobody may be using it.
     Fd old;
-    mode_t mode = 0;
     struct stat st;
     bool replacing = ::stat(path.c_str(), &st) == 0;
     if (replacing) {
@@ -175,28 +259,24 @@ void writeAll(const std::string& path, std::string_view bytes) {
         old.reset(openRetrying(path.c_str(), O_RDONLY));
         if (!old.valid() || ::flock(old.get(), LOCK_EX | LOCK_NB) != 0)
             throw StoreError(Kind::CannotCreate, path);
-        mode = st.st_mode & 07777;
     } else if (errno != ENOENT) {
         throw StoreError(Kind::CannotCreate, path);
     }
 
-    std::string temp;
     Fd out;
     for (int tries = 0; tries < 100 && !out.valid(); ++tries) {
-        temp = temporaryNameFor(path);
+        temp_ = temporaryNameFor(path);
         // 0666 less the umask for a new file, as an ordinary create would give.
-        out.reset(openRetrying(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666));
+        out.reset(openRetrying(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666));
         if (!out.valid() && errno != EEXIST) break;
     }
     if (!out.valid()) throw StoreError(Kind::CannotCreate, path);
 
-    auto discard = [&] {
-        out.reset();
-        ::unlink(temp.c_str());
-    };
     if (replacing) {
+        mode_t mode = st.st_mode & 07777;
         if (::fchmod(out.get(), mode) != 0) {
-            discard();
+            out.reset();
+            ::unlink(temp_.c_str());
             throw StoreError(Kind::CannotCreate, path);
         }
         // Keeps the owner when root rewrites someone else's file; where we may not,
@@ -205,16 +285,65 @@ void writeAll(const std::string& path, std::string_view bytes) {
             if (::fchown(out.get(), st.st_uid, st.st_gid) == 0) ::fchmod(out.get(), mode);
         }
     }
-    if (!writeFully(out.get(), bytes.data(), bytes.size()) || ::fsync(out.get()) != 0 ||
-        ::close(out.release()) != 0) {
-        discard();
-        throw StoreError(Kind::WriteFailed, path);
+    old_ = old.release();
+    out_ = out.release();
+}
+
+AtomicWriter::~AtomicWriter() {
+    discard();
+    if (old_ >= 0) ::close(old_);
+}
+
+void AtomicWriter::discard() {
+    if (out_ < 0) return;
+    ::close(out_);
+    out_ = -1;
+    ::unlink(temp_.c_str());
+}
+
+void AtomicWriter::append(std::string_view bytes) {
+    constexpr std::size_t kBlock = 1 << 20;
+    if (buffer_.size() + bytes.size() > kBlock) flush();
+    if (bytes.size() >= kBlock) {
+        if (!writeFully(out_, bytes.data(), bytes.size())) {
+            discard();
+            throw StoreError(Kind::WriteFailed, path_);
+        }
+        return;
     }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
+    if (buffer_.capacity() < kBlock) buffer_.reserve(kBlock);
+    buffer_.append(bytes);
+}
+
+void AtomicWriter::flush() {
+    if (out_ < 0) throw StoreError(Kind::WriteFailed, path_);
+    if (!writeFully(out_, buffer_.data(), buffer_.size())) {
         discard();
-        throw StoreError(Kind::CannotCreate, path);
+        throw StoreError(Kind::WriteFailed, path_);
     }
-    syncFolder(folderOf(path));
+    buffer_.clear();
+}
+
+void AtomicWriter::commit() {
+    flush();
+    int fd = out_;
+    out_ = -1;
+    bool synced = ::fsync(fd) == 0;
+    if (::close(fd) != 0 || !synced) {
+        ::unlink(temp_.c_str());
+        throw StoreError(Kind::WriteFailed, path_);
+    }
+    if (::rename(temp_.c_str(), path_.c_str()) != 0) {
+        ::unlink(temp_.c_str());
+        throw StoreError(Kind::CannotCreate, path_);
+    }
+    syncFolder(folderOf(path_));
+}
+
+void writeAll(const std::string& path, std::string_view bytes) {
+    AtomicWriter writer(path);
+    writer.append(bytes);
+    writer.commit();
 }
 
 void writeLines(const std::string& path, const std::vector<std::string>& lines) {
@@ -238,8 +367,7 @@ void createFolderChain(const std::string& path) {
         std::size_t slash = folder.find('/', pos);
         std::string part = folder.substr(0, slash);
         if (!part.empty() && ::mkdir(part.c_str(), 0700) != 0) {
-            if (errno != EEXIST || !folderExists(part))
-                throw StoreError(Kind::CannotCreate, part);
+            if (errno != EEXIST || !folderExists(part)) throw StoreError(Kind::CannotCreate, part);
         }
         if (slash == std::string::npos) break;
         pos = slash + 1;

@@ -16,7 +16,7 @@ bool folderExists(const std::string& path);
 // gives no extra empty line.
 std::vector<std::string> splitLines(std::string_view bytes);
 
-// The same lines one at a time, as views into the text, for large files.
+// The same lines one at a time, as views into the text.
 class LineReader {
 public:
     explicit LineReader(std::string_view bytes);
@@ -26,6 +26,40 @@ public:
 private:
     std::string_view text_;
     std::size_t pos_ = 0;
+    // Where the next CR and LF stand, so that each byte is searched once even in a file
+    // that uses only one of them.
+    std::size_t nextCr_ = 0;
+    std::size_t nextLf_ = 0;
+};
+
+// The lines of a file one at a time, read in blocks under a shared advisory lock taken
+// without waiting, so that a large list.txt is never held in memory twice. Same line rules
+// as splitLines; throws CannotOpen as readAll does.
+class LineStream {
+public:
+    explicit LineStream(const std::string& path);
+    // Reads a file that the caller has open and locked already (see AtomicWriter).
+    LineStream(const std::string& path, int lockedFd);
+    ~LineStream();
+    LineStream(const LineStream&) = delete;
+    LineStream& operator=(const LineStream&) = delete;
+
+    // The file's size when it was opened, for reserving output.
+    std::size_t size() const { return size_; }
+    // The next line, valid until the next call; false after the last one.
+    bool next(std::string_view& line);
+
+private:
+    bool refill();
+
+    std::string path_;
+    int fd_ = -1;
+    std::size_t size_ = 0;
+    std::string buffer_;
+    std::size_t filled_ = 0;  // bytes of buffer_ that hold file data
+    std::size_t handed_ = 0;  // bytes of buffer_ given to reader_
+    bool atEnd_ = false;
+    LineReader reader_{std::string_view()};
 };
 
 // Reads the whole file under a shared advisory lock taken without waiting.
@@ -38,6 +72,33 @@ std::vector<std::string> readLines(const std::string& path);
 // file taken without waiting. A file without any write permission bit is never replaced.
 // Throws CannotCreate (folder missing, read-only, locked) or WriteFailed (disk full).
 void writeAll(const std::string& path, std::string_view bytes);
+// writeAll in pieces, for output too large to build in memory first. The constructor
+// checks and locks the old file and creates the temporary file (CannotCreate); append
+// writes through a block buffer (WriteFailed); commit flushes, syncs and renames. Without
+// commit the old file stays as it was.
+class AtomicWriter {
+public:
+    explicit AtomicWriter(const std::string& path);
+    ~AtomicWriter();
+    AtomicWriter(const AtomicWriter&) = delete;
+    AtomicWriter& operator=(const AtomicWriter&) = delete;
+
+    // The old file, open and exclusively locked; -1 when there is none.
+    int oldFile() const { return old_; }
+    void append(std::string_view bytes);
+    void commit();
+
+private:
+    void flush();
+    void discard();
+
+    std::string path_;
+    std::string temp_;
+    int old_ = -1;
+    int out_ = -1;
+    std::string buffer_;
+};
+
 // Every line followed by CR LF; an empty list gives a file of zero bytes.
 void writeLines(const std::string& path, const std::vector<std::string>& lines);
 

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -45,7 +46,7 @@ TEST(MessageBox, StyleWordsMapToButtonsIconDefaultAndEscape) {
         ASSERT_NE(box.button(QMessageBox::Ok), nullptr);
         EXPECT_EQ(box.button(QMessageBox::Cancel) != nullptr, c.cancel);
         QAbstractButton* expected = c.cancel ? box.button(QMessageBox::Cancel) : box.button(QMessageBox::Ok);
-        EXPECT_EQ(box.defaultButton(), expected);
+        EXPECT_EQ(static_cast<QAbstractButton*>(box.defaultButton()), expected);
         EXPECT_EQ(box.escapeButton(), expected);
     }
 }

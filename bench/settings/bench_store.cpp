@@ -1,0 +1,39 @@
+#include "bench_store.h"
+
+#include <cstdio>
+
+#include "store/comFunc.h"
+#include "store/cp932.h"
+#include "store/project_store.h"
+#include "store/text_file.h"
+
+namespace bench {
+
+std::string address(long n) {
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "mx%08ld@mail.example.jp", n);
+    return buffer;
+}
+
+void writeLargeStore(const std::string& appPath, long recipients) {
+    const store::ProjectStore s(appPath);
+    s.writeProjectList({kProject});
+    s.ensureProjectFolder(kProject);
+    const std::string section = store::cp932::fromUtf8("メール同報システム").value();
+    fncIniWrite(s.iniPath(kProject), section, "GROUPCOUNT", "2");
+    fncIniWrite(s.iniPath(kProject), section, "SMTP", "SMTP-AUTH");
+    std::string list;
+    list.reserve(std::size_t(recipients) * 2 * 31);
+    for (long n = 0; n < 2 * recipients; ++n) {
+        list += address(n);
+        list += n % 2 == 0 ? ",0\r\n" : ",1\r\n";
+    }
+    store::textfile::writeAll(s.listPath(kProject), list);
+    for (int group = 0; group < 2; ++group) {
+        s.writeGroupName(kProject, group, "group" + std::to_string(group));
+        s.writeSubject(kProject, group, "subject");
+        s.writeBody(kProject, group, "body line 1\nbody line 2");
+    }
+}
+
+}  // namespace bench

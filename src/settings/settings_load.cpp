@@ -1,0 +1,162 @@
+// Bringing the store onto the screen: the project list, a project, a group.
+#include "settings/field_text.h"
+#include "settings/integer_text.h"
+#include "settings/settings_window.h"
+#include "settings/typing_limit.h"
+#include "shell/app_path.h"
+#include "shell/message_box.h"
+#include "shell/start_window.h"
+#include "store/comFunc.h"
+#include "store/cp932.h"
+#include "store/project_store.h"
+
+namespace {
+
+// Section and keys of Fendrival.ini, as the files spell them (CP932).
+struct IniKeys {
+    std::string section, server, client, senderAddress, senderName, pauseInterval, pauseTime, smtp,
+        smtpId, smtpPwd, smtpPort, smtpHtml, groupCount;
+};
+
+std::string cp932(const char* utf8) {
+    return store::cp932::fromUtf8(utf8).value();
+}
+
+const IniKeys& iniKeys() {
+    static const IniKeys keys{cp932("メール同報システム"),
+                              "SMTPServer",
+                              cp932("クライアント名称"),
+                              cp932("送信元メールアドレス"),
+                              cp932("送信元名称"),
+                              "PauseInterval",
+                              "PauseTime",
+                              "SMTP",
+                              "SMTPID",
+                              "SMTPPWD",
+                              "SMTPPORT",
+                              "SMTPHTML",
+                              "GROUPCOUNT"};
+    return keys;
+}
+
+void warn(const char* text) {
+    TForm1::fncMessageBox(QString::fromUtf8(text), shell::kCaption, shell::kStyleWarning);
+}
+
+const char* const kRefusedName = "プロジェクト名に使用できない文字が入力されています。";
+
+}  // namespace
+
+void TForm3::FormShow() {
+    const store::ProjectStore store(AppPath);
+    const std::vector<std::string> projects = store.readProjectList();
+    cmbProject->clear();
+    for (const std::string& project : projects) addProjectEntry(project);
+    cmbProject->setCurrentIndex(-1);
+    txtProject->clear();
+    clearData();
+}
+
+void TForm3::cmbProjectChange() {
+    const int index = cmbProject->currentIndex();
+    if (index < 0) return;
+    setData(projectNameAt(index));
+}
+
+void TForm3::setData(const std::string& project) {
+    if (!store::isAddressableProjectName(project)) {
+        warn(kRefusedName);
+        return;
+    }
+    const store::ProjectStore store(AppPath);
+    const IniKeys& k = iniKeys();
+    const std::string ini = store.iniPath(project);
+    auto read = [&](const std::string& key) { return fncIniRead(ini, k.section, key); };
+
+    typinglimit::setLoadedText(Edit1, fieldtext::fromStore(read(k.server)));
+    typinglimit::setLoadedText(Edit2, fieldtext::fromStore(read(k.client)));
+    typinglimit::setLoadedText(Edit3, fieldtext::fromStore(read(k.senderAddress)));
+    // An unknown type leaves the selection as it was.
+    for (int i = 0; i < CmbSmtp->count(); ++i) {
+        if (read(k.smtp) == CmbSmtp->itemText(i).toStdString()) CmbSmtp->setCurrentIndex(i);
+    }
+    typinglimit::setLoadedText(txtSmtpId, fieldtext::fromStore(read(k.smtpId)));
+    typinglimit::setLoadedText(txtSmtpPwd, fieldtext::fromStore(read(k.smtpPwd)));
+    typinglimit::setLoadedText(txtSmtpPort, fieldtext::fromStore(read(k.smtpPort)));
+    typinglimit::setLoadedText(txtMailName, fieldtext::fromStore(read(k.senderName)));
+    typinglimit::setLoadedText(
+        txtPauseInterval,
+        QString::fromStdString(integertext::normalizedOrZero(read(k.pauseInterval))));
+    typinglimit::setLoadedText(
+        txtPauseTime, QString::fromStdString(integertext::normalizedOrZero(read(k.pauseTime))));
+    cmbSmtpHtml->setCurrentIndex(read(k.smtpHtml) == "1" ? 1 : 0);
+
+    const std::string count = read(k.groupCount);
+    heldGroupCount = count.empty() ? std::string("1") : count;
+    cmbMailGroup->clear();
+    const int groups = integertext::parse(heldGroupCount).value_or(0);
+    for (int n = 1; n <= groups; ++n) cmbMailGroup->addItem(QString::number(n));
+    if (groups > 0) {
+        cmbMailGroup->setCurrentIndex(0);
+        showGroupName(store, project, 0);
+        txtMailGroup->clear();
+        showGroupContents(store, project, 0);
+    } else {
+        // A hand-edited count that names no group: show none rather than guess.
+        txtMailGroup->clear();
+        showNoGroup();
+    }
+
+    const bool auth = CmbSmtp->currentText() == QLatin1String("SMTP-AUTH");
+    txtSmtpId->setEnabled(auth);
+    txtSmtpPwd->setEnabled(auth);
+}
+
+void TForm3::cmbMailGroupChange() {
+    const std::string project = currentProjectName();
+    if (cmbProject->currentIndex() < 0) {
+        warn("プロジェクト名を正しく指定してください。");
+        cmbProject->setFocus();
+        return;
+    }
+    if (!store::isAddressableProjectName(project)) {
+        warn(kRefusedName);
+        return;
+    }
+    const int group = cmbMailGroup->currentIndex();
+    if (group < 0) {
+        warn("表示するメールグループを選択してください。");
+        return;
+    }
+    const store::ProjectStore store(AppPath);
+    showGroupName(store, project, group);
+    showGroupContents(store, project, group);
+}
+
+void TForm3::showGroupName(const store::ProjectStore& store, const std::string& project,
+                           int group) {
+    pnlMailGroup->setText(fieldtext::fromStore(store.readGroupName(project, group)));
+}
+
+void TForm3::showGroupContents(const store::ProjectStore& store, const std::string& project,
+                               int group) {
+    Memo1->clearText();
+    {
+        // One statement per copy, so the file's bytes are gone before the field takes its own.
+        const std::string recipients =
+            fieldtext::utf8FromStore(store.readRecipients(project, group));
+        Memo1->setUtf8Text(recipients);
+    }
+    txtMailSubject->clear();
+    typinglimit::setLoadedText(txtMailSubject,
+                               fieldtext::fromStore(store.readSubject(project, group)));
+    txtMailBody->clearText();
+    txtMailBody->setUtf8Text(fieldtext::utf8FromStore(store.readBody(project, group)));
+}
+
+void TForm3::showNoGroup() {
+    pnlMailGroup->clear();
+    Memo1->clearText();
+    txtMailSubject->clear();
+    txtMailBody->clearText();
+}

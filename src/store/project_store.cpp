@@ -1,0 +1,250 @@
+#include "store/project_store.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <stdexcept>
+
+#include "store/comFunc.h"
+#include "store/comma_text.h"
+#include "store/cp932.h"
+#include "store/text_file.h"
+
+namespace store {
+namespace {
+
+const std::string& checked(const std::string& project) {
+    if (!isAddressableProjectName(project)) {
+        throw std::invalid_argument("project name cannot address a folder");
+    }
+    return project;
+}
+
+std::string groupText(int group) {
+    if (group < 0) throw std::invalid_argument("no group selected");
+    return std::to_string(group);
+}
+
+bool onlyFullStops(const std::string& s) {
+    return s.find_first_not_of('.') == std::string::npos;
+}
+
+// A line of another group that survives a rewrite: exactly two fields, the second not
+// the group's number.
+bool keepsOnRewrite(std::string_view line, const std::string& group) {
+    commatext::FieldScanner fields(line);
+    std::string_view field;
+    if (!fields.next(field) || !fields.next(field)) return false;
+    if (field == group) return false;
+    return !fields.next(field);
+}
+
+// Writes the lines of other groups that a rewrite keeps, each with CR LF, read from the
+// old file that the writer holds locked.
+void writeKeptLines(textfile::AtomicWriter& out, const std::string& path,
+                    const std::string& group) {
+    if (out.oldFile() < 0) return;
+    textfile::LineStream lines(path, out.oldFile());
+    std::string_view line;
+    while (lines.next(line)) {
+        if (keepsOnRewrite(line, group)) {
+            out.append(line);
+            out.append("\r\n");
+        }
+    }
+}
+
+// A file of the store that the tool may remove: present, and not read-only.
+void removeIfWritable(const std::string& path) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0) return;
+    if (!S_ISLNK(st.st_mode) && (st.st_mode & 0222) == 0) return;
+    ::unlink(path.c_str());
+}
+
+}  // namespace
+
+ProjectStore::ProjectStore(std::string appPath) : appPath_(fncIncludeDelimiter(appPath)) {}
+
+std::string ProjectStore::projectListPath() const {
+    return appPath_ + "project.ini";
+}
+
+std::string ProjectStore::mailFolder() const {
+    return appPath_ + "Mail";
+}
+
+std::string ProjectStore::projectFolder(const std::string& project) const {
+    return mailFolder() + "/" + projectFolderName(checked(project));
+}
+
+std::string ProjectStore::iniPath(const std::string& project) const {
+    return projectFolder(project) + "/Fendrival.ini";
+}
+
+std::string ProjectStore::listPath(const std::string& project) const {
+    return projectFolder(project) + "/list.txt";
+}
+
+std::string ProjectStore::groupNamePath(const std::string& project, int group) const {
+    return projectFolder(project) + "/Group-" + groupText(group) + ".txt";
+}
+
+std::string ProjectStore::subjectPath(const std::string& project, int group) const {
+    return projectFolder(project) + "/Subject-" + groupText(group) + ".txt";
+}
+
+std::string ProjectStore::bodyPath(const std::string& project, int group) const {
+    return projectFolder(project) + "/Body-" + groupText(group) + ".txt";
+}
+
+std::string ProjectStore::batFolder() const {
+    return appPath_ + "BAT";
+}
+
+std::string ProjectStore::batPath(const std::string& project) const {
+    return batFolder() + "/" + projectFolderName(checked(project)) + ".bat";
+}
+
+std::vector<std::string> ProjectStore::readProjectList() const {
+    std::string path = projectListPath();
+    if (!textfile::fileExists(path)) return {};
+    return textfile::readLines(path);
+}
+
+void ProjectStore::writeProjectList(const std::vector<std::string>& names) const {
+    textfile::writeLines(projectListPath(), names);
+}
+
+void ProjectStore::ensureProjectFolder(const std::string& project) const {
+    textfile::createFolderChain(projectFolder(project));
+}
+
+std::string ProjectStore::readGroupName(const std::string& project, int group) const {
+    std::string path = groupNamePath(project, group);
+    if (!textfile::fileExists(path)) return {};
+    auto lines = textfile::readLines(path);
+    return lines.empty() ? std::string() : cp932::trim(lines.front());
+}
+
+void ProjectStore::writeGroupName(const std::string& project, int group,
+                                  const std::string& name) const {
+    textfile::writeLines(groupNamePath(project, group), {name});
+}
+
+std::string ProjectStore::readSubject(const std::string& project, int group) const {
+    std::string path = subjectPath(project, group);
+    if (!textfile::fileExists(path)) return {};
+    std::string subject;
+    for (auto& line : textfile::readLines(path)) {
+        if (!line.empty()) subject = std::move(line);
+    }
+    return subject;
+}
+
+void ProjectStore::writeSubject(const std::string& project, int group,
+                                const std::string& subject) const {
+    textfile::writeLines(subjectPath(project, group), {subject});
+}
+
+std::string ProjectStore::readBody(const std::string& project, int group) const {
+    std::string path = bodyPath(project, group);
+    if (!textfile::fileExists(path)) return {};
+    std::string body;
+    bool first = true;
+    for (const auto& line : textfile::readLines(path)) {
+        if (!first) body += '\n';
+        body += line;
+        first = false;
+    }
+    return body;
+}
+
+void ProjectStore::writeBody(const std::string& project, int group, const std::string& text) const {
+    std::string bytes;
+    bytes.reserve(text.size() + text.size() / 16);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            bytes += "\r\n";
+        } else {
+            bytes += c;
+        }
+    }
+    textfile::writeAll(bodyPath(project, group), bytes);
+}
+
+std::string ProjectStore::readRecipients(const std::string& project, int group) const {
+    const std::string number = groupText(group);
+    const std::string path = listPath(project);
+    if (!textfile::fileExists(path)) {
+        ensureProjectFolder(project);
+        textfile::writeAll(path, {});
+        return {};
+    }
+    textfile::LineStream lines(path);
+    std::string recipients;
+    bool any = false;
+    std::string_view line;
+    while (lines.next(line)) {
+        commatext::FieldScanner fields(line);
+        std::string_view first;
+        std::string_view second;
+        if (!fields.next(first) || !fields.next(second) || second != number) continue;
+        if (any) recipients += '\n';
+        any = true;
+        recipients.append(commatext::addressPart(line));
+    }
+    return recipients;
+}
+
+void ProjectStore::storeRecipients(const std::string& project, int group,
+                                   const std::string& fieldText) const {
+    const std::string number = groupText(group);
+    const std::string path = listPath(project);
+    if (!textfile::fileExists(path)) ensureProjectFolder(project);
+    textfile::AtomicWriter out(path);
+    writeKeptLines(out, path, number);
+    textfile::LineReader typed(fieldText);
+    std::string_view line;
+    while (typed.next(line)) {
+        if (line.empty()) continue;
+        out.append(line);
+        out.append(",");
+        out.append(number);
+        out.append("\r\n");
+    }
+    out.commit();
+}
+
+void ProjectStore::dropGroupRecipients(const std::string& project, int group) const {
+    const std::string number = groupText(group);
+    const std::string path = listPath(project);
+    if (!textfile::fileExists(path)) ensureProjectFolder(project);
+    textfile::AtomicWriter out(path);
+    writeKeptLines(out, path, number);
+    out.commit();
+}
+
+void ProjectStore::removeGroupFiles(const std::string& project, int group) const {
+    removeIfWritable(groupNamePath(project, group));
+    removeIfWritable(subjectPath(project, group));
+    removeIfWritable(bodyPath(project, group));
+}
+
+bool isAddressableProjectName(const std::string& project) {
+    if (project.empty() || onlyFullStops(project) || !fncCheckName(project)) return false;
+    if (project.find('\0') != std::string::npos) return false;
+    auto folder = cp932::toUtf8(project);
+    // The converted name is checked once more, so that no conversion can yield a
+    // separator or a name of full stops.
+    return folder && !folder->empty() && !onlyFullStops(*folder) &&
+           folder->find_first_of(std::string("/\0", 2)) == std::string::npos;
+}
+
+std::string projectFolderName(const std::string& project) {
+    return cp932::toUtf8(project).value_or(std::string());
+}
+
+}  // namespace store

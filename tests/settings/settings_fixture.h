@@ -1,0 +1,36 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "settings/settings_window.h"
+#include "support/scripted_boxes.h"
+#include "support/temp_app_folder.h"
+
+// A settings window over its own temporary application folder, boxes answered by script.
+class SettingsWindowTest : public testing::Test {
+protected:
+    SettingsWindowTest();
+    ~SettingsWindowTest() override;
+
+    // Writes Mail/<project>/Fendrival.ini with the section and the given key=value lines
+    // (UTF-8 in the test, CP932 on disk).
+    void writeIni(const std::string& project,
+                  const std::vector<std::pair<std::string, std::string>>& keys) const;
+    void writeProjectFile(const std::string& project, const std::string& file,
+                          const std::string& bytes) const;
+    // Picks the entry the way a user does: the list's activated signal.
+    void pick(QComboBox* list, int index) const;
+    // Writes project.ini and runs the show handler.
+    void showWith(const std::vector<std::string>& projectLines);
+
+    TempAppFolder app;
+    ScriptedBoxes boxes;
+    std::unique_ptr<TForm3> form;
+};
+
+std::string utf8(const QString& text);
