@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <stdexcept>
@@ -66,13 +67,21 @@ std::size_t countLines(const std::string& text) {
     return n;
 }
 
+std::string spread(const std::vector<double>& v) {
+    const auto [lo, hi] = std::minmax_element(v.begin(), v.end());
+    char text[48];
+    std::snprintf(text, sizeof text, "(%.3f-%.3f)", *lo, *hi);
+    return text;
+}
+
 bool report(const char* what, const char* baselineName, const Series& s, double target) {
     const double ours = median(s.ours);
     const double base = median(s.baseline);
     const double ratio = base > 0 ? ours / base : 0;
     const bool met = ratio <= target;
-    std::printf("%-6s ours %8.3f s   %-8s %8.3f s   ratio %5.2f   target <= %.1f  %s\n", what, ours,
-                baselineName, base, ratio, target, met ? "met" : "MISSED");
+    std::printf("%-5s ours %.3f s %-15s %-7s %.3f s %-15s ratio %.2f (target <= %.1f) %s\n", what,
+                ours, spread(s.ours).c_str(), baselineName, base, spread(s.baseline).c_str(), ratio,
+                target, met ? "met" : "MISSED");
     return met;
 }
 
