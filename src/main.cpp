@@ -1,6 +1,5 @@
 // Fendrival Setup: one start window, then the settings window in which all work happens.
 #include "settings/settings_window.h"
-#include "shell/error_report.h"
 #include "shell/fendrival_application.h"
 #include "shell/instance_guard.h"
 #include "shell/start_window.h"
@@ -15,9 +14,6 @@ int main(int argc, char** argv) {
     Form1 = &form1;
     TForm3 form3;
     form1.setNextWindow(&form3);
-
-    // Closing the settings window closes the main window, which ends the program.
-    QObject::connect(&app, &QGuiApplication::lastWindowClosed, &form1, &QWidget::close);
 
     form1.show();
     app.exec();

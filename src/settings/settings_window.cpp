@@ -16,7 +16,11 @@ constexpr int kProjectNameRole = Qt::UserRole;
 
 }  // namespace
 
-TForm3::TForm3(QWidget* parent) : QWidget(parent) {
+TForm3::TForm3(QWidget* parent)
+    // A fixed dialog-like window: no maximise button, as the size never changes.
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("Fendrival 設定画面"));
     buildControls();

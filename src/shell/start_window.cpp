@@ -1,5 +1,6 @@
 #include "shell/start_window.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -38,6 +39,9 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWind
     Timer1->setInterval(kTickMillis);
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
     Timer1->start();
+
+    // The settings window closing last closes this main window, which ends the program.
+    connect(qApp, &QGuiApplication::lastWindowClosed, this, &QWidget::close);
 
     FormCreate();
 }
