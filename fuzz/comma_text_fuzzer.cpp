@@ -1,6 +1,6 @@
-// list.txt line splitting: never crashes or hangs; a line without quotes and NUL splits
-// exactly as a plain model of the rule does (fields are then pieces of the line, in
-// order); the address part is a prefix ending at a comma.
+// list.txt line splitting: never crashes or hangs; a line without quotes before its first
+// NUL splits exactly as a plain model of the rule does (fields are then pieces of the line,
+// in order); the address part is a prefix ending at a comma.
 #include <cstddef>
 #include <cstdint>
 #include <string>
