@@ -1,6 +1,8 @@
 // list.txt line splitting: never crashes or hangs; a line without quotes before its first
 // NUL splits exactly as a plain model of the rule does (fields are then pieces of the line,
-// in order); the address part is a prefix ending at a comma.
+// in order); the address part is a prefix ending at a comma. The same bytes taken as a
+// whole list.txt: the quick recipient scan gives, line by line, what the field scanner
+// gives, and so do the group's recipients and the lines a rewrite keeps.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -10,6 +12,8 @@
 #include "fuzz_support.h"
 #include "store/comma_text.h"
 #include "store/cp932.h"
+#include "store/recipient_scan.h"
+#include "store/text_file.h"
 
 using fuzzsupport::check;
 using fuzzsupport::checkEqual;
@@ -64,6 +68,46 @@ std::string describe(const std::vector<std::string>& fields) {
     return out;
 }
 
+// The recipient rules line by line through the field scanner.
+void checkRecipientScan(const std::string& text, const std::string& group) {
+    namespace recipients = store::recipients;
+    std::string expectedRecipients;
+    std::string expectedKept;
+    bool any = false;
+    store::textfile::LineReader reader(text);
+    recipients::ListScanner scanner(text, group);
+    std::string_view line;
+    recipients::ListLine quick;
+    while (reader.next(line)) {
+        check(scanner.next(quick), "the quick scan ends before the last line");
+        checkEqual(line, quick.text, "the quick scan finds another line");
+        const recipients::LineSplit split = recipients::splitLine(line, group);
+        check(quick.split.fields == split.fields, "the quick scan counts other fields");
+        check(quick.split.secondIsGroup == split.secondIsGroup,
+              "the quick scan compares another second field");
+        const std::size_t next = static_cast<std::size_t>(line.data() - text.data()) + line.size();
+        check(quick.endsInCrLf == (text.compare(next, 2, "\r\n") == 0),
+              "the quick scan sees another line end");
+        if (split.ofGroup()) {
+            checkEqual(store::commatext::addressPart(line), quick.address,
+                       "the quick scan takes another address");
+            if (any) expectedRecipients += '\n';
+            any = true;
+            expectedRecipients.append(store::commatext::addressPart(line));
+        }
+        if (split.keptOnRewrite()) {
+            expectedKept.append(line);
+            expectedKept.append("\r\n");
+        }
+    }
+    check(!scanner.next(quick), "the quick scan finds a line after the last one");
+    checkEqual(expectedRecipients, recipients::groupRecipients(text, group),
+               "the group's recipients differ");
+    std::string kept;
+    recipients::keptLines(text, group, [&kept](std::string_view bytes) { kept.append(bytes); });
+    checkEqual(expectedKept, kept, "a rewrite keeps other lines");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -100,5 +144,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(endsAtFirstComma(line, address.size()) || endsAtFirstComma(text, address.size()),
               "address part does not end at the line's first comma");
     }
+
+    // Short group numbers, so that lines of the group turn up.
+    checkRecipientScan(line, std::to_string(size % 12));
+    if (size > 0) checkRecipientScan(line, std::string(1, line.back()));
     return 0;
 }

@@ -6,8 +6,9 @@
 #include <stdexcept>
 
 #include "store/comFunc.h"
-#include "store/comma_text.h"
 #include "store/cp932.h"
+#include "store/mapped_file.h"
+#include "store/recipient_scan.h"
 #include "store/text_file.h"
 
 namespace store {
@@ -29,29 +30,14 @@ bool onlyFullStops(const std::string& s) {
     return s.find_first_not_of('.') == std::string::npos;
 }
 
-// A line of another group that survives a rewrite: exactly two fields, the second not
-// the group's number.
-bool keepsOnRewrite(std::string_view line, const std::string& group) {
-    commatext::FieldScanner fields(line);
-    std::string_view field;
-    if (!fields.next(field) || !fields.next(field)) return false;
-    if (field == group) return false;
-    return !fields.next(field);
-}
-
 // Writes the lines of other groups that a rewrite keeps, each with CR LF, read from the
 // old file that the writer holds locked.
 void writeKeptLines(textfile::AtomicWriter& out, const std::string& path,
                     const std::string& group) {
     if (out.oldFile() < 0) return;
-    textfile::LineStream lines(path, out.oldFile());
-    std::string_view line;
-    while (lines.next(line)) {
-        if (keepsOnRewrite(line, group)) {
-            out.append(line);
-            out.append("\r\n");
-        }
-    }
+    textfile::MappedFile old(path, out.oldFile());
+    recipients::keptLines(old.bytes(), group,
+                          [&out](std::string_view bytes) { out.append(bytes); });
 }
 
 // A file of the store that the tool may remove: present, and not read-only.
@@ -183,20 +169,8 @@ std::string ProjectStore::readRecipients(const std::string& project, int group) 
         textfile::writeAll(path, {});
         return {};
     }
-    textfile::LineStream lines(path);
-    std::string recipients;
-    bool any = false;
-    std::string_view line;
-    while (lines.next(line)) {
-        commatext::FieldScanner fields(line);
-        std::string_view first;
-        std::string_view second;
-        if (!fields.next(first) || !fields.next(second) || second != number) continue;
-        if (any) recipients += '\n';
-        any = true;
-        recipients.append(commatext::addressPart(line));
-    }
-    return recipients;
+    textfile::MappedFile list(path);
+    return recipients::groupRecipients(list.bytes(), number);
 }
 
 void ProjectStore::storeRecipients(const std::string& project, int group,
@@ -206,14 +180,13 @@ void ProjectStore::storeRecipients(const std::string& project, int group,
     if (!textfile::fileExists(path)) ensureProjectFolder(project);
     textfile::AtomicWriter out(path);
     writeKeptLines(out, path, number);
+    const std::string ending = "," + number + "\r\n";
     textfile::LineReader typed(fieldText);
     std::string_view line;
     while (typed.next(line)) {
         if (line.empty()) continue;
         out.append(line);
-        out.append(",");
-        out.append(number);
-        out.append("\r\n");
+        out.append(ending);
     }
     out.commit();
 }

@@ -1,0 +1,258 @@
+#include "store/recipient_scan.h"
+
+#include <cstdint>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "store/comma_text.h"
+
+namespace store::recipients {
+namespace {
+
+using Byte = unsigned char;
+
+constexpr bool isLeadByte(Byte c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// Bytes that may end a field, start a quoted one, or end the line or the text.
+constexpr bool isSpecial(Byte c) {
+    return c <= 0x20 || c == ',' || c == '"';
+}
+
+constexpr bool endsLine(Byte c) {
+    return c == '\r' || c == '\n' || c == '\0';
+}
+
+// Blanks between fields; CR and LF end the line instead.
+const Byte* skipBlanks(const Byte* p, const Byte* e) {
+    while (p < e && *p >= 1 && *p <= 0x20 && *p != '\r' && *p != '\n') ++p;
+    return p;
+}
+
+// Bit i tells whether p[i] is special, for the 64 bytes from p, or for the n < 64 bytes
+// before the end of the text.
+std::uint64_t specialMask(const Byte* p, std::size_t n) {
+    std::uint64_t mask = 0;
+#if defined(__SSE2__)
+    if (n >= 64) {
+        const __m128i bias = _mm_set1_epi8(static_cast<char>(0x80));
+        const __m128i limit = _mm_set1_epi8(static_cast<char>(0x21 ^ 0x80));
+        const __m128i comma = _mm_set1_epi8(',');
+        const __m128i quote = _mm_set1_epi8('"');
+        for (int i = 0; i < 4; ++i) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+            const __m128i low = _mm_cmplt_epi8(_mm_xor_si128(v, bias), limit);
+            const __m128i mark =
+                _mm_or_si128(low, _mm_or_si128(_mm_cmpeq_epi8(v, comma), _mm_cmpeq_epi8(v, quote)));
+            const auto bits = static_cast<unsigned>(_mm_movemask_epi8(mark));
+            mask |= static_cast<std::uint64_t>(bits) << (16 * i);
+        }
+        return mask;
+    }
+#endif
+    if (n > 64) n = 64;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (isSpecial(p[i])) mask |= std::uint64_t{1} << i;
+    }
+    return mask;
+}
+
+int lowestBit(std::uint64_t x) {
+#if defined(__GNUC__)
+    return __builtin_ctzll(x);
+#else
+    int n = 0;
+    while ((x & 1) == 0) {
+        x >>= 1;
+        ++n;
+    }
+    return n;
+#endif
+}
+
+// Group numbers are a few digits: a plain loop beats a call to memcmp.
+bool equals(const Byte* from, const Byte* to, std::string_view s) {
+    if (static_cast<std::size_t>(to - from) != s.size()) return false;
+    for (char c : s) {
+        if (*from++ != static_cast<Byte>(c)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+LineSplit splitLine(std::string_view line, std::string_view group) {
+    LineSplit split;
+    commatext::FieldScanner fields(line);
+    std::string_view field;
+    if (!fields.next(field)) return split;
+    split.fields = 1;
+    if (!fields.next(field)) return split;
+    split.fields = 2;
+    split.secondIsGroup = field == group;
+    if (fields.next(field)) split.fields = 3;
+    return split;
+}
+
+ListScanner::ListScanner(std::string_view text, std::string_view group)
+    : pos_(reinterpret_cast<const Byte*>(text.data())),
+      end_(reinterpret_cast<const Byte*>(text.data()) + text.size()),
+      group_(group),
+      block_(pos_) {
+    mask_ = specialMask(block_, static_cast<std::size_t>(end_ - block_));
+}
+
+// Special bytes are marked 64 at a time; the lines of a block are then split by walking
+// its marks.
+inline const unsigned char* ListScanner::nextSpecial(const Byte* p) {
+    const std::size_t offset = static_cast<std::size_t>(p - block_);
+    if (offset < 64) {
+        const std::uint64_t marks = mask_ >> offset;
+        if (marks != 0) return p + lowestBit(marks);
+    }
+    return nextSpecialInLaterBlocks(p);
+}
+
+const unsigned char* ListScanner::nextSpecialInLaterBlocks(const Byte* p) {
+    while (p < end_) {
+        const std::size_t offset = static_cast<std::size_t>(p - block_);
+        if (offset < 64) {
+            const std::uint64_t marks = mask_ >> offset;
+            if (marks != 0) return p + lowestBit(marks);
+            p = block_ + 64;
+            if (p >= end_) break;
+        }
+        block_ = p;
+        mask_ = specialMask(block_, static_cast<std::size_t>(end_ - block_));
+    }
+    return end_;
+}
+
+// Where the line's text ends: its CR or LF, the NUL that ends the text, or the end.
+const unsigned char* ListScanner::findLineEnd(const Byte* p) {
+    for (;;) {
+        p = nextSpecial(p);
+        if (p == end_ || endsLine(*p)) return p;
+        ++p;
+    }
+}
+
+// Splits the line at pos_ in steps from one special byte to the next. A field is settled
+// when its first special byte is a delimiter that no lead byte precedes: the scanner by
+// character would then stop at the same byte. Anything else is left to splitLine.
+bool ListScanner::quickSplit(ListLine& line, const Byte*& end, const Byte*& comma) {
+    const Byte* const e = end_;
+    const Byte* q = skipBlanks(pos_, e);
+    for (int field = 1;; ++field) {
+        if (q == e || endsLine(*q)) {
+            end = q;
+            return true;
+        }
+        if (field == 3) {
+            line.split.fields = 3;
+            end = findLineEnd(q);
+            return true;
+        }
+        if (*q == '"') return false;
+        const Byte* d = nextSpecial(q);
+        if (d < e && *d == '"') return false;
+        if (d > q && isLeadByte(d[-1])) return false;
+        line.split.fields = field;
+        if (field == 2) {
+            line.split.secondIsGroup = equals(q, d, group_);
+        } else if (d < e && *d == ',') {
+            // The first comma that is a character of its own.
+            comma = d;
+        }
+        q = skipBlanks(d, e);
+        if (q < e && *q == ',') q = skipBlanks(q + 1, e);
+    }
+}
+
+// The usual line, "address,number" and its line end, settled by two special bytes.
+bool ListScanner::plainSplit(ListLine& line, const Byte*& end, const Byte*& comma) {
+    const Byte* const d = nextSpecial(pos_);
+    if (d == end_ || *d != ',' || (d > pos_ && isLeadByte(d[-1]))) return false;
+    const Byte* const n = nextSpecial(d + 1);
+    if (n == end_ || n == d + 1 || (*n != '\r' && *n != '\n') || isLeadByte(n[-1])) return false;
+    line.split.fields = 2;
+    line.split.secondIsGroup = equals(d + 1, n, group_);
+    comma = d;
+    end = n;
+    return true;
+}
+
+bool ListScanner::next(ListLine& line) {
+    if (pos_ == end_ || *pos_ == '\0') return false;
+    line = ListLine();
+    const Byte* end = nullptr;
+    const Byte* comma = nullptr;
+    const bool quick = plainSplit(line, end, comma) || quickSplit(line, end, comma);
+    if (!quick) end = findLineEnd(pos_);
+    line.text =
+        std::string_view(reinterpret_cast<const char*>(pos_), static_cast<std::size_t>(end - pos_));
+    if (!quick) {
+        line.split = splitLine(line.text, group_);
+        comma = nullptr;
+    }
+    if (line.split.ofGroup()) {
+        line.address = comma ? line.text.substr(0, static_cast<std::size_t>(comma - pos_))
+                             : commatext::addressPart(line.text);
+    }
+
+    if (end == end_ || *end == '\0') {
+        pos_ = end;
+    } else if (*end == '\r' && end + 1 < end_ && end[1] == '\n') {
+        line.endsInCrLf = true;
+        pos_ = end + 2;
+    } else {
+        pos_ = end + 1;
+    }
+    return true;
+}
+
+std::string groupRecipients(std::string_view text, std::string_view group) {
+    std::string recipients;
+    bool any = false;
+    ListScanner lines(text, group);
+    ListLine line;
+    while (lines.next(line)) {
+        if (!line.split.ofGroup()) continue;
+        if (any) recipients += '\n';
+        any = true;
+        recipients.append(line.address);
+    }
+    return recipients;
+}
+
+void keptLines(std::string_view text, std::string_view group,
+               const std::function<void(std::string_view)>& out) {
+    const char* runStart = nullptr;
+    const char* runEnd = nullptr;
+    auto flushRun = [&] {
+        if (runStart != runEnd) out(std::string_view(runStart, runEnd - runStart));
+        runStart = runEnd = nullptr;
+    };
+    ListScanner lines(text, group);
+    ListLine line;
+    while (lines.next(line)) {
+        if (!line.split.keptOnRewrite()) continue;
+        if (line.endsInCrLf) {
+            if (line.text.data() != runEnd) {
+                flushRun();
+                runStart = line.text.data();
+            }
+            runEnd = line.text.data() + line.text.size() + 2;
+        } else {
+            flushRun();
+            out(line.text);
+            out("\r\n");
+        }
+    }
+    flushRun();
+}
+
+}  // namespace store::recipients
