@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "store/comFunc.h"
-#include "store_test_folder.h"
+#include "support/temp_app_folder.h"
 
 TEST(CheckName, RefusesEachOfTheFourteenCharactersAnywhere) {
     for (char c : std::string("~|#/'\"*&%\\,?<>")) {
@@ -41,7 +41,7 @@ TEST(IncludeDelimiter, EndsEveryNonEmptyPathInOneSeparator) {
 namespace fs = std::filesystem;
 
 TEST(DeleteFolder, RemovesWholeTreesDepthFirstHiddenFoldersIncluded) {
-    StoreTestFolder dir;
+    TempAppFolder dir;
     dir.makeFolder("empty");
     EXPECT_TRUE(fncDeleteFolder(dir.file("empty")));
     EXPECT_FALSE(dir.exists("empty"));
@@ -61,7 +61,7 @@ TEST(DeleteFolder, RemovesWholeTreesDepthFirstHiddenFoldersIncluded) {
 }
 
 TEST(DeleteFolder, RemovesLinksAndNeverWhatTheyPointTo) {
-    StoreTestFolder dir;
+    TempAppFolder dir;
     dir.write("outside/keep.txt", "keep");
     dir.write("P/a.txt", "a");
     dir.makeFolder("P/sub");
@@ -80,7 +80,7 @@ TEST(DeleteFolder, RemovesLinksAndNeverWhatTheyPointTo) {
 }
 
 TEST(DeleteFolder, AReadOnlyFileStopsTheRemovalAndEveryFolderAboveStays) {
-    StoreTestFolder dir;
+    TempAppFolder dir;
     dir.write("P/sub/locked.txt", "keep");
     dir.setMode("P/sub/locked.txt", 0444);
     EXPECT_FALSE(fncDeleteFolder(dir.file("P")));

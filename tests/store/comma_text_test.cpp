@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "store_test_folder.h"
+#include "support/temp_app_folder.h"
 
 using store::commatext::addressPart;
 using store::commatext::split;

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "store/comFunc.h"
-#include "store_test_folder.h"
+#include "support/temp_app_folder.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ protected:
         return fd;
     }
 
-    StoreTestFolder dir;
+    TempAppFolder dir;
     std::string section;
     int reports = 0;
     int waits = 0;

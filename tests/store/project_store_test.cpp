@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "store_test_folder.h"
+#include "support/temp_app_folder.h"
 
 using store::ProjectStore;
 using Lines = std::vector<std::string>;
@@ -14,7 +14,7 @@ namespace {
 
 class ProjectStoreTest : public ::testing::Test {
 protected:
-    StoreTestFolder dir;
+    TempAppFolder dir;
     ProjectStore store{dir.path()};
     const std::string project = sj("案件ソ");
     const std::string folder = "Mail/案件ソ/";
@@ -48,7 +48,7 @@ TEST(ProjectStorePaths, OnlyNamesThatStayInsideMailAddressAFolder) {
         "",     ".",      "..",  "...", "a/b", "../x", "/abs", "a\\b", std::string("x\0y", 3),
         "\x80", "ab\x83", "a|b",
     };
-    StoreTestFolder dir;
+    TempAppFolder dir;
     ProjectStore store(dir.path());
     for (const auto& name : refused) {
         EXPECT_FALSE(store::isAddressableProjectName(name)) << name;

@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "store/store_error.h"
-#include "store_test_folder.h"
+#include "support/temp_app_folder.h"
 
 using namespace store::textfile;
 using store::StoreError;
@@ -74,7 +74,7 @@ TEST(TextFile, LinesEndAtCrLfLfCrAndTheTextAtNul) {
 }
 
 TEST(TextFile, WritesCrLfAfterEveryLineAndNothingForAnEmptyList) {
-    StoreTestFolder dir;
+    TempAppFolder dir;
     writeLines(dir.file("a.txt"), {"one", "", "three"});
     EXPECT_EQ(dir.read("a.txt"), "one\r\n\r\nthree\r\n");
     EXPECT_EQ(readLines(dir.file("a.txt")), (Lines{"one", "", "three"}));
@@ -86,7 +86,7 @@ TEST(TextFile, WritesCrLfAfterEveryLineAndNothingForAnEmptyList) {
 }
 
 TEST(TextFile, ReadingAMissingFileOrAFolderFailsWithItsPath) {
-    StoreTestFolder dir;
+    TempAppFolder dir;
     dir.makeFolder("sub");
     std::string what;
     EXPECT_EQ(errorKindOf([&] { readAll(dir.file("none.txt")); }, &what),
@@ -99,7 +99,7 @@ TEST(TextFile, ReadingAMissingFileOrAFolderFailsWithItsPath) {
 }
 
 TEST(TextFile, ReplacingKeepsPermissionBitsAndNewFilesFollowTheUmask) {
-    StoreTestFolder dir;
+    TempAppFolder dir;
     dir.write("kept.txt", "old");
     dir.setMode("kept.txt", 0640);
     writeAll(dir.file("kept.txt"), "new");
@@ -113,7 +113,7 @@ TEST(TextFile, ReplacingKeepsPermissionBitsAndNewFilesFollowTheUmask) {
 }
 
 TEST(TextFile, ReplaceIsAtomicSoAReaderOfTheOldFileSeesItWhole) {
-    StoreTestFolder dir;
+    TempAppFolder dir;
     dir.write("f.txt", "old contents");
     int reader = ::open(dir.file("f.txt").c_str(), O_RDONLY);
     ASSERT_GE(reader, 0);
@@ -126,7 +126,7 @@ TEST(TextFile, ReplaceIsAtomicSoAReaderOfTheOldFileSeesItWhole) {
 }
 
 TEST(TextFile, ReadOnlyFilesAndMissingFoldersAreNeverWritten) {
-    StoreTestFolder dir;
+    TempAppFolder dir;
     dir.write("ro.txt", "keep");
     dir.setMode("ro.txt", 0444);
     std::string what;
@@ -147,7 +147,7 @@ TEST(TextFile, ReadOnlyFilesAndMissingFoldersAreNeverWritten) {
 }
 
 TEST(TextFile, LocksOfOtherHoldersAreNotWaitedFor) {
-    StoreTestFolder dir;
+    TempAppFolder dir;
     dir.write("f.txt", "old");
     {
         OtherHolder writer(dir.file("f.txt"), LOCK_EX);
@@ -167,7 +167,7 @@ TEST(TextFile, LocksOfOtherHoldersAreNotWaitedFor) {
 }
 
 TEST(TextFile, AFailedWriteLeavesTheOldFileWholeAndNoTemporaryFile) {
-    StoreTestFolder dir;
+    TempAppFolder dir;
     dir.write("f.txt", "old");
     // A file size limit makes the write fail part way, as a full disk would.
     rlimit saved{};
@@ -188,7 +188,7 @@ TEST(TextFile, AFailedWriteLeavesTheOldFileWholeAndNoTemporaryFile) {
 }
 
 TEST(TextFile, FolderChainsAreCreatedPrivateWithTheirParents) {
-    StoreTestFolder dir;
+    TempAppFolder dir;
     createFolderChain(dir.file("Mail/p/q"));
     EXPECT_TRUE(folderExists(dir.file("Mail/p/q")));
     EXPECT_EQ(dir.mode("Mail"), 0700u);

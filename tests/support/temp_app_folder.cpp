@@ -1,12 +1,14 @@
 #include "support/temp_app_folder.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 
-#include "store/cp932.h"
+#include <iconv.h>
 
 namespace fs = std::filesystem;
 
@@ -18,10 +20,10 @@ TempAppFolder::TempAppFolder() {
 
 TempAppFolder::~TempAppFolder() {
     std::error_code ec;
-    // Tests make files read-only; give the bits back so the folder can go.
     for (auto it = fs::recursive_directory_iterator(path_, ec);
          !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-        if (!it->is_symlink()) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+        if (!it->is_symlink())
+            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
     }
     fs::remove_all(path_, ec);
 }
@@ -45,8 +47,35 @@ bool TempAppFolder::exists(const std::string& relative) const {
     return fs::exists(fs::symlink_status(path_ + relative, ec));
 }
 
+void TempAppFolder::makeFolder(const std::string& relative) const {
+    fs::create_directories(path_ + relative);
+}
+
+unsigned TempAppFolder::mode(const std::string& relative) const {
+    struct stat st;
+    if (::lstat((path_ + relative).c_str(), &st) != 0)
+        throw std::runtime_error("no file " + relative);
+    return st.st_mode & 07777;
+}
+
+void TempAppFolder::setMode(const std::string& relative, unsigned mode) const {
+    if (::chmod((path_ + relative).c_str(), mode) != 0)
+        throw std::runtime_error("cannot chmod " + relative);
+}
+
+// iconv directly, not the store's converter: test data must not depend on the code under test.
 std::string sj(const std::string& utf8) {
-    auto bytes = store::cp932::fromUtf8(utf8);
-    if (!bytes) throw std::runtime_error("not CP932: " + utf8);
-    return *bytes;
+    iconv_t cd = iconv_open("CP932", "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("no CP932 converter");
+    std::string in = utf8;
+    std::string out(in.size() * 2 + 4, '\0');
+    char* inp = in.data();
+    char* outp = out.data();
+    size_t inLeft = in.size();
+    size_t outLeft = out.size();
+    size_t r = iconv(cd, &inp, &inLeft, &outp, &outLeft);
+    iconv_close(cd);
+    if (r == static_cast<size_t>(-1)) throw std::runtime_error("not CP932: " + utf8);
+    out.resize(out.size() - outLeft);
+    return out;
 }

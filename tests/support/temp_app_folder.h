@@ -1,26 +1,30 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
-// A fresh application folder below the system temp folder, removed afterwards.
-// path() ends with "/".
+// A fresh application folder below the system temp folder for one test, removed afterwards
+// (read-only bits are given back first). path() ends with "/". No Qt: the store tests use it.
 class TempAppFolder {
 public:
     TempAppFolder();
     ~TempAppFolder();
+    TempAppFolder(const TempAppFolder&) = delete;
+    TempAppFolder& operator=(const TempAppFolder&) = delete;
 
     const std::string& path() const { return path_; }
     std::string file(const std::string& relative) const { return path_ + relative; }
 
-    // Whole-file helpers for arranging and checking bytes on disk.
+    // Arranging and checking bytes on disk, without the store's own code.
     void write(const std::string& relative, const std::string& bytes) const;
     std::string read(const std::string& relative) const;
     bool exists(const std::string& relative) const;
+    void makeFolder(const std::string& relative) const;
+    unsigned mode(const std::string& relative) const;
+    void setMode(const std::string& relative, unsigned mode) const;
 
 private:
     std::string path_;
 };
 
-// UTF-8 literal to CP932 bytes (test data is written in UTF-8 source).
+// UTF-8 literal to CP932 bytes (the test sources are UTF-8).
 std::string sj(const std::string& utf8);
