@@ -7,7 +7,6 @@
 
 #include "store/comFunc.h"
 #include "store/cp932.h"
-#include "store/mapped_file.h"
 #include "store/recipient_scan.h"
 #include "store/text_file.h"
 
@@ -35,9 +34,11 @@ bool onlyFullStops(const std::string& s) {
 void writeKeptLines(textfile::AtomicWriter& out, const std::string& path,
                     const std::string& group) {
     if (out.oldFile() < 0) return;
-    textfile::MappedFile old(path, out.oldFile());
-    recipients::keptLines(old.bytes(), group,
-                          [&out](std::string_view bytes) { out.append(bytes); });
+    textfile::LineBlocks old(path, out.oldFile());
+    std::string_view block;
+    while (old.next(block)) {
+        recipients::keptLines(block, group, [&out](std::string_view bytes) { out.append(bytes); });
+    }
 }
 
 // A file of the store that the tool may remove: present, and not read-only.
@@ -169,8 +170,12 @@ std::string ProjectStore::readRecipients(const std::string& project, int group) 
         textfile::writeAll(path, {});
         return {};
     }
-    textfile::MappedFile list(path);
-    return recipients::groupRecipients(list.bytes(), number);
+    textfile::LineBlocks list(path);
+    std::string recipients;
+    bool any = false;
+    std::string_view block;
+    while (list.next(block)) recipients::appendGroupRecipients(block, number, recipients, any);
+    return recipients;
 }
 
 void ProjectStore::storeRecipients(const std::string& project, int group,

@@ -214,17 +214,22 @@ bool ListScanner::next(ListLine& line) {
     return true;
 }
 
-std::string groupRecipients(std::string_view text, std::string_view group) {
-    std::string recipients;
-    bool any = false;
-    ListScanner lines(text, group);
+void appendGroupRecipients(std::string_view block, std::string_view group, std::string& out,
+                           bool& any) {
+    ListScanner lines(block, group);
     ListLine line;
     while (lines.next(line)) {
         if (!line.split.ofGroup()) continue;
-        if (any) recipients += '\n';
+        if (any) out += '\n';
         any = true;
-        recipients.append(line.address);
+        out.append(line.address);
     }
+}
+
+std::string groupRecipients(std::string_view text, std::string_view group) {
+    std::string recipients;
+    bool any = false;
+    appendGroupRecipients(text, group, recipients, any);
     return recipients;
 }
 

@@ -53,6 +53,10 @@ private:
 
 // The group's recipients joined by LF.
 std::string groupRecipients(std::string_view text, std::string_view group);
+// The same for a list read in blocks of whole lines: appends the block's recipients to
+// out, each but the very first (any false) after an LF.
+void appendGroupRecipients(std::string_view block, std::string_view group, std::string& out,
+                           bool& any);
 
 // The lines a rewrite keeps (exactly two fields, the second not the group's number), each
 // followed by CR LF, handed to out in order; consecutive kept lines that already end in

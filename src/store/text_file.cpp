@@ -134,40 +134,40 @@ bool LineReader::next(std::string_view& line) {
     return true;
 }
 
-LineStream::LineStream(const std::string& path) : path_(path) {
+LineBlocks::LineBlocks(const std::string& path) : path_(path) {
     Fd fd(openRetrying(path.c_str(), O_RDONLY));
     struct stat st;
     if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
         ::flock(fd.get(), LOCK_SH | LOCK_NB) != 0)
         throw StoreError(Kind::CannotOpen, path);
-    size_ = static_cast<std::size_t>(st.st_size);
     buffer_.resize(1 << 20);
     fd_ = fd.release();
 }
 
-LineStream::LineStream(const std::string& path, int lockedFd) : path_(path) {
+LineBlocks::LineBlocks(const std::string& path, int lockedFd) : path_(path) {
     // A second descriptor of the same open file: it shares the caller's lock and offset.
     struct stat st;
     if (lockedFd < 0 || ::fstat(lockedFd, &st) != 0 || (fd_ = ::dup(lockedFd)) < 0)
         throw StoreError(Kind::CannotOpen, path);
-    size_ = static_cast<std::size_t>(st.st_size);
     buffer_.resize(1 << 20);
 }
 
-LineStream::~LineStream() {
+LineBlocks::~LineBlocks() {
     if (fd_ >= 0) ::close(fd_);
 }
 
 bool LineStream::next(std::string_view& line) {
+    std::string_view block;
     while (!reader_.next(line)) {
-        if (!refill()) return false;
+        if (!blocks_.next(block)) return false;
+        reader_ = LineReader(block);
     }
     return true;
 }
 
-// Hands the reader every complete line of the buffer. A CR at the very end waits for the
-// next block, which may start with its LF.
-bool LineStream::refill() {
+// Hands out every complete line of the buffer. A CR at the very end waits for the next
+// block, which may start with its LF.
+bool LineBlocks::next(std::string_view& block) {
     if (handed_ == filled_ && atEnd_) return false;
     filled_ -= handed_;
     std::memmove(&buffer_[0], buffer_.data() + handed_, filled_);
@@ -175,11 +175,13 @@ bool LineStream::refill() {
     for (;;) {
         if (!atEnd_) {
             if (filled_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
-            ssize_t n = ::read(fd_, &buffer_[filled_], buffer_.size() - filled_);
+            // pread: the descriptor may share its offset with the caller's.
+            ssize_t n = ::pread(fd_, &buffer_[filled_], buffer_.size() - filled_, offset_);
             if (n < 0) {
                 if (errno == EINTR) continue;
                 throw StoreError(Kind::CannotOpen, path_);
             }
+            offset_ += n;
             auto* nul = static_cast<const char*>(std::memchr(buffer_.data() + filled_, '\0', n));
             if (nul) {
                 filled_ = static_cast<std::size_t>(nul - buffer_.data());
@@ -202,7 +204,7 @@ bool LineStream::refill() {
         }
         if (complete > 0 || atEnd_) {
             handed_ = complete;
-            reader_ = LineReader(std::string_view(buffer_.data(), complete));
+            block = std::string_view(buffer_.data(), complete);
             return complete > 0;
         }
     }

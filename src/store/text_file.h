@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,33 +34,44 @@ private:
     std::size_t nextLf_ = 0;
 };
 
-// The lines of a file one at a time, read in blocks under a shared advisory lock taken
-// without waiting, so that a large list.txt is never held in memory twice. Same line rules
-// as splitLines; throws CannotOpen as readAll does.
+// A file in blocks of whole lines through one reused buffer, under a shared advisory lock
+// taken without waiting: a large list.txt is never held in memory whole, and a file that
+// another program cuts short while it is read just ends early. The text ends at a NUL
+// byte; throws CannotOpen as readAll does.
+class LineBlocks {
+public:
+    explicit LineBlocks(const std::string& path);
+    // Reads a file that the caller has open and locked already (see AtomicWriter).
+    LineBlocks(const std::string& path, int lockedFd);
+    ~LineBlocks();
+    LineBlocks(const LineBlocks&) = delete;
+    LineBlocks& operator=(const LineBlocks&) = delete;
+
+    // The next block: whole lines with their line ends (the last block may end without
+    // one), valid until the next call; false after the last block.
+    bool next(std::string_view& block);
+
+private:
+    std::string path_;
+    int fd_ = -1;
+    std::string buffer_;
+    std::size_t filled_ = 0;  // bytes of buffer_ that hold file data
+    std::size_t handed_ = 0;  // bytes of buffer_ handed out as the last block
+    off_t offset_ = 0;        // of the next read in the file
+    bool atEnd_ = false;
+};
+
+// The lines of a file one at a time, read by LineBlocks. Same line rules as splitLines.
 class LineStream {
 public:
-    explicit LineStream(const std::string& path);
-    // Reads a file that the caller has open and locked already (see AtomicWriter).
-    LineStream(const std::string& path, int lockedFd);
-    ~LineStream();
-    LineStream(const LineStream&) = delete;
-    LineStream& operator=(const LineStream&) = delete;
+    explicit LineStream(const std::string& path) : blocks_(path) {}
+    LineStream(const std::string& path, int lockedFd) : blocks_(path, lockedFd) {}
 
-    // The file's size when it was opened, for reserving output.
-    std::size_t size() const { return size_; }
     // The next line, valid until the next call; false after the last one.
     bool next(std::string_view& line);
 
 private:
-    bool refill();
-
-    std::string path_;
-    int fd_ = -1;
-    std::size_t size_ = 0;
-    std::string buffer_;
-    std::size_t filled_ = 0;  // bytes of buffer_ that hold file data
-    std::size_t handed_ = 0;  // bytes of buffer_ given to reader_
-    bool atEnd_ = false;
+    LineBlocks blocks_;
     LineReader reader_{std::string_view()};
 };
 

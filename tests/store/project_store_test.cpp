@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "store/recipient_scan.h"
 #include "support/temp_app_folder.h"
 
 using store::ProjectStore;
@@ -183,4 +184,27 @@ TEST_F(ProjectStoreTest, RemovingGroupFilesSparesReadOnlyOnesAndMissingOnesAreNo
     EXPECT_FALSE(dir.exists(folder + "Group-2.txt"));
     EXPECT_TRUE(dir.exists(folder + "Body-2.txt"));
     EXPECT_TRUE(dir.exists(folder + "Group-1.txt"));
+}
+
+TEST_F(ProjectStoreTest, ListsLargerThanOneReadBlockGiveWhatTheWholeTextGives) {
+    // About 3 MB of varied lines, so that lines, CR LF pairs, quotes and lead bytes fall
+    // across the edges of the blocks the list is read in.
+    std::string list;
+    const std::string kinds[] = {"a@example.jp,0\r\n", "b,1\n", "\"q,x\",0\r", sj("表ソ") + ",0\r\n",
+                                 "c d,0\r\n",          "\x81,0\r\n", "e,00\r\n", "f,2\r\n"};
+    for (std::size_t i = 0; list.size() < (3u << 20); ++i) {
+        list += std::to_string(i % 97);
+        list += kinds[(i * 7 + i / 5) % 8];
+    }
+    dir.write(folder + "list.txt", list);
+
+    for (int group : {0, 1, 2}) {
+        const std::string number = std::to_string(group);
+        EXPECT_EQ(store.readRecipients(project, group),
+                  store::recipients::groupRecipients(list, number));
+    }
+    store.dropGroupRecipients(project, 1);
+    std::string kept;
+    store::recipients::keptLines(list, "1", [&](std::string_view b) { kept.append(b); });
+    EXPECT_EQ(dir.read(folder + "list.txt"), kept);
 }
