@@ -3,6 +3,8 @@
 #include <Qsci/qsciscintilla.h>
 
 #include <QApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <chrono>
 #include <cstdio>
 
@@ -27,6 +29,29 @@ void settle() {
     QCoreApplication::processEvents();
 }
 
+// After the load the field must still scroll and take typing, Japanese included.
+bool stillUsable(PlainTextField& field) {
+    field.setFocus();
+    field.SendScintilla(QsciScintilla::SCI_DOCUMENTEND);
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QCoreApplication::sendEvent(&field, &key);
+    QInputMethodEvent compose;
+    compose.setCommitString(QStringLiteral("あ"));
+    QCoreApplication::sendEvent(&field, &compose);
+    settle();
+    const std::string text = field.utf8Text();
+    const std::string tail = "a\xE3\x81\x82";  // "a" then あ, typed at the end
+    if (text.size() < tail.size() || text.compare(text.size() - tail.size(), tail.size(), tail)) {
+        std::fprintf(stderr, "the field did not take typing at its end after the load\n");
+        return false;
+    }
+    if (field.SendScintilla(QsciScintilla::SCI_GETFIRSTVISIBLELINE) == 0) {
+        std::fprintf(stderr, "the field did not scroll to its end\n");
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int measureWindowLoad(int argc, char** argv, const std::string& appPath, long recipients) {
@@ -47,7 +72,9 @@ int measureWindowLoad(int argc, char** argv, const std::string& appPath, long re
                      recipients);
         return 1;
     }
-    printResult({millis, peakResidentKib()});
+    const long peak = peakResidentKib();
+    if (!stillUsable(*form.Memo1)) return 1;
+    printResult({millis, peak});
     return 0;
 }
 
