@@ -16,7 +16,9 @@ MessageBoxResponder& responder() {
 }
 }  // namespace
 
-void setMessageBoxResponder(MessageBoxResponder r) { responder() = std::move(r); }
+void setMessageBoxResponder(MessageBoxResponder r) {
+    responder() = std::move(r);
+}
 
 int showMessageBox(const QString& text, const QString& caption, int style) {
     if (responder()) return responder()(MessageBoxCall{text, caption, style});

@@ -7,11 +7,16 @@ namespace shell {
 namespace {
 QMessageBox::Icon iconFor(int style) {
     switch (style & 0xF0) {
-        case 0x10: return QMessageBox::Critical;
-        case 0x20: return QMessageBox::Question;
-        case 0x30: return QMessageBox::Warning;
-        case 0x40: return QMessageBox::Information;
-        default: return QMessageBox::NoIcon;
+        case 0x10:
+            return QMessageBox::Critical;
+        case 0x20:
+            return QMessageBox::Question;
+        case 0x30:
+            return QMessageBox::Warning;
+        case 0x40:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::NoIcon;
     }
 }
 }  // namespace

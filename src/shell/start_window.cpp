@@ -46,13 +46,17 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWind
     FormCreate();
 }
 
-void TForm1::setNextWindow(QWidget* next) { next_ = next; }
+void TForm1::setNextWindow(QWidget* next) {
+    next_ = next;
+}
 
 int TForm1::fncMessageBox(const QString& text, const QString& caption, int style) {
     return shell::showMessageBox(text, caption, style);
 }
 
-void TForm1::FormCreate() { AppPath = shell::executableFolder(); }
+void TForm1::FormCreate() {
+    AppPath = shell::executableFolder();
+}
 
 void TForm1::FormShow() {
     if (next_) next_->setWindowTitle(QStringLiteral("Fendrival 設定画面"));

@@ -33,8 +33,8 @@ protected:
 
 TEST_F(ClosingTest, CancelKeepsTheWindowAndEveryField) {
     form3.Edit1->setText(QStringLiteral("smtp.example.com"));
-    for (auto close : {+[](TForm3& f) { f.SpeedButton1->click(); },
-                       +[](TForm3& f) { f.close(); }}) {
+    for (auto close :
+         {+[](TForm3& f) { f.SpeedButton1->click(); }, +[](TForm3& f) { f.close(); }}) {
         boxes.clear();
         boxes.answer(2);
         close(form3);
@@ -48,8 +48,8 @@ TEST_F(ClosingTest, CancelKeepsTheWindowAndEveryField) {
 }
 
 TEST_F(ClosingTest, OkClosesBothWindowsAndEndsTheEventLoop) {
-    for (auto close : {+[](TForm3& f) { f.SpeedButton1->click(); },
-                       +[](TForm3& f) { f.close(); }}) {
+    for (auto close :
+         {+[](TForm3& f) { f.SpeedButton1->click(); }, +[](TForm3& f) { f.close(); }}) {
         if (!form3.isVisible()) form3.show();
         form1.hide();
         boxes.clear();

@@ -12,9 +12,9 @@ TEST(ErrorReport, FullStopIsAppendedOnlyAfterCharactersSortingAfterIt) {
     EXPECT_EQ(shell::errorReportText("9"), "9.");
     EXPECT_EQ(shell::errorReportText("ファイルは開けません"), "ファイルは開けません.");
     EXPECT_EQ(shell::errorReportText("done."), "done.");
-    EXPECT_EQ(shell::errorReportText("what!"), "what!");   // '!' sorts before '.'
-    EXPECT_EQ(shell::errorReportText("a-"), "a-");         // so does '-'
-    EXPECT_EQ(shell::errorReportText("a/"), "a/.");        // '/' sorts after '.'
+    EXPECT_EQ(shell::errorReportText("what!"), "what!");  // '!' sorts before '.'
+    EXPECT_EQ(shell::errorReportText("a-"), "a-");        // so does '-'
+    EXPECT_EQ(shell::errorReportText("a/"), "a/.");       // '/' sorts after '.'
     EXPECT_EQ(shell::errorReportText(""), "");
 }
 

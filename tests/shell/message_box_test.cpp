@@ -32,10 +32,8 @@ TEST(MessageBox, StyleWordsMapToButtonsIconDefaultAndEscape) {
         QMessageBox::Icon icon;
         bool cancel;
     } cases[] = {
-        {0x0, QMessageBox::NoIcon, false},
-        {0x10, QMessageBox::Critical, false},
-        {0x30, QMessageBox::Warning, false},
-        {0x40, QMessageBox::Information, false},
+        {0x0, QMessageBox::NoIcon, false},   {0x10, QMessageBox::Critical, false},
+        {0x30, QMessageBox::Warning, false}, {0x40, QMessageBox::Information, false},
         {0x131, QMessageBox::Warning, true},
     };
     for (const Case& c : cases) {
@@ -45,7 +43,8 @@ TEST(MessageBox, StyleWordsMapToButtonsIconDefaultAndEscape) {
         EXPECT_EQ(box.icon(), c.icon);
         ASSERT_NE(box.button(QMessageBox::Ok), nullptr);
         EXPECT_EQ(box.button(QMessageBox::Cancel) != nullptr, c.cancel);
-        QAbstractButton* expected = c.cancel ? box.button(QMessageBox::Cancel) : box.button(QMessageBox::Ok);
+        QAbstractButton* expected =
+            c.cancel ? box.button(QMessageBox::Cancel) : box.button(QMessageBox::Ok);
         EXPECT_EQ(static_cast<QAbstractButton*>(box.defaultButton()), expected);
         EXPECT_EQ(box.escapeButton(), expected);
     }
@@ -55,9 +54,11 @@ TEST(MessageBox, QuestionDeclinesOnEnterEscapeAndCloseBox) {
     EXPECT_EQ(showAndAct(0x131, [](QWidget* b) { QTest::keyClick(b, Qt::Key_Return); }), 2);
     EXPECT_EQ(showAndAct(0x131, [](QWidget* b) { QTest::keyClick(b, Qt::Key_Escape); }), 2);
     EXPECT_EQ(showAndAct(0x131, [](QWidget* b) { b->close(); }), 2);
-    EXPECT_EQ(showAndAct(0x131, [](QWidget* b) {
-        static_cast<QMessageBox*>(b)->button(QMessageBox::Ok)->click();
-    }), 1);
+    EXPECT_EQ(showAndAct(0x131,
+                         [](QWidget* b) {
+                             static_cast<QMessageBox*>(b)->button(QMessageBox::Ok)->click();
+                         }),
+              1);
 }
 
 TEST(MessageBox, OkOnlyKindsGiveOkOnEscapeAndCloseBox) {

@@ -3,8 +3,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 
 #include "shell/app_path.h"
 #include "shell/start_window.h"
@@ -69,7 +69,7 @@ TEST(StartWindow, ClosingItWhileShownEndsTheProgramWithoutTheSettingsWindow) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     QElapsedTimer clock;
     clock.start();
-    QTimer::singleShot(100, &form, &QWidget::close);        // Alt+F4 on the start window
+    QTimer::singleShot(100, &form, &QWidget::close);          // Alt+F4 on the start window
     QTimer::singleShot(5000, qApp, &QCoreApplication::quit);  // never hang the suite
     QApplication::exec();
     EXPECT_LT(clock.elapsed(), 900);  // the loop ended with the window, before the tick

@@ -190,8 +190,9 @@ TEST_F(ProjectStoreTest, ListsLargerThanOneReadBlockGiveWhatTheWholeTextGives) {
     // About 3 MB of varied lines, so that lines, CR LF pairs, quotes and lead bytes fall
     // across the edges of the blocks the list is read in.
     std::string list;
-    const std::string kinds[] = {"a@example.jp,0\r\n", "b,1\n", "\"q,x\",0\r", sj("表ソ") + ",0\r\n",
-                                 "c d,0\r\n",          "\x81,0\r\n", "e,00\r\n", "f,2\r\n"};
+    const std::string kinds[] = {
+        "a@example.jp,0\r\n", "b,1\n",      "\"q,x\",0\r", sj("表ソ") + ",0\r\n",
+        "c d,0\r\n",          "\x81,0\r\n", "e,00\r\n",    "f,2\r\n"};
     for (std::size_t i = 0; list.size() < (3u << 20); ++i) {
         list += std::to_string(i % 97);
         list += kinds[(i * 7 + i / 5) % 8];

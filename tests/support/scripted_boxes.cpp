@@ -10,4 +10,6 @@ ScriptedBoxes::ScriptedBoxes() {
     });
 }
 
-ScriptedBoxes::~ScriptedBoxes() { shell::setMessageBoxResponder(nullptr); }
+ScriptedBoxes::~ScriptedBoxes() {
+    shell::setMessageBoxResponder(nullptr);
+}

@@ -14,7 +14,10 @@ public:
 
     void answer(int result) { answers_.push_back(result); }
     const std::vector<shell::MessageBoxCall>& calls() const { return calls_; }
-    void clear() { calls_.clear(); answers_.clear(); }
+    void clear() {
+        calls_.clear();
+        answers_.clear();
+    }
 
 private:
     std::deque<int> answers_;
