@@ -24,6 +24,16 @@ QHBoxLayout* row(std::initializer_list<QWidget*> widgets, bool stretch = true) {
     return layout;
 }
 
+// A section: captions in the first column, their fields and hints after them.
+QGridLayout* sectionGrid(QWidget* section, int bottomMargin) {
+    auto* grid = new QGridLayout(section);
+    grid->setContentsMargins(0, 4, 0, bottomMargin);
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(5);
+    grid->setColumnMinimumWidth(0, kCaptionWidth);
+    return grid;
+}
+
 }  // namespace
 
 void TForm3::buildLayout() {
@@ -55,11 +65,7 @@ QWidget* TForm3::buildTopBar() {
 
 QWidget* TForm3::buildProjectSection() {
     auto* section = new QWidget(this);
-    auto* grid = new QGridLayout(section);
-    grid->setContentsMargins(0, 4, 0, 4);
-    grid->setHorizontalSpacing(8);
-    grid->setVerticalSpacing(5);
-    grid->setColumnMinimumWidth(0, kCaptionWidth);
+    auto* grid = sectionGrid(section, 4);
     grid->setColumnStretch(2, 1);
     using windowlook::makeCaption;
     using windowlook::makeHint;
@@ -121,11 +127,7 @@ QWidget* TForm3::buildProjectSection() {
 
 QWidget* TForm3::buildGroupSection() {
     auto* section = new QWidget(this);
-    auto* grid = new QGridLayout(section);
-    grid->setContentsMargins(0, 4, 0, 0);
-    grid->setHorizontalSpacing(8);
-    grid->setVerticalSpacing(5);
-    grid->setColumnMinimumWidth(0, kCaptionWidth);
+    auto* grid = sectionGrid(section, 0);
     using windowlook::makeCaption;
     using windowlook::makeHint;
 

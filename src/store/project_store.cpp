@@ -41,6 +41,12 @@ void writeKeptLines(textfile::AtomicWriter& out, const std::string& path,
     }
 }
 
+// The lines of a text file of the store; a missing file has none.
+std::vector<std::string> linesIfPresent(const std::string& path) {
+    if (!textfile::fileExists(path)) return {};
+    return textfile::readLines(path);
+}
+
 // A file of the store that the tool may remove: present, and not read-only.
 void removeIfWritable(const std::string& path) {
     struct stat st;
@@ -94,9 +100,7 @@ std::string ProjectStore::batPath(const std::string& project) const {
 }
 
 std::vector<std::string> ProjectStore::readProjectList() const {
-    std::string path = projectListPath();
-    if (!textfile::fileExists(path)) return {};
-    return textfile::readLines(path);
+    return linesIfPresent(projectListPath());
 }
 
 void ProjectStore::writeProjectList(const std::vector<std::string>& names) const {
@@ -108,9 +112,7 @@ void ProjectStore::ensureProjectFolder(const std::string& project) const {
 }
 
 std::string ProjectStore::readGroupName(const std::string& project, int group) const {
-    std::string path = groupNamePath(project, group);
-    if (!textfile::fileExists(path)) return {};
-    auto lines = textfile::readLines(path);
+    auto lines = linesIfPresent(groupNamePath(project, group));
     return lines.empty() ? std::string() : cp932::trim(lines.front());
 }
 
@@ -120,10 +122,8 @@ void ProjectStore::writeGroupName(const std::string& project, int group,
 }
 
 std::string ProjectStore::readSubject(const std::string& project, int group) const {
-    std::string path = subjectPath(project, group);
-    if (!textfile::fileExists(path)) return {};
     std::string subject;
-    for (auto& line : textfile::readLines(path)) {
+    for (auto& line : linesIfPresent(subjectPath(project, group))) {
         if (!line.empty()) subject = std::move(line);
     }
     return subject;
@@ -135,11 +135,9 @@ void ProjectStore::writeSubject(const std::string& project, int group,
 }
 
 std::string ProjectStore::readBody(const std::string& project, int group) const {
-    std::string path = bodyPath(project, group);
-    if (!textfile::fileExists(path)) return {};
     std::string body;
     bool first = true;
-    for (const auto& line : textfile::readLines(path)) {
+    for (const auto& line : linesIfPresent(bodyPath(project, group))) {
         if (!first) body += '\n';
         body += line;
         first = false;
