@@ -59,7 +59,7 @@ TEST_F(ClosingTest, OkClosesBothWindowsAndEndsTheEventLoop) {
         QTimer::singleShot(50, &form3, [&] { close(form3); });
         QTimer::singleShot(5000, qApp, &QCoreApplication::quit);  // never hang the suite
         QApplication::exec();
-        EXPECT_LT(clock.elapsed(), 3000);
+        EXPECT_LT(clock.elapsed(), 4500);  // ended by the close, not by the net
         EXPECT_EQ(boxes.calls().size(), 1u);
         EXPECT_FALSE(form3.isVisible());
         EXPECT_FALSE(form1.isVisible());

