@@ -68,10 +68,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::fwrite(content.data(), 1, content.size(), f) == content.size() && std::fclose(f) == 0,
         "cannot write the scratch file");
 
+    // Every block holds whole lines: split one by one, they give the lines of the whole text.
     std::vector<std::string> streamed;
-    store::textfile::LineStream stream(path);
-    std::string_view line;
-    while (stream.next(line)) streamed.emplace_back(line);
+    store::textfile::LineBlocks blocks(path);
+    std::string_view block;
+    while (blocks.next(block)) {
+        store::textfile::LineReader reader(block);
+        std::string_view line;
+        while (reader.next(line)) streamed.emplace_back(line);
+    }
 
     const std::vector<std::string> whole = store::textfile::splitLines(content);
     check(streamed.size() == whole.size(), "block reading gives another number of lines");

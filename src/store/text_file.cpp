@@ -156,15 +156,6 @@ LineBlocks::~LineBlocks() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-bool LineStream::next(std::string_view& line) {
-    std::string_view block;
-    while (!reader_.next(line)) {
-        if (!blocks_.next(block)) return false;
-        reader_ = LineReader(block);
-    }
-    return true;
-}
-
 // Hands out every complete line of the buffer. A CR at the very end waits for the next
 // block, which may start with its LF.
 bool LineBlocks::next(std::string_view& block) {

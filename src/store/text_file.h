@@ -61,20 +61,6 @@ private:
     bool atEnd_ = false;
 };
 
-// The lines of a file one at a time, read by LineBlocks. Same line rules as splitLines.
-class LineStream {
-public:
-    explicit LineStream(const std::string& path) : blocks_(path) {}
-    LineStream(const std::string& path, int lockedFd) : blocks_(path, lockedFd) {}
-
-    // The next line, valid until the next call; false after the last one.
-    bool next(std::string_view& line);
-
-private:
-    LineBlocks blocks_;
-    LineReader reader_{std::string_view()};
-};
-
 // Reads the whole file under a shared advisory lock taken without waiting.
 // Throws CannotOpen when the file is missing, unreadable or locked for writing.
 std::string readAll(const std::string& path);
