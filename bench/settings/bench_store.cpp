@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
+#include "store/atomic_file.h"
 #include "store/comFunc.h"
 #include "store/cp932.h"
 #include "store/project_store.h"
-#include "store/text_file.h"
 
 namespace bench {
 

@@ -6,6 +6,7 @@
 #include "store/comFunc.h"
 #include "store/ini_document.h"
 #include "store/store_error.h"
+#include "store/atomic_file.h"
 #include "store/text_file.h"
 
 namespace store {

@@ -8,6 +8,7 @@
 #include "store/comFunc.h"
 #include "store/cp932.h"
 #include "store/recipient_scan.h"
+#include "store/atomic_file.h"
 #include "store/text_file.h"
 
 namespace store {
