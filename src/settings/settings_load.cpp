@@ -1,51 +1,15 @@
 // Bringing the store onto the screen: the project list, a project, a group.
 #include "settings/field_text.h"
+#include "settings/group_count.h"
+#include "settings/ini_keys.h"
 #include "settings/integer_text.h"
 #include "settings/settings_window.h"
 #include "settings/typing_limit.h"
+#include "settings/user_messages.h"
 #include "shell/app_path.h"
-#include "shell/message_box.h"
-#include "shell/start_window.h"
 #include "store/comFunc.h"
 #include "store/cp932.h"
 #include "store/project_store.h"
-
-namespace {
-
-// Section and keys of Fendrival.ini, as the files spell them (CP932).
-struct IniKeys {
-    std::string section, server, client, senderAddress, senderName, pauseInterval, pauseTime, smtp,
-        smtpId, smtpPwd, smtpPort, smtpHtml, groupCount;
-};
-
-std::string cp932(const char* utf8) {
-    return store::cp932::fromUtf8(utf8).value();
-}
-
-const IniKeys& iniKeys() {
-    static const IniKeys keys{cp932("メール同報システム"),
-                              "SMTPServer",
-                              cp932("クライアント名称"),
-                              cp932("送信元メールアドレス"),
-                              cp932("送信元名称"),
-                              "PauseInterval",
-                              "PauseTime",
-                              "SMTP",
-                              "SMTPID",
-                              "SMTPPWD",
-                              "SMTPPORT",
-                              "SMTPHTML",
-                              "GROUPCOUNT"};
-    return keys;
-}
-
-void warn(const char* text) {
-    TForm1::fncMessageBox(QString::fromUtf8(text), shell::kCaption, shell::kStyleWarning);
-}
-
-const char* const kRefusedName = "プロジェクト名に使用できない文字が入力されています。";
-
-}  // namespace
 
 void TForm3::FormShow() {
     const store::ProjectStore store(AppPath);
@@ -64,10 +28,7 @@ void TForm3::cmbProjectChange() {
 }
 
 void TForm3::setData(const std::string& project) {
-    if (!store::isAddressableProjectName(project)) {
-        warn(kRefusedName);
-        return;
-    }
+    if (!store::isAddressableProjectName(project)) return usermsg::warn(usermsg::kRefusedName);
     const store::ProjectStore store(AppPath);
     const IniKeys& k = iniKeys();
     const std::string ini = store.iniPath(project);
@@ -94,7 +55,7 @@ void TForm3::setData(const std::string& project) {
     const std::string count = read(k.groupCount);
     heldGroupCount = count.empty() ? std::string("1") : count;
     cmbMailGroup->clear();
-    const int groups = integertext::parse(heldGroupCount).value_or(0);
+    const int groups = groupcount::parse(heldGroupCount).value_or(0);
     for (int n = 1; n <= groups; ++n) cmbMailGroup->addItem(QString::number(n));
     if (groups > 0) {
         cmbMailGroup->setCurrentIndex(0);
@@ -113,24 +74,14 @@ void TForm3::setData(const std::string& project) {
 }
 
 void TForm3::cmbMailGroupChange() {
-    const std::string project = currentProjectName();
-    if (cmbProject->currentIndex() < 0) {
-        warn("プロジェクト名を正しく指定してください。");
-        cmbProject->setFocus();
-        return;
-    }
-    if (!store::isAddressableProjectName(project)) {
-        warn(kRefusedName);
-        return;
-    }
+    const auto project = groupProject();
+    if (!project) return;
     const int group = cmbMailGroup->currentIndex();
-    if (group < 0) {
-        warn("表示するメールグループを選択してください。");
-        return;
-    }
+    if (group < 0)
+        return usermsg::warn(QStringLiteral("表示するメールグループを選択してください。"));
     const store::ProjectStore store(AppPath);
-    showGroupName(store, project, group);
-    showGroupContents(store, project, group);
+    showGroupName(store, project.value(), group);
+    showGroupContents(store, project.value(), group);
 }
 
 void TForm3::showGroupName(const store::ProjectStore& store, const std::string& project,

@@ -46,8 +46,18 @@ void TForm3::connectHandlers() {
             [this] { shell::runHandler([this] { cmbProjectChange(); }); });
     connect(cmbMailGroup, &QComboBox::activated, this,
             [this] { shell::runHandler([this] { cmbMailGroupChange(); }); });
-    connect(SpeedButton1, &QToolButton::clicked, this,
-            [this] { shell::runHandler([this] { SpeedButton1Click(); }); });
+    const std::pair<QToolButton*, void (TForm3::*)()> buttons[] = {
+        {SpeedButton1, &TForm3::SpeedButton1Click}, {SpeedButton2, &TForm3::SpeedButton2Click},
+        {SpeedButton8, &TForm3::SpeedButton8Click}, {SpeedButton9, &TForm3::SpeedButton9Click},
+        {SpeedButton4, &TForm3::SpeedButton4Click}, {SpeedButton5, &TForm3::SpeedButton5Click},
+        {SpeedButton6, &TForm3::SpeedButton6Click}, {SpeedButton7, &TForm3::SpeedButton7Click},
+        {SpeedButton3, &TForm3::SpeedButton3Click},
+    };
+    for (const auto& [button, handler] : buttons) {
+        connect(button, &QToolButton::clicked, this, [this, handler = handler] {
+            shell::runHandler([this, handler] { (this->*handler)(); });
+        });
+    }
 }
 
 void TForm3::showEvent(QShowEvent* event) {

@@ -5,7 +5,9 @@
 #include <QLineEdit>
 #include <QToolButton>
 #include <QWidget>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "settings/plain_text_field.h"
 
@@ -57,6 +59,14 @@ public:
     void FormShow();
     void FormCloseQuery(bool& CanClose);
     void SpeedButton1Click();
+    void SpeedButton2Click();  // add a project
+    void SpeedButton9Click();  // delete the chosen project
+    void SpeedButton8Click();  // save the project's settings
+    void SpeedButton4Click();  // add a mail group
+    void SpeedButton5Click();  // save the shown mail group
+    void SpeedButton6Click();  // delete the last mail group
+    void SpeedButton7Click();  // write the send batch file
+    void SpeedButton3Click();  // open the Java runtime check page
     void clearData();
     void CmbSmtpChange();
     void cmbProjectChange();
@@ -69,6 +79,8 @@ public:
     std::string projectNameAt(int index) const;
     // The chosen entry's name, "" when none is chosen.
     std::string currentProjectName() const;
+    // Every entry's name, in list order.
+    std::vector<std::string> projectNames() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -87,4 +99,9 @@ private:
     void showGroupName(const store::ProjectStore& store, const std::string& project, int group);
     void showGroupContents(const store::ProjectStore& store, const std::string& project, int group);
     void showNoGroup();
+
+    // The chosen project for a group action, or a warning and nothing.
+    std::optional<std::string> groupProject();
+    // The held group count when a group action may use it, or a warning and nothing.
+    std::optional<int> heldCountOrWarn();
 };

@@ -1,6 +1,7 @@
 #include "settings_fixture.h"
 
 #include <QApplication>
+#include <filesystem>
 
 #include "shell/app_path.h"
 #include "store/comFunc.h"
@@ -40,6 +41,41 @@ void SettingsWindowTest::showWith(const std::vector<std::string>& projectLines) 
     for (const std::string& line : projectLines) text += sj(line) + "\r\n";
     app.write("project.ini", text);
     form->FormShow();
+}
+
+void SettingsWindowTest::showActive(const std::vector<std::string>& projectLines) {
+    std::string text;
+    for (const std::string& line : projectLines) text += sj(line) + "\r\n";
+    app.write("project.ini", text);
+    form->show();
+    QApplication::setActiveWindow(form.get());
+}
+
+void SettingsWindowTest::load(const std::vector<std::string>& projectLines, int index) {
+    showActive(projectLines);
+    pick(form->cmbProject, index);
+    boxes.clear();
+}
+
+std::map<std::string, std::string> SettingsWindowTest::snapshot() const {
+    namespace fs = std::filesystem;
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(app.path())) {
+        const std::string relative = fs::relative(entry.path(), app.path()).string();
+        files[relative] = entry.is_directory() ? std::string("/") : app.read(relative);
+    }
+    return files;
+}
+
+QStringList SettingsWindowTest::boxTexts() const {
+    QStringList texts;
+    for (const auto& call : boxes.calls()) texts << call.text;
+    return texts;
+}
+
+const shell::MessageBoxCall& SettingsWindowTest::lastBox() const {
+    static const shell::MessageBoxCall none;
+    return boxes.calls().empty() ? none : boxes.calls().back();
 }
 
 std::string utf8(const QString& text) {

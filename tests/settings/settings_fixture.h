@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -27,6 +28,17 @@ protected:
     void pick(QComboBox* list, int index) const;
     // Writes project.ini and runs the show handler.
     void showWith(const std::vector<std::string>& projectLines);
+
+    // The window shown and active over the given project.ini, so focus moves can be seen.
+    void showActive(const std::vector<std::string>& projectLines);
+    // Shows the list and picks the entry, loading that project.
+    void load(const std::vector<std::string>& projectLines, int index);
+    // Every file and folder below the application folder with its bytes ("/" for a folder):
+    // equal snapshots prove nothing was written, created or removed.
+    std::map<std::string, std::string> snapshot() const;
+    // The texts of the boxes shown so far.
+    QStringList boxTexts() const;
+    const shell::MessageBoxCall& lastBox() const;
 
     TempAppFolder app;
     ScriptedBoxes boxes;

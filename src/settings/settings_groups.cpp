@@ -1,0 +1,144 @@
+// Mail group actions: adding a group, saving the shown group, deleting the last group.
+#include "settings/busy_cursor.h"
+#include "settings/field_text.h"
+#include "settings/group_count.h"
+#include "settings/ini_keys.h"
+#include "settings/recipient_refusal.h"
+#include "settings/settings_window.h"
+#include "settings/stored_text.h"
+#include "settings/user_messages.h"
+#include "shell/app_path.h"
+#include "store/comFunc.h"
+#include "store/cp932.h"
+#include "store/project_store.h"
+#include "store/typed_recipients.h"
+
+namespace {
+
+const QString kBadCount = QStringLiteral(
+    "メールグループ数（GROUPCOUNT）が正しくないため、メールグループを変更できません。"
+    "プロジェクトを選択し直すか、Fendrival.ini を確認してください。");
+
+}  // namespace
+
+std::optional<std::string> TForm3::groupProject() {
+    const std::string project = currentProjectName();
+    if (cmbProject->currentIndex() < 0 || store::cp932::trim(project).empty()) {
+        usermsg::warn(usermsg::kNoProject, cmbProject);
+        return std::nullopt;
+    }
+    if (!store::isAddressableProjectName(project)) {
+        usermsg::warn(usermsg::kRefusedName, cmbProject);
+        return std::nullopt;
+    }
+    return project;
+}
+
+std::optional<int> TForm3::heldCountOrWarn() {
+    const auto count = groupcount::parse(heldGroupCount);
+    if (!count) usermsg::warn(kBadCount);
+    return count;
+}
+
+void TForm3::SpeedButton4Click() {
+    const auto project = groupProject();
+    if (!project) return;
+    if (txtMailGroup->text().isEmpty())
+        return usermsg::warn(QStringLiteral("メールグループとして追加できません。"), txtMailGroup);
+    const auto typed = storedtext::fromField(txtMailGroup, QStringLiteral("メールグループ名"));
+    if (!typed) return;
+    const auto count = heldCountOrWarn();
+    if (!count) return;
+    if (*count >= groupcount::kMaxGroups)
+        return usermsg::warn(QStringLiteral("メールグループはこれ以上追加できません。"));
+    if (!usermsg::ask(QStringLiteral("「") + txtMailGroup->text() +
+                      QStringLiteral("」メールグループを追加します。よろしいですか？")))
+        return;
+
+    const int groups = *count + 1;
+    heldGroupCount = std::to_string(groups);
+    const store::ProjectStore store(AppPath);
+    fncIniWrite(store.iniPath(*project), iniKeys().section, iniKeys().groupCount, heldGroupCount);
+    store.writeGroupName(*project, groups - 1, store::cp932::trim(*typed));
+    const int shown = cmbMailGroup->currentIndex();
+    cmbMailGroup->addItem(QString::number(groups));
+    cmbMailGroup->setCurrentIndex(shown);
+    txtMailGroup->clear();
+    usermsg::inform(QStringLiteral("メールグループを追加しました。"));
+}
+
+void TForm3::SpeedButton5Click() {
+    const auto project = groupProject();
+    if (!project) return;
+    const int group = cmbMailGroup->currentIndex();
+    if (group < 0)
+        return usermsg::warn(QStringLiteral("保存するメールグループを選択してください。"),
+                             cmbMailGroup);
+    const std::string number = std::to_string(group);
+    std::optional<std::string> recipients, subject, body;
+    {
+        BusyCursor busy;
+        recipients = storedtext::fromField(Memo1, QStringLiteral("ﾒｰﾙ送信先ﾘｽﾄ"));
+        if (!recipients) return;
+        const auto check = store::recipients::checkTypedLines(*recipients, number);
+        if (check.refused > 0) {
+            usermsg::warn(recipientRefusalText(check), Memo1);
+            Memo1->setCursorPosition(int(check.first.front().line), 0);
+            return;
+        }
+    }
+    subject = storedtext::fromField(txtMailSubject, QStringLiteral("ﾒｰﾙ件名"));
+    if (!subject) return;
+    body = storedtext::fromField(txtMailBody, QStringLiteral("ﾒｰﾙ本文"));
+    if (!body) return;
+    const QString name = pnlMailGroup->text();
+    if (!usermsg::ask(QStringLiteral("「") + name +
+                      QStringLiteral("」メールグループとして保存します。よろしいですか？")))
+        return;
+
+    {
+        BusyCursor busy;
+        const store::ProjectStore store(AppPath);
+        store.storeRecipients(*project, group, *recipients);
+        recipients.reset();
+        store.ensureProjectFolder(*project);
+        store.writeSubject(*project, group, *subject);
+        store.writeBody(*project, group, *body);
+    }
+    usermsg::inform(QStringLiteral("「") + name +
+                    QStringLiteral("」グループとしてメール送信先リスト、件名、メール本文を"
+                                   "保存しました。"));
+}
+
+void TForm3::SpeedButton6Click() {
+    const auto project = groupProject();
+    if (!project) return;
+    const auto count = heldCountOrWarn();
+    if (!count) return;
+    // "01" is one group too: the last group is never deleted.
+    if (heldGroupCount == "1" || *count == 1)
+        return usermsg::warn(QStringLiteral("メールグループをこれ以上削除できません。"));
+    const int last = *count - 1;
+    const store::ProjectStore store(AppPath);
+    const QString name = fieldtext::fromStore(store.readGroupName(*project, last));
+    if (!usermsg::ask(QStringLiteral("一番最後のメールグループ「") + name +
+                      QStringLiteral("」を削除します。よろしいですか？")))
+        return;
+
+    heldGroupCount = std::to_string(last);
+    {
+        BusyCursor busy;
+        fncIniWrite(store.iniPath(*project), iniKeys().section, iniKeys().groupCount,
+                    heldGroupCount);
+        store.removeGroupFiles(*project, last);
+        store.dropGroupRecipients(*project, last);
+    }
+    if (cmbMailGroup->count() > 0) {
+        const int shown = cmbMailGroup->currentIndex();
+        const int removed = cmbMailGroup->count() - 1;
+        cmbMailGroup->removeItem(removed);
+        // The deleted group may still be on screen; then no entry is chosen.
+        cmbMailGroup->setCurrentIndex(shown == removed ? -1 : shown);
+    }
+    usermsg::plain(QStringLiteral("メールグループを削除しました。"));
+}
