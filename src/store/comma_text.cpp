@@ -62,7 +62,7 @@ bool FieldScanner::next(std::string_view& field) {
 
     if (line_[pos_] == '"') {
         if (!nulChecked_) {
-            // Quoted text is searched by byte, so cut the line at its NUL first.
+            // A quoted field may run to the line's end, so cut the line at its NUL first.
             line_ = line_.substr(0, std::min(line_.find('\0', pos_), line_.size()));
             nulChecked_ = true;
         }
@@ -97,39 +97,42 @@ bool FieldScanner::next(std::string_view& field) {
     return true;
 }
 
-// Quote and comma are below 0x40, never trail bytes: a byte search is exact here.
+// Steps by character as the unquoted scan does: a lead byte takes the next byte, even a
+// quote, unless the line ends there. The line is already cut at its NUL.
 void FieldScanner::quotedField(std::string_view& field) {
     const std::size_t size = line_.size();
-    std::size_t start = ++pos_;
-    std::size_t close = line_.find('"', pos_);
-    if (close == std::string_view::npos) {
-        // No closing quote: the field runs to the end of the line.
-        field = line_.substr(start);
-        pos_ = size;
-        return;
-    }
-    if (close + 1 >= size || line_[close + 1] != '"') {
-        field = line_.substr(start, close - start);
-        pos_ = close + 1;
-        return;
-    }
-    unquoted_.clear();
-    std::size_t from = start;
-    for (;;) {
-        if (close == std::string_view::npos) {
-            unquoted_.append(line_.substr(from));
-            pos_ = size;
+    const char* const data = line_.data();
+    const std::size_t start = ++pos_;
+    std::size_t end = size;  // of the quoted text; the line's end when no quote closes it
+    bool doubled = false;
+    for (std::size_t i = start; i < size;) {
+        const unsigned char c = static_cast<unsigned char>(data[i]);
+        if (isLeadByte(c)) {
+            i += i + 1 < size ? 2 : 1;
+        } else if (c != '"') {
+            ++i;
+        } else if (i + 1 < size && data[i + 1] == '"') {
+            doubled = true;
+            i += 2;
+        } else {
+            end = i;
             break;
         }
-        if (close + 1 < size && line_[close + 1] == '"') {
-            unquoted_.append(line_.substr(from, close + 1 - from));
-            from = close + 2;
-            close = line_.find('"', from);
-            continue;
-        }
-        unquoted_.append(line_.substr(from, close - from));
-        pos_ = close + 1;
-        break;
+    }
+    pos_ = end < size ? end + 1 : size;
+    if (!doubled) {
+        field = line_.substr(start, end - start);
+        return;
+    }
+    // A doubled quote stands for one quote character. Every quote that is a character of
+    // its own before `end` is the first of such a pair.
+    unquoted_.clear();
+    for (std::size_t k = start; k < end;) {
+        const std::size_t length =
+            isLeadByte(static_cast<unsigned char>(data[k])) && k + 1 < end ? 2 : 1;
+        unquoted_.append(data + k, length);
+        k += length;
+        if (length == 1 && data[k - 1] == '"') ++k;
     }
     field = unquoted_;
 }

@@ -8,7 +8,8 @@ namespace store::commatext {
 
 // Splits a list.txt line into fields: quoted fields with doubled quotes, bytes 1..32
 // separating fields as commas do, a trailing comma giving no field, stepping by CP932
-// character. A NUL byte ends the line.
+// character everywhere: a lead byte takes the next byte, a quote or comma too, unless the
+// line ends there. A NUL byte ends the line.
 std::vector<std::string> split(std::string_view line);
 
 // The text before the line's first comma ("" when it has none).

@@ -63,6 +63,24 @@ TEST(CommaText, TrailBytesNeverEndAField) {
     EXPECT_EQ(split("a\x81"), (Fields{"a\x81"}));
 }
 
+TEST(CommaText, ALeadByteTakesTheNextByteInsideQuotesAsOutside) {
+    struct Case {
+        std::string line;
+        Fields fields;
+    } cases[] = {
+        {"a,\x81\"", {"a", "\x81\""}},
+        {"\"\x81\",0", {"\x81\",0"}},  // the quote is the lead byte's partner: no closing quote
+        {"\"\x81\"\",0", {"\x81\"", "0"}},
+        {"\"a\"\"\x81\"\"b\"", {"a\"\x81\"", "b\""}},
+        {"\"\x95\x5c\x81\x40\",1", {"\x95\x5c\x81\x40", "1"}},
+        {"\"x\x81", {"x\x81"}},  // a lead byte at the end of the line stands alone
+        {std::string("\"x\x81\0\",0", 7), {"x\x81"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(split(c.line), c.fields) << c.line;
+    EXPECT_EQ(addressPart("\"\x81\",0"), "\"\x81\"");
+    EXPECT_EQ(addressPart("a,\x81\""), "a");
+}
+
 TEST(CommaText, TheAddressIsTheTextBeforeTheFirstComma) {
     EXPECT_EQ(addressPart("a@example.com,0"), "a@example.com");
     EXPECT_EQ(addressPart("  a b ,0,1"), "  a b ");

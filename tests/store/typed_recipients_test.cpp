@@ -72,6 +72,8 @@ TEST(TypedRecipients, EachLinePassesOrIsRefusedWithItsFault) {
         {hyo + po + "@example.jp", ""},
         {"\"abc\"", ""},  // one quoted field; the address part is the line as typed
         {"a\x81\x40z", ""},
+        {"\"\x81\x40\"", ""},
+        {"\"\x81\"", "0:Quote"},  // the lead byte takes the closing quote
         {"a\x7F\xA0\xFD\xFF", ""},
         {"a b", "0:InnerBlank"},
         {"a\tb", "0:InnerBlank"},
