@@ -63,15 +63,7 @@ TEST_F(GroupActionsTest, EveryActionRefusesWithoutAProjectOrWithAnUnusableCountA
         if (c.held) form->heldGroupCount = c.held;
         if (c.count == "100000") EXPECT_EQ(form->cmbMailGroup->count(), 0);  // never filled
         form->txtMailGroup->setText(QStringLiteral("新規"));
-        boxes.clear();
-        const auto before = snapshot();
-        (form.get()->*c.action)();
-        ASSERT_EQ(boxes.calls().size(), 1u);
-        EXPECT_TRUE(lastBox().text.startsWith(QString::fromUtf8(c.warning)))
-            << utf8(lastBox().text);
-        EXPECT_EQ(lastBox().style, shell::kStyleWarning);
-        EXPECT_EQ(lastBox().caption, shell::kCaption);
-        EXPECT_EQ(snapshot(), before);
+        expectRefused(c.action, c.warning);
         if (c.count.empty()) EXPECT_EQ(QApplication::focusWidget(), form->cmbProject);
     }
 }
@@ -154,14 +146,7 @@ TEST_F(GroupActionsTest, SavingRefusesWhatWouldNotReadBackAndWritesNothing) {
         SCOPED_TRACE(c.memo);
         form->Memo1->setUtf8Text(c.memo);
         form->txtMailSubject->setText(QString::fromUtf8(c.subject));
-        boxes.clear();
-        const auto before = snapshot();
-        form->SpeedButton5Click();
-        ASSERT_EQ(boxes.calls().size(), 1u);
-        EXPECT_TRUE(lastBox().text.startsWith(QString::fromUtf8(c.expected)))
-            << utf8(lastBox().text);
-        EXPECT_EQ(lastBox().style, shell::kStyleWarning);
-        EXPECT_EQ(snapshot(), before);
+        expectRefused(&TForm3::SpeedButton5Click, c.expected);
         if (c.line >= 0) {
             int line = -1, index = -1;
             form->Memo1->getCursorPosition(&line, &index);

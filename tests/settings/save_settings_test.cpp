@@ -62,21 +62,14 @@ TEST_F(SaveSettingsTest, ChecksRunInOrderEachWarnsFocusesAndWritesNothing) {
          &TForm3::Edit1},
     };
     load({"P"}, 0);
-    const auto before = snapshot();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         form->txtSmtpPort->setText(QString::fromUtf8(c.port));
         form->txtPauseInterval->setText(QString::fromUtf8(c.interval));
         form->txtPauseTime->setText(QString::fromUtf8(c.time));
         form->Edit1->setText(QString::fromUtf8(c.focus == &TForm3::Edit1 ? "smtp.例.😀" : "x"));
-        boxes.clear();
-        form->SpeedButton8Click();
-        ASSERT_EQ(boxes.calls().size(), 1u);
-        EXPECT_TRUE(lastBox().text.startsWith(QString::fromUtf8(c.warning)))
-            << utf8(lastBox().text);
-        EXPECT_EQ(lastBox().style, shell::kStyleWarning);
+        expectRefused(&TForm3::SpeedButton8Click, c.warning);
         EXPECT_EQ(QApplication::focusWidget(), form.get()->*c.focus);
-        EXPECT_EQ(snapshot(), before);
     }
     // No project chosen: the first check, whatever the fields hold.
     form->FormShow();

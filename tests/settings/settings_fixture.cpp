@@ -78,6 +78,18 @@ const shell::MessageBoxCall& SettingsWindowTest::lastBox() const {
     return boxes.calls().empty() ? none : boxes.calls().back();
 }
 
+void SettingsWindowTest::expectRefused(void (TForm3::*action)(), const char* warningStart) {
+    boxes.clear();
+    const auto before = snapshot();
+    (form.get()->*action)();
+    ASSERT_EQ(boxes.calls().size(), 1u);
+    EXPECT_TRUE(lastBox().text.startsWith(QString::fromUtf8(warningStart)))
+        << lastBox().text.toStdString();
+    EXPECT_EQ(lastBox().style, shell::kStyleWarning);
+    EXPECT_EQ(lastBox().caption, shell::kCaption);
+    EXPECT_EQ(snapshot(), before);
+}
+
 std::string utf8(const QString& text) {
     return text.toStdString();
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QString>
+
 #include <map>
 #include <memory>
 #include <string>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "settings/settings_window.h"
+#include "shell/app_path.h"
 #include "support/scripted_boxes.h"
 #include "support/temp_app_folder.h"
 
@@ -39,6 +42,9 @@ protected:
     // The texts of the boxes shown so far.
     QStringList boxTexts() const;
     const shell::MessageBoxCall& lastBox() const;
+    // Runs the action and expects one warning box whose text starts as given, and the
+    // store exactly as before.
+    void expectRefused(void (TForm3::*action)(), const char* warningStart);
 
     TempAppFolder app;
     ScriptedBoxes boxes;
