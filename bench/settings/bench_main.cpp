@@ -1,87 +1,93 @@
-// Loading a large mail group: the settings window against a bare editor, median of runs.
-//   settings_bench [runs]        measures 1,000,000 and 100,000 recipients
+// The settings window against plain baselines, medians of runs in fresh processes:
+//   settings_bench [runs]
+// loading a large mail group, saving it, deleting the last group, adding and deleting a
+// project among many. Exits 1 when a target is missed twice in a row.
 #include <stdlib.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
+#include <exception>
 #include <string>
 #include <vector>
 
-#include "bench_process.h"
-#include "bench_runs.h"
-#include "bench_store.h"
+#include "bench_group_delete.h"
+#include "bench_group_save.h"
+#include "bench_load.h"
+#include "bench_load_runs.h"
+#include "bench_projects.h"
+#include "bench_report.h"
 
 namespace {
 
-constexpr double kTargetRatio = 1.5;
+constexpr long kRecipients = 1000000;
+constexpr long kSmallRecipients = 100000;
+constexpr long kProjects = 10000;
 
-template <typename T>
-T median(std::vector<T> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t mid = values.size() / 2;
-    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+bool is(const char* arg, const char* mode) {
+    return std::strcmp(arg, mode) == 0;
 }
 
-struct Medians {
-    double millis;
-    double peakMib;
-};
-
-Medians medians(const std::vector<bench::Sample>& samples) {
-    std::vector<double> millis, peaks;
-    for (const auto& s : samples) {
-        millis.push_back(s.millis);
-        peaks.push_back(double(s.peakKib) / 1024.0);
-    }
-    return {median(millis), median(peaks)};
+// The measuring runs this executable starts; -1 when the arguments name none.
+int runChildMode(int argc, char** argv) {
+    if (argc == 3 && is(argv[1], "--bare"))
+        return bench::measureBareEditor(argc, argv, std::stol(argv[2]));
+    if (argc != 4) return -1;
+    const std::string folder = argv[2];
+    if (is(argv[1], "--window"))
+        return bench::measureWindowLoad(argc, argv, folder, std::stol(argv[3]));
+    if (is(argv[1], "--group-load"))
+        return bench::runGroupLoad(argc, argv, folder, std::stol(argv[3]));
+    if (is(argv[1], "--group-save"))
+        return bench::runGroupSave(argc, argv, folder, std::stol(argv[3]));
+    if (is(argv[1], "--group-delete"))
+        return bench::runGroupDelete(argc, argv, folder, std::stol(argv[3]));
+    if (is(argv[1], "--project-add")) return bench::runProjectAdd(argc, argv, folder, argv[3]);
+    if (is(argv[1], "--project-delete"))
+        return bench::runProjectDelete(argc, argv, folder, argv[3]);
+    return -1;
 }
 
-bool measure(long recipients, int runs) {
-    std::string folder =
-        (std::filesystem::temp_directory_path() / "settings-bench-XXXXXX").string();
-    if (!mkdtemp(folder.data())) {
-        std::perror("mkdtemp");
-        return false;
-    }
-    folder += "/";
-    bench::writeLargeStore(folder, recipients);
-
-    const std::string count = std::to_string(recipients);
-    std::vector<bench::Sample> window, bare;
-    for (int run = 0; run < runs; ++run) {
-        window.push_back(bench::runChild({"--window", folder, count}));
-        bare.push_back(bench::runChild({"--bare", count}));
-    }
-    std::filesystem::remove_all(folder);
-
-    const Medians w = medians(window);
-    const Medians b = medians(bare);
-    const double timeRatio = w.millis / b.millis;
-    const double memoryRatio = w.peakMib / b.peakMib;
-    const bool ok = timeRatio <= kTargetRatio && memoryRatio <= kTargetRatio;
-    std::printf("%9ld recipients (list.txt %ld lines), median of %d runs\n", recipients,
-                2 * recipients, runs);
-    std::printf("  window load : %8.1f ms  peak %7.1f MiB\n", w.millis, w.peakMib);
-    std::printf("  bare setText: %8.1f ms  peak %7.1f MiB\n", b.millis, b.peakMib);
-    std::printf("  ratio       : time %.2fx  memory %.2fx  (target <= %.1fx)  %s\n\n", timeRatio,
-                memoryRatio, kTargetRatio, ok ? "ok" : "MISSED");
-    std::fflush(stdout);
-    return ok;
+std::string runsText(int runs) {
+    return ", median of " + std::to_string(runs) + " runs";
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    if (argc == 4 && std::strcmp(argv[1], "--window") == 0)
-        return bench::measureWindowLoad(argc, argv, argv[2], std::stol(argv[3]));
-    if (argc == 3 && std::strcmp(argv[1], "--bare") == 0)
-        return bench::measureBareEditor(argc, argv, std::stol(argv[2]));
+    if (argc > 2) {
+        try {
+            const int rc = runChildMode(argc, argv);
+            if (rc >= 0) return rc;
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "measuring run failed: %s\n", error.what());
+            return 1;
+        }
+        std::fprintf(stderr, "usage: %s [runs]\n", argv[0]);
+        return 2;
+    }
 
     const int runs = argc > 1 ? std::max(3, std::atoi(argv[1])) : 5;
-    bool ok = true;
-    for (long recipients : {1000000L, 100000L}) ok = measure(recipients, runs) && ok;
-    return ok ? 0 : 1;
+    const std::string bigList = "1000000 recipients (list.txt 2000000 lines)";
+    const struct {
+        std::string title;
+        bench::Comparison compare;
+    } comparisons[] = {
+        {"load, " + bigList + runsText(runs),
+         [&] { return bench::compareLoad(kRecipients, runs); }},
+        {"load, 100000 recipients (list.txt 200000 lines)" + runsText(runs),
+         [&] { return bench::compareLoad(kSmallRecipients, runs); }},
+        {"group save of group 1, " + bigList + runsText(runs),
+         [&] { return bench::compareGroupSave(kRecipients, runs); }},
+        {"group delete of group 1 of 2, " + bigList + runsText(runs),
+         [&] { return bench::compareGroupDelete(kRecipients, runs); }},
+        {"project add and delete, 10000 projects listed" + runsText(runs),
+         [&] { return bench::compareProjects(kProjects, runs); }},
+    };
+    std::vector<bench::Verdict> verdicts;
+    for (const auto& c : comparisons) {
+        for (auto& v : bench::runComparison(c.title, c.compare)) verdicts.push_back(std::move(v));
+    }
+    return bench::printSummary(verdicts) ? 0 : 1;
 }

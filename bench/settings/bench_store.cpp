@@ -1,6 +1,10 @@
 #include "bench_store.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
+#include <stdexcept>
+#include <vector>
 
 #include "store/atomic_file.h"
 #include "store/comFunc.h"
@@ -34,6 +38,34 @@ void writeLargeStore(const std::string& appPath, long recipients) {
         s.writeSubject(kProject, group, "subject");
         s.writeBody(kProject, group, "body line 1\nbody line 2");
     }
+}
+
+std::string projectName(long n) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "project-%05ld", n);
+    return buffer;
+}
+
+void writeProjectList(const std::string& appPath, long projects) {
+    std::vector<std::string> names;
+    names.reserve(std::size_t(projects));
+    for (long n = 0; n < projects; ++n) names.push_back(projectName(n));
+    store::ProjectStore(appPath).writeProjectList(names);
+}
+
+void requireListLines(const std::string& appPath, long lines) {
+    const std::string path = store::ProjectStore(appPath).listPath(kProject);
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || st.st_size != lines * kListLineBytes)
+        throw std::runtime_error(path + " does not hold " + std::to_string(lines) + " lines");
+}
+
+long groupRecipients(const std::string& appPath, int group) {
+    const std::string recipients = store::ProjectStore(appPath).readRecipients(kProject, group);
+    if (recipients.empty()) return 0;
+    long lines = 1;
+    for (char c : recipients) lines += c == '\n';
+    return lines;
 }
 
 }  // namespace bench

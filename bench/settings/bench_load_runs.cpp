@@ -1,4 +1,4 @@
-#include "bench_runs.h"
+#include "bench_load_runs.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -10,6 +10,7 @@
 
 #include "bench_process.h"
 #include "bench_store.h"
+#include "bench_window.h"
 #include "settings/settings_window.h"
 #include "shell/app_path.h"
 #include "shell/fendrival_application.h"
@@ -22,11 +23,6 @@ using Clock = std::chrono::steady_clock;
 
 double millisSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-void settle() {
-    QCoreApplication::sendPostedEvents();
-    QCoreApplication::processEvents();
 }
 
 // After the load the field must still scroll and take typing, Japanese included.
@@ -62,9 +58,7 @@ int measureWindowLoad(int argc, char** argv, const std::string& appPath, long re
     settle();
 
     const auto start = Clock::now();
-    form.cmbProject->setCurrentIndex(0);
-    emit form.cmbProject->activated(0);
-    settle();
+    pickProject(form, 0);
     const double millis = millisSince(start);
 
     if (form.Memo1->lines() != recipients) {
