@@ -1,0 +1,45 @@
+#include "sendrun/send_batch.h"
+
+#include <sys/stat.h>
+
+#include "sendrun/batch_text.h"
+#include "store/atomic_file.h"
+#include "store/project_store.h"
+#include "store/store_error.h"
+#include "store/text_file.h"
+
+namespace sendrun {
+
+std::optional<std::string> writeSendBatch(const store::ProjectStore& store,
+                                          const std::string& project) {
+    const std::optional<std::string> line = batchLine(store.appPath(), project);
+    if (!line) return std::nullopt;
+    const std::string bat = store.batPath(project);
+    const std::string launcher = launcherPath(bat);
+    const std::string script = launcherScript(store.appPath(), store::projectFolderName(project));
+
+    try {
+        store::textfile::createFolderChain(store.batFolder());
+    } catch (const store::StoreError&) {
+        // Not reported here: the write below fails and names the file.
+    }
+    store::textfile::writeAll(bat, *line);
+    store::textfile::writeAll(launcher, script);
+    // Kept private and runnable even when an older launcher had other bits.
+    if (::chmod(launcher.c_str(), 0700) != 0) {
+        throw store::StoreError(store::StoreError::Kind::CannotCreate, launcher);
+    }
+    return bat;
+}
+
+std::string launcherPath(const std::string& batPath) {
+    const std::string suffix = ".bat";
+    std::string stem = batPath;
+    if (stem.size() >= suffix.size() &&
+        stem.compare(stem.size() - suffix.size(), suffix.size(), suffix) == 0) {
+        stem.resize(stem.size() - suffix.size());
+    }
+    return stem + ".sh";
+}
+
+}  // namespace sendrun

@@ -1,0 +1,55 @@
+// From settings to sending: the send batch file and the Java runtime check.
+#include <QCoreApplication>
+
+#include "sendrun/runtime_check.h"
+#include "sendrun/send_batch.h"
+#include "settings/settings_window.h"
+#include "shell/app_path.h"
+#include "shell/message_box.h"
+#include "shell/start_window.h"
+#include "store/project_store.h"
+
+namespace {
+
+void box(const char* text, int style) {
+    TForm1::fncMessageBox(QString::fromUtf8(text), shell::kCaption, style);
+}
+
+}  // namespace
+
+void TForm3::SpeedButton7Click() {
+    if (cmbProject->currentIndex() < 0) {
+        box("プロジェクト名を正しく指定してください。", shell::kStyleWarning);
+        cmbProject->setFocus();
+        return;
+    }
+    const std::string project = currentProjectName();
+    if (!store::isAddressableProjectName(project)) {
+        box("プロジェクト名に使用できない文字が入力されています。", shell::kStyleWarning);
+        return;
+    }
+    const std::optional<std::string> bat =
+        sendrun::writeSendBatch(store::ProjectStore(AppPath), project);
+    if (!bat) {
+        box("アプリケーションフォルダのパスに Shift-JIS で表せない文字があるため、"
+            "バッチファイルを出力できません。",
+            shell::kStyleWarning);
+        return;
+    }
+    TForm1::fncMessageBox(QStringLiteral("送信実行用バッチファイル\r\n") +
+                              QString::fromStdString(*bat) +
+                              QStringLiteral("\r\nを保存しました。ダブルクリックにて実行し、"
+                                             "送信をお試しください。"),
+                          shell::kCaption, shell::kStyleInformation);
+}
+
+void TForm3::SpeedButton3Click() {
+    const QString address = Edit4->text();
+    if (address.isEmpty()) {
+        box("最新のダウンロードサイトURIを指定してください。", shell::kStylePlain);
+        return;
+    }
+    // The window stays usable while the browser opens; a second press nests a second check.
+    // Nothing of this window is touched after the wait: it may have been closed meanwhile.
+    sendrun::openAndWait(address.toStdString(), AppPath, [] { QCoreApplication::processEvents(); });
+}
