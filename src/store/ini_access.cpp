@@ -3,10 +3,10 @@
 #include <thread>
 #include <utility>
 
+#include "store/atomic_file.h"
 #include "store/comFunc.h"
 #include "store/ini_document.h"
 #include "store/store_error.h"
-#include "store/atomic_file.h"
 #include "store/text_file.h"
 
 namespace store {
@@ -68,13 +68,17 @@ void resetIniRetryWait() {
 int fncIniWrite(const std::string& fileName, const std::string& section, const std::string& key,
                 const std::string& value) {
     bool ok = store::withRetries([&] {
-        // An absent file is an empty document; its folder must exist for the write.
+        // The document is read under the writer's lock, so that no other write can come
+        // between the read and the rename. An absent file is an empty document; its folder
+        // must exist for the write.
+        store::textfile::AtomicWriter out(fileName);
         store::IniDocument doc;
-        if (store::textfile::fileExists(fileName)) {
-            doc = store::IniDocument::parse(store::textfile::readAll(fileName));
+        if (out.oldFile() >= 0) {
+            doc = store::IniDocument::parse(store::textfile::readAll(fileName, out.oldFile()));
         }
         doc.setValue(section, key, value);
-        store::textfile::writeAll(fileName, doc.serialize());
+        out.append(doc.serialize());
+        out.commit();
     });
     return ok ? 0 : -1;
 }

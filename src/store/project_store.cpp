@@ -4,11 +4,12 @@
 #include <unistd.h>
 
 #include <stdexcept>
+#include <string_view>
 
+#include "store/atomic_file.h"
 #include "store/comFunc.h"
 #include "store/cp932.h"
 #include "store/recipient_scan.h"
-#include "store/atomic_file.h"
 #include "store/text_file.h"
 
 namespace store {
@@ -24,6 +25,24 @@ const std::string& checked(const std::string& project) {
 std::string groupText(int group) {
     if (group < 0) throw std::invalid_argument("no group selected");
     return std::to_string(group);
+}
+
+// A file name of a project folder: Fendrival.ini, list.txt, or Group-, Subject- or
+// Body-<n>.txt with n as the store writes it.
+bool isProjectFileName(std::string_view name) {
+    if (name == "Fendrival.ini" || name == "list.txt") return true;
+    for (std::string_view prefix : {"Group-", "Subject-", "Body-"}) {
+        if (name.substr(0, prefix.size()) != prefix) continue;
+        std::string_view number = name.substr(prefix.size());
+        if (number.size() < 5 || number.substr(number.size() - 4) != ".txt") return false;
+        number.remove_suffix(4);
+        if (number.empty() || (number.size() > 1 && number.front() == '0')) return false;
+        for (char c : number) {
+            if (c < '0' || c > '9') return false;
+        }
+        return true;
+    }
+    return false;
 }
 
 bool onlyFullStops(const std::string& s) {
@@ -110,6 +129,10 @@ void ProjectStore::writeProjectList(const std::vector<std::string>& names) const
 
 void ProjectStore::ensureProjectFolder(const std::string& project) const {
     textfile::createFolderChain(projectFolder(project));
+}
+
+void ProjectStore::removeStaleTemporaries(const std::string& project) const {
+    textfile::removeStaleTemporaries(projectFolder(project), isProjectFileName);
 }
 
 std::string ProjectStore::readGroupName(const std::string& project, int group) const {

@@ -34,6 +34,10 @@ public:
     void writeProjectList(const std::vector<std::string>& names) const;
 
     void ensureProjectFolder(const std::string& project) const;
+    // Removes what killed writes left in the project folder: temporary files of its own
+    // files (Fendrival.ini, list.txt, Group-, Subject-, Body-<n>.txt) that no writer holds.
+    // Loading a project calls it; a missing folder is no error.
+    void removeStaleTemporaries(const std::string& project) const;
 
     // First line trimmed; "" when missing or empty.
     std::string readGroupName(const std::string& project, int group) const;

@@ -159,6 +159,28 @@ std::string readAll(const std::string& path) {
     return bytes;
 }
 
+std::string readAll(const std::string& path, int lockedFd) {
+    struct stat st;
+    if (lockedFd < 0 || ::fstat(lockedFd, &st) != 0) throw StoreError(Kind::CannotOpen, path);
+    std::string bytes;
+    bytes.resize(static_cast<std::size_t>(st.st_size));
+    std::size_t filled = 0;
+    for (;;) {
+        if (filled == bytes.size()) bytes.resize(bytes.size() + 65536);
+        // pread: the descriptor's offset belongs to the caller.
+        ssize_t n =
+            ::pread(lockedFd, &bytes[filled], bytes.size() - filled, static_cast<off_t>(filled));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw StoreError(Kind::CannotOpen, path);
+        }
+        if (n == 0) break;
+        filled += static_cast<std::size_t>(n);
+    }
+    bytes.resize(filled);
+    return bytes;
+}
+
 std::vector<std::string> readLines(const std::string& path) {
     return splitLines(readAll(path));
 }

@@ -65,6 +65,9 @@ private:
 // Reads the whole file under a shared advisory lock taken without waiting.
 // Throws CannotOpen when the file is missing, unreadable or locked for writing.
 std::string readAll(const std::string& path);
+// Reads, from its start, a file that the caller holds open and locked (see
+// AtomicWriter::oldFile); the path only names it in errors.
+std::string readAll(const std::string& path, int lockedFd);
 std::vector<std::string> readLines(const std::string& path);
 
 // Creates the folder and every missing parent; new folders are private to the user (0700).

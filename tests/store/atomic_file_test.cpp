@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -120,5 +121,156 @@ TEST(AtomicFile, AFailedWriteLeavesTheOldFileWholeAndNoTemporaryFile) {
     EXPECT_EQ(kind, StoreError::Kind::WriteFailed);
     EXPECT_EQ(what, "ストリームへの書き込みエラー");
     EXPECT_EQ(dir.read("f.txt"), "old");
+    EXPECT_EQ(countEntries(dir.path()), 1);
+}
+
+TEST(AtomicFile, ASuccessfulWriteRemovesOnlyStaleTemporaryFilesOfTheSameFile) {
+    TempAppFolder dir;
+    dir.write("f.txt", "old");
+    dir.write("g.txt", "other file");
+    const char* const kept[] = {
+        ".g.txt.tmp999-3",  // another file's
+        ".f.txt.tmpx-1",    // not a name the writer gives
+        ".f.txt.tmp999-",  "f.txt.tmp999-1", ".f.txt.tmp999-1x",
+    };
+    for (const char* name : kept) dir.write(name, "keep");
+    dir.write(".f.txt.tmp999-1", "left by a killed write");
+    dir.write(".f.txt.tmp12-0", "left by another killed write");
+    dir.write(".f.txt.tmp998-2", "a live writer's");
+    dir.makeFolder(".f.txt.tmp996-5");
+    ASSERT_EQ(::symlink("g.txt", dir.file(".f.txt.tmp997-4").c_str()), 0);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        dir.write(".f.txt.tmp995-6", "someone else's");
+        ASSERT_EQ(::chown(dir.file(".f.txt.tmp995-6").c_str(), 4242, 4242), 0);
+    }
+    {
+        OtherHolder live(dir.file(".f.txt.tmp998-2"), LOCK_EX);
+        writeAll(dir.file("f.txt"), "new");
+    }
+    EXPECT_EQ(dir.read("f.txt"), "new");
+    EXPECT_FALSE(dir.exists(".f.txt.tmp999-1"));
+    EXPECT_FALSE(dir.exists(".f.txt.tmp12-0"));
+    EXPECT_EQ(dir.read(".f.txt.tmp998-2"), "a live writer's");
+    for (const char* name : kept) EXPECT_EQ(dir.read(name), "keep") << name;
+    EXPECT_TRUE(dir.exists(".f.txt.tmp996-5"));
+    EXPECT_EQ(dir.read(".f.txt.tmp997-4"), "other file") << "the link stays, and its target";
+    if (root) {
+        EXPECT_TRUE(dir.exists(".f.txt.tmp995-6"));
+    }
+}
+
+TEST(AtomicFile, TemporaryNamesAreReadFromTheEnd) {
+    struct Case {
+        const char* name;
+        const char* target;
+    } cases[] = {
+        {".list.txt.tmp123-4", "list.txt"},
+        {".a.tmp1-2.tmp3-4", "a.tmp1-2"},
+        {".x.tmp0-0", "x"},
+        {".tmp1-2", ""},
+        {"..tmp1-2", ""},
+        {".x.tmp-2", ""},
+        {".x.tmp1-", ""},
+        {".x.tmp1-2 ", ""},
+        {"x.tmp1-2", ""},
+        {".x.tmp12", ""},
+        {"", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(temporaryTarget(c.name), c.target) << c.name;
+}
+
+TEST(AtomicFile, AFileMadeReadOnlyAtAnyMomentOfAWriteStaysUnchanged) {
+    enum Moment { AfterOpening, AfterWriting, AfterFlushing };
+    for (Moment moment : {AfterOpening, AfterWriting, AfterFlushing}) {
+        TempAppFolder dir;
+        dir.write("list.txt", "old");
+        dir.setMode("list.txt", 0640);
+        auto kind = errorKindOf([&] {
+            AtomicWriter out(dir.file("list.txt"));
+            if (moment == AfterOpening) dir.setMode("list.txt", 0444);
+            out.append(std::string(3 << 20, 'x'));  // past the block buffer
+            if (moment == AfterWriting) dir.setMode("list.txt", 0444);
+            out.append("tail");
+            if (moment == AfterFlushing) dir.setMode("list.txt", 0444);
+            out.commit();
+        });
+        EXPECT_EQ(kind, StoreError::Kind::CannotCreate) << moment;
+        EXPECT_EQ(dir.read("list.txt"), "old") << moment;
+        EXPECT_EQ(dir.mode("list.txt"), 0444u) << moment;
+        EXPECT_EQ(countEntries(dir.path()), 1) << moment;
+    }
+}
+
+TEST(AtomicFile, AModeChangedDuringAWriteIsTheOneTheNewFileKeeps) {
+    TempAppFolder dir;
+    dir.write("f.txt", "old");
+    dir.setMode("f.txt", 0640);
+    AtomicWriter out(dir.file("f.txt"));
+    out.append("new");
+    dir.setMode("f.txt", 0600);
+    out.commit();
+    EXPECT_EQ(dir.read("f.txt"), "new");
+    EXPECT_EQ(dir.mode("f.txt"), 0600u);
+}
+
+TEST(AtomicFile, ANewFileNeverReplacesOneThatAppearedDuringTheWrite) {
+    TempAppFolder dir;
+    auto kind = errorKindOf([&] {
+        AtomicWriter out(dir.file("f.txt"));
+        out.append("ours");
+        dir.write("f.txt", "theirs");
+        out.commit();
+    });
+    EXPECT_EQ(kind, StoreError::Kind::CannotCreate);
+    EXPECT_EQ(dir.read("f.txt"), "theirs");
+    EXPECT_EQ(countEntries(dir.path()), 1);
+}
+
+TEST(AtomicFile, AFolderThatCannotBeSyncedIsReportedWithTheNewContentInPlace) {
+    TempAppFolder dir;
+    dir.write("f.txt", "old");
+    // The writer takes the two lowest free descriptors (old file, temporary file); with
+    // the limit just above them the folder cannot be opened for its sync.
+    int first = ::dup(0);
+    int second = ::dup(0);
+    ::close(first);
+    ::close(second);
+    if (second != first + 1) GTEST_SKIP() << "no two adjacent free descriptors";
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit tight = saved;
+    tight.rlim_cur = static_cast<rlim_t>(second + 1);
+    std::string what;
+    StoreError::Kind kind = StoreError::Kind::CannotCreate;
+    {
+        AtomicWriter out(dir.file("f.txt"));
+        out.append("new");
+        ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+        kind = errorKindOf([&] { out.commit(); }, &what);
+        ::setrlimit(RLIMIT_NOFILE, &saved);
+    }
+    EXPECT_EQ(kind, StoreError::Kind::WriteFailed);
+    EXPECT_EQ(what, "ストリームへの書き込みエラー");
+    EXPECT_EQ(dir.read("f.txt"), "new");
+    EXPECT_EQ(countEntries(dir.path()), 1);
+}
+
+TEST(AtomicFile, AWriterHeldBetweenOpenAndLockBuildsOnTheOtherWritersFile) {
+    TempAppFolder dir;
+    dir.write("f.txt", "first\r\n");
+    // The other writer replaces the file after ours opened it and before ours locks it.
+    setBeforeLockHook([&] {
+        const std::string old = readAll(dir.file("f.txt"));
+        writeAll(dir.file("f.txt"), old + "theirs\r\n");
+    });
+    {
+        AtomicWriter out(dir.file("f.txt"));
+        ASSERT_GE(out.oldFile(), 0);
+        out.append(readAll(dir.file("f.txt"), out.oldFile()) + "ours\r\n");
+        out.commit();
+    }
+    setBeforeLockHook(nullptr);
+    EXPECT_EQ(dir.read("f.txt"), "first\r\ntheirs\r\nours\r\n");
     EXPECT_EQ(countEntries(dir.path()), 1);
 }

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "store/atomic_file.h"
 #include "store/comFunc.h"
 #include "support/temp_app_folder.h"
 
@@ -154,4 +155,15 @@ TEST_F(IniAccess, AReadWaits300MsBetweenAttemptsUntilTheWriterLetsGo) {
     EXPECT_EQ(reports, 0);
     // Freed 450 ms after the start: the attempts at 0 and 300 ms fail, a later one succeeds.
     EXPECT_GE(elapsed, std::chrono::milliseconds(450));
+}
+
+TEST_F(IniAccess, AWriteHeldBetweenOpenAndLockKeepsTheOtherWritersKey) {
+    dir.write("a.ini", "[S]\r\nk=v\r\n");
+    // Another copy writes its key after this write opened the file and before it locks it.
+    store::textfile::setBeforeLockHook(
+        [&] { EXPECT_EQ(fncIniWrite(dir.file("a.ini"), "S", "theirs", "1"), 0); });
+    EXPECT_EQ(fncIniWrite(dir.file("a.ini"), "S", "ours", "2"), 0);
+    store::textfile::setBeforeLockHook(nullptr);
+    EXPECT_EQ(dir.read("a.ini"), "[S]\r\nk=v\r\ntheirs=1\r\nours=2\r\n\r\n");
+    EXPECT_EQ(reports, 0);
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "store/atomic_file.h"
 #include "store/recipient_scan.h"
 #include "support/temp_app_folder.h"
 
@@ -208,4 +209,30 @@ TEST_F(ProjectStoreTest, ListsLargerThanOneReadBlockGiveWhatTheWholeTextGives) {
     std::string kept;
     store::recipients::keptLines(list, "1", [&](std::string_view b) { kept.append(b); });
     EXPECT_EQ(dir.read(folder + "list.txt"), kept);
+}
+
+TEST_F(ProjectStoreTest, AGroupStoreHeldBetweenOpenAndLockKeepsTheOtherStore) {
+    dir.write(folder + "list.txt", "A,0\r\nB,1\r\n");
+    store::textfile::setBeforeLockHook([&] { store.storeRecipients(project, 2, "C"); });
+    store.storeRecipients(project, 1, "D");
+    store::textfile::setBeforeLockHook(nullptr);
+    EXPECT_EQ(dir.read(folder + "list.txt"), "A,0\r\nC,2\r\nD,1\r\n");
+}
+
+TEST_F(ProjectStoreTest, LoadingCleansUpOnlyStaleTemporaryFilesOfTheProjectsFiles) {
+    store.ensureProjectFolder(project);
+    const char* const stale[] = {
+        ".list.txt.tmp41-0",      ".Fendrival.ini.tmp41-1", ".Group-0.txt.tmp41-2",
+        ".Subject-12.txt.tmp7-3", ".Body-3.txt.tmp7-4",
+    };
+    const char* const kept[] = {
+        ".notes.txt.tmp41-5",  // not a file of the store
+        ".Group-01.txt.tmp41-6", ".Body-.txt.tmp41-7", ".Subject-x.txt.tmp41-8", "list.txt",
+    };
+    for (const char* name : stale) dir.write(folder + name, "x");
+    for (const char* name : kept) dir.write(folder + name, "x");
+    store.removeStaleTemporaries(project);
+    for (const char* name : stale) EXPECT_FALSE(dir.exists(folder + name)) << name;
+    for (const char* name : kept) EXPECT_TRUE(dir.exists(folder + name)) << name;
+    store.removeStaleTemporaries(sj("無い"));  // a missing folder is no error
 }
