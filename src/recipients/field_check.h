@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "recipients/address_check.h"
+
+// The recipient field as it stands: which lines are not addresses the store can hold, and
+// which repeat an earlier line.
+namespace recipients {
+
+struct FieldProblem {
+    std::size_t line = 0;                     // 1-based
+    std::string text;                         // the line, trimmed
+    AddressFault fault = AddressFault::None;  // None for a duplicate
+    std::size_t duplicateOf = 0;              // the earlier line it repeats, or 0
+};
+
+struct FieldCheck {
+    std::size_t addresses = 0;  // non-empty lines
+    std::size_t invalid = 0;
+    std::size_t duplicates = 0;
+    std::vector<FieldProblem> first;  // in line order, the first `keep` problems
+};
+
+FieldCheck checkField(std::string_view utf8, std::size_t keep = 1000);
+
+// The text without the lines that repeat an earlier valid address (letters compared
+// case-insensitively); every other line stays as it was, in order, each ending in LF.
+std::string withoutDuplicateLines(std::string_view utf8);
+
+}  // namespace recipients

@@ -1,0 +1,179 @@
+#include "recipients/file_encoding.h"
+
+#include <iconv.h>
+#include <uchardet/uchardet.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+
+namespace recipients {
+namespace {
+
+// uchardet reads about 15 MB/s; its verdict settles within the first few hundred KB, and the
+// strict conversion afterwards checks every byte anyway.
+constexpr std::size_t kDetectPrefix = 256 * 1024;
+
+// Strict: nullopt at the first byte sequence the source encoding does not hold.
+std::optional<std::string> convertStrict(const char* from, std::string_view in) {
+    iconv_t cd = iconv_open("UTF-8", from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+    std::string out;
+    out.resize(in.size() + in.size() / 2 + 16);
+    char* src = const_cast<char*>(in.data());
+    std::size_t srcLeft = in.size();
+    std::size_t written = 0;
+    bool ok = true;
+    while (srcLeft > 0) {
+        if (out.size() - written < 16) out.resize(out.size() * 2);
+        char* dst = out.data() + written;
+        std::size_t dstLeft = out.size() - written;
+        const std::size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+        written = std::size_t(dst - out.data());
+        if (rc == static_cast<std::size_t>(-1)) {
+            if (errno == E2BIG) {
+                out.resize(out.size() * 2);
+                continue;
+            }
+            ok = false;
+            break;
+        }
+    }
+    iconv_close(cd);
+    if (!ok) return std::nullopt;
+    out.resize(written);
+    out.shrink_to_fit();
+    return out;
+}
+
+const char* iconvName(Encoding encoding) {
+    switch (encoding) {
+        case Encoding::Utf16Le:
+            return "UTF-16LE";
+        case Encoding::Utf16Be:
+            return "UTF-16BE";
+        case Encoding::Cp932:
+            return "CP932";
+        case Encoding::EucJp:
+            return "EUC-JP";
+        default:
+            return "UTF-8";
+    }
+}
+
+std::string upper(std::string text) {
+    for (char& c : text) c = char(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+bool startsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+}  // namespace
+
+bool isValidUtf8(std::string_view bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    while (p < end) {
+        // Eight ASCII bytes at a time: most of a recipient file.
+        while (end - p >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, 8);
+            if (word & 0x8080808080808080ULL) break;
+            p += 8;
+        }
+        if (p >= end) break;
+        const unsigned char c = *p;
+        if (c < 0x80) {
+            ++p;
+            continue;
+        }
+        int more;
+        unsigned char low = 0x80, high = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF) {
+            more = 1;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            more = 2;
+            if (c == 0xE0) low = 0xA0;
+            if (c == 0xED) high = 0x9F;  // no surrogates
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            more = 3;
+            if (c == 0xF0) low = 0x90;
+            if (c == 0xF4) high = 0x8F;
+        } else {
+            return false;
+        }
+        if (end - p <= more) return false;
+        if (p[1] < low || p[1] > high) return false;
+        for (int i = 2; i <= more; ++i) {
+            if (p[i] < 0x80 || p[i] > 0xBF) return false;
+        }
+        p += more + 1;
+    }
+    return true;
+}
+
+std::string detectCharset(std::string_view bytes) {
+    uchardet_t detector = uchardet_new();
+    if (!detector) return std::string();
+    const std::size_t size = std::min(bytes.size(), kDetectPrefix);
+    std::string name;
+    if (uchardet_handle_data(detector, bytes.data(), size) == 0) {
+        uchardet_data_end(detector);
+        if (const char* charset = uchardet_get_charset(detector)) name = charset;
+    }
+    uchardet_delete(detector);
+    return name;
+}
+
+DecodedText decodeText(std::string bytes) {
+    DecodedText result;
+    const std::string_view view(bytes);
+    const auto fromBom = [&](Encoding encoding, std::size_t bomSize) {
+        result.encoding = encoding;
+        auto text = encoding == Encoding::Utf8Bom
+                        ? (isValidUtf8(view.substr(bomSize))
+                               ? std::optional<std::string>(bytes.substr(bomSize))
+                               : std::nullopt)
+                        : convertStrict(iconvName(encoding), view.substr(bomSize));
+        if (!text) {
+            result.fault = DecodeFault::UnknownEncoding;
+        } else {
+            result.utf8 = std::move(*text);
+        }
+        return result;
+    };
+    if (startsWith(view, "\xEF\xBB\xBF")) return fromBom(Encoding::Utf8Bom, 3);
+    if (startsWith(view, "\xFF\xFE")) return fromBom(Encoding::Utf16Le, 2);
+    if (startsWith(view, "\xFE\xFF")) return fromBom(Encoding::Utf16Be, 2);
+
+    // None of the encodings read here puts a NUL into text.
+    if (view.find('\0') != std::string_view::npos) {
+        result.fault = DecodeFault::NotText;
+        return result;
+    }
+    if (isValidUtf8(view)) {
+        result.encoding = Encoding::Utf8;
+        result.utf8 = std::move(bytes);
+        return result;
+    }
+
+    const std::string named = upper(detectCharset(view));
+    Encoding order[2] = {Encoding::Cp932, Encoding::EucJp};
+    if (named == "EUC-JP") std::swap(order[0], order[1]);
+    for (Encoding candidate : order) {
+        if (auto text = convertStrict(iconvName(candidate), view)) {
+            result.encoding = candidate;
+            result.utf8 = std::move(*text);
+            return result;
+        }
+    }
+    result.fault = DecodeFault::UnknownEncoding;
+    return result;
+}
+
+}  // namespace recipients

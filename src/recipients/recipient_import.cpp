@@ -1,0 +1,169 @@
+#include "recipients/recipient_import.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <new>
+
+#include "recipients/address_column.h"
+#include "recipients/address_set.h"
+#include "recipients/csv_table.h"
+#include "recipients/field_lines.h"
+
+namespace recipients {
+namespace {
+
+// Progress shares: reading the file, decoding, splitting fields, checking addresses.
+constexpr int kReadEnd = 250;
+constexpr int kDecodeEnd = 350;
+constexpr int kSplitEnd = 800;
+constexpr std::size_t kShownCellBytes = 200;
+
+void report(ImportProgress* progress, int permille) {
+    if (progress) progress->permille = permille;
+}
+
+bool cancelled(const ImportProgress* progress) {
+    return progress && progress->cancel;
+}
+
+// At most `limit` bytes, cut at a UTF-8 character boundary.
+std::string shortened(std::string_view text, std::size_t limit) {
+    if (text.size() <= limit) return std::string(text);
+    std::size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    return std::string(text.substr(0, end)) + "…";
+}
+
+ImportResult readFailure(ImportStatus status, std::string error = std::string()) {
+    ImportResult result;
+    result.status = status;
+    result.systemError = std::move(error);
+    return result;
+}
+
+}  // namespace
+
+std::string ImportResult::appendText() const {
+    if (fieldDuplicates == 0) return addresses;
+    std::string text;
+    text.reserve(addresses.size());
+    std::size_t index = 0;
+    for (std::size_t pos = 0; pos < addresses.size(); ++index) {
+        const std::size_t end = addresses.find('\n', pos) + 1;
+        if (!inField[index]) text.append(addresses, pos, end - pos);
+        pos = end;
+    }
+    return text;
+}
+
+ImportResult importRecipients(const std::string& path, std::string_view field,
+                              ImportProgress* progress) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return readFailure(ImportStatus::CannotRead, std::strerror(errno));
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const int error = S_ISDIR(info.st_mode) ? EISDIR : errno;
+        ::close(fd);
+        return readFailure(ImportStatus::CannotRead, std::strerror(error ? error : EINVAL));
+    }
+    std::string bytes;
+    try {
+        bytes.resize(std::size_t(info.st_size));
+    } catch (const std::bad_alloc&) {
+        ::close(fd);
+        return readFailure(ImportStatus::CannotRead, std::strerror(ENOMEM));
+    }
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n =
+            ::read(fd, bytes.data() + got, std::min<std::size_t>(bytes.size() - got, 4 << 20));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            const int error = errno;
+            ::close(fd);
+            return readFailure(ImportStatus::CannotRead, std::strerror(error));
+        }
+        if (n == 0) break;  // shrank while read: take what is there
+        got += std::size_t(n);
+        report(progress, int(kReadEnd * double(got) / double(bytes.size())));
+        if (cancelled(progress)) {
+            ::close(fd);
+            return readFailure(ImportStatus::Cancelled);
+        }
+    }
+    ::close(fd);
+    bytes.resize(got);
+    return importBytes(std::move(bytes), field, progress);
+}
+
+ImportResult importBytes(std::string bytes, std::string_view field, ImportProgress* progress) {
+    report(progress, kReadEnd);
+    DecodedText decoded = decodeText(std::move(bytes));
+    if (decoded.fault == DecodeFault::NotText) return readFailure(ImportStatus::NotText);
+    if (decoded.fault == DecodeFault::UnknownEncoding)
+        return readFailure(ImportStatus::UnknownEncoding);
+    report(progress, kDecodeEnd);
+    if (cancelled(progress)) return readFailure(ImportStatus::Cancelled);
+
+    const double textSize = double(decoded.utf8.size());
+    CsvTable table = readCsv(decoded.utf8, [&](std::size_t done) {
+        report(progress, kDecodeEnd + int((kSplitEnd - kDecodeEnd) * double(done) / textSize));
+        return !cancelled(progress);
+    });
+    std::string().swap(decoded.utf8);
+    report(progress, kSplitEnd);
+    if (cancelled(progress)) return readFailure(ImportStatus::Cancelled);
+
+    ImportResult result;
+    result.encoding = decoded.encoding;
+    result.delimiter = table.delimiter;
+    const ColumnChoice choice = chooseColumn(table);
+    result.column = choice.column;
+    result.header = choice.header;
+
+    AddressSet inFieldSet;
+    forEachFieldLine(field, [&](std::size_t, std::string_view line) {
+        const std::string_view address = trimBlanks(line);
+        if (!address.empty()) inFieldSet.insert(address);
+    });
+    AddressSet seen;
+    seen.reserve(table.rowCount());
+    result.addresses.reserve(table.rowCount() * 24);
+    // The set holds views into the table, which outlives it here.
+    const std::size_t first = choice.header ? 1 : 0;
+    const std::size_t rows = table.rowCount();
+    for (std::size_t r = first; r < rows; ++r) {
+        if ((r & 0xFFFF) == 0) {
+            report(progress, kSplitEnd + int((1000 - kSplitEnd) * double(r) / double(rows)));
+            if (cancelled(progress)) return readFailure(ImportStatus::Cancelled);
+        }
+        ++result.rowsRead;
+        const std::string_view cell = table.field(r, choice.column);
+        const std::string_view address = extractAddress(cell);
+        const AddressFault fault = checkAddress(address);
+        if (fault != AddressFault::None) {
+            if (result.firstInvalid.size() < kKeptInvalidRows)
+                result.firstInvalid.push_back(
+                    {table.line(r), shortened(trimBlanks(cell), kShownCellBytes), fault});
+            ++result.invalid;
+            continue;
+        }
+        if (!seen.insert(address)) {
+            ++result.fileDuplicates;
+            continue;
+        }
+        const bool present = inFieldSet.contains(address);
+        result.fieldDuplicates += present;
+        result.inField.push_back(present);
+        result.addresses.append(address.data(), address.size());
+        result.addresses += '\n';
+    }
+    report(progress, 1000);
+    return result;
+}
+
+}  // namespace recipients

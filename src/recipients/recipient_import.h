@@ -1,0 +1,64 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "recipients/address_check.h"
+#include "recipients/file_encoding.h"
+
+// Reading a recipient file (CSV, tab-separated or one address per line) into the addresses
+// a recipient field can take, with everything left out accounted for.
+namespace recipients {
+
+struct ImportProgress {
+    std::atomic<int> permille{0};
+    std::atomic<bool> cancel{false};  // set by the window; the import then stops soon
+};
+
+enum class ImportStatus { Done, Cancelled, CannotRead, NotText, UnknownEncoding };
+
+struct InvalidRow {
+    std::size_t line = 0;  // 1-based text line the row starts on
+    std::string text;      // the address cell as read (shortened when very long)
+    AddressFault fault = AddressFault::None;
+};
+
+inline constexpr std::size_t kKeptInvalidRows = 1000;
+
+struct ImportResult {
+    ImportStatus status = ImportStatus::Done;
+    std::string systemError;  // why the file could not be read
+    Encoding encoding = Encoding::Utf8;
+    char delimiter = ',';
+    std::size_t column = 0;  // 0-based
+    bool header = false;
+
+    std::size_t rowsRead = 0;         // rows holding recipients (the header not counted)
+    std::size_t fileDuplicates = 0;   // repeats of an address earlier in the file
+    std::size_t fieldDuplicates = 0;  // distinct addresses of the file already in the field
+    std::size_t invalid = 0;
+    std::vector<InvalidRow> firstInvalid;  // the first kKeptInvalidRows of them
+
+    // The file's distinct valid addresses in file order, each followed by LF, and which
+    // of them the field holds already.
+    std::string addresses;
+    std::vector<bool> inField;
+
+    std::size_t toAppend() const { return inField.size() - fieldDuplicates; }
+    std::size_t toReplace() const { return inField.size(); }
+    // What "append" adds (addresses the field lacks) and what "replace" puts in.
+    std::string appendText() const;
+    const std::string& replaceText() const { return addresses; }
+};
+
+// `field` is the recipient field's text (UTF-8, one address per line).
+ImportResult importRecipients(const std::string& path, std::string_view field,
+                              ImportProgress* progress = nullptr);
+// The same over bytes already in memory.
+ImportResult importBytes(std::string bytes, std::string_view field,
+                         ImportProgress* progress = nullptr);
+
+}  // namespace recipients

@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include "recipients/address_check.h"
+#include "recipients/address_column.h"
+#include "recipients/address_set.h"
+
+namespace {
+
+using recipients::AddressFault;
+
+TEST(AddressCheck, EachRuleWithItsBoundaries) {
+    const std::string longLocal(254 - std::string("@example.jp").size(), 'a');
+    const struct {
+        std::string address;
+        AddressFault fault;
+    } cases[] = {
+        {"taro.yamada@example.com", AddressFault::None},
+        {"o'brien+tag@mail.example.co.jp", AddressFault::None},
+        {"山田@例え.jp", AddressFault::None},  // Shift-JIS holds it, and it reads back
+        {"", AddressFault::Empty},
+        {"taro.example.com", AddressFault::AtSign},
+        {"a@b@example.com", AddressFault::AtSign},
+        {"@example.com", AddressFault::NoLocalPart},
+        {"taro@localhost", AddressFault::NoDomainDot},
+        {"taro@.example", AddressFault::NoDomainDot},
+        {"taro@example.", AddressFault::NoDomainDot},
+        {"taro@", AddressFault::NoDomainDot},
+        {"taro yamada@example.com", AddressFault::Blank},
+        {"taro\tyamada@example.com", AddressFault::Blank},
+        {"taro　yamada@example.com", AddressFault::Blank},
+        {"taro,yamada@example.com", AddressFault::Comma},
+        {"\"taro\"@example.com", AddressFault::Quote},
+        {"<taro@example.com", AddressFault::AngleBracket},
+        {std::string("taro\x01@example.com"), AddressFault::Control},
+        {"taro\x7F@example.com", AddressFault::Control},
+        {longLocal + "@example.jp", AddressFault::None},
+        {longLocal + "a@example.jp", AddressFault::TooLong},
+        {"😀@example.com", AddressFault::NotShiftJis},
+        {"taro@exa\xE2\x80\x8Bmple.com", AddressFault::NotShiftJis},  // zero-width space
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.address);
+        EXPECT_EQ(recipients::checkAddress(c.address), c.fault);
+    }
+}
+
+TEST(AddressCheck, TheCellGivesTheAddressInsideAngleBracketsTrimmed) {
+    const struct {
+        const char* cell;
+        const char* address;
+    } cases[] = {
+        {"  taro@example.com\t", "taro@example.com"},
+        {"　taro@example.com　", "taro@example.com"},
+        {"山田 太郎 <taro@example.com>", "taro@example.com"},
+        {"\"Yamada, Taro\" < taro@example.com >", "taro@example.com"},
+        {"<taro@example.com>", "taro@example.com"},
+        {"taro@example.com>", "taro@example.com>"},  // no opening bracket: left to the check
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.cell);
+        EXPECT_EQ(recipients::extractAddress(c.cell), c.address);
+    }
+}
+
+TEST(AddressColumn, HeadersAreMatchedAfterWidthAndCaseFolding) {
+    const struct {
+        const char* header;
+        bool matches;
+    } cases[] = {
+        {"メールアドレス", true},
+        {"ﾒｰﾙｱﾄﾞﾚｽ", true},
+        {"メール", true},
+        {"ﾒｰﾙ", true},
+        {"E-mail", true},
+        {"Ｅ－ｍａｉｌ", true},
+        {"EMAIL", true},
+        {" mail ", true},
+        {"Mail Address", true},
+        {"電子メール アドレス", true},
+        {"氏名", false},
+        {"mailbox", false},
+        {"メールアドレス2", false},
+        {"", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.header);
+        EXPECT_EQ(recipients::isAddressHeader(c.header), c.matches);
+    }
+    EXPECT_EQ(recipients::foldHeader("ﾊﾟｿｺﾝｳﾞ"), "パソコンヴ");
+    EXPECT_EQ(recipients::foldHeader("ﾒﾞ"), "メ\xE3\x82\x99");  // no voiced form: the mark stays
+}
+
+TEST(AddressColumn, AHeaderPicksTheColumnElseTheMostAtSigns) {
+    const struct {
+        const char* name;
+        const char* text;
+        std::size_t column;
+        bool header;
+    } cases[] = {
+        {"Japanese header", "氏名,ﾒｰﾙｱﾄﾞﾚｽ,備考\n太郎,t@x.jp,a@b\n", 1, true},
+        {"header wins over at signs", "memo,email\na@b.jp,\nc@d.jp,\n", 1, true},
+        {"no header: most at signs", "太郎,t@x.jp,tel\n花子,h@x.jp,x@y\n次郎,j@x.jp,\n", 1, false},
+        {"one address per line", "a@x.jp\nb@x.jp\n", 0, false},
+        {"tie goes left", "a@x,b@x\n", 0, false},
+        {"no at sign anywhere", "a,b\n", 0, false},
+        {"empty", "", 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto choice = recipients::chooseColumn(recipients::readCsv(c.text));
+        EXPECT_EQ(choice.column, c.column);
+        EXPECT_EQ(choice.header, c.header);
+    }
+}
+
+TEST(AddressSet, LettersCompareWithoutCaseButOtherBytesExactly) {
+    recipients::AddressSet set;
+    EXPECT_TRUE(set.insert("Taro@Example.COM"));
+    EXPECT_FALSE(set.insert("taro@example.com"));
+    EXPECT_TRUE(set.contains("TARO@EXAMPLE.COM"));
+    EXPECT_FALSE(set.contains("taro@example.co"));
+    EXPECT_TRUE(set.insert("山田@例え.jp"));
+    EXPECT_TRUE(set.insert("山田@例え.JP") == false);
+    EXPECT_TRUE(set.insert("ｔａｒｏ@example.com"));  // full-width letters are other characters
+}
+
+}  // namespace

@@ -1,0 +1,163 @@
+#include "recipients/recipient_import.h"
+
+#include <gtest/gtest.h>
+
+#include "sample_text.h"
+#include "support/temp_app_folder.h"
+
+namespace {
+
+using recipients::AddressFault;
+using recipients::ImportStatus;
+
+struct Invalid {
+    std::size_t line;
+    std::string text;
+    AddressFault fault;
+    bool operator==(const Invalid& o) const {
+        return line == o.line && text == o.text && fault == o.fault;
+    }
+};
+
+void PrintTo(const Invalid& row, std::ostream* os) {
+    *os << "line " << row.line << " [" << row.text << "] fault " << int(row.fault);
+}
+
+std::vector<Invalid> invalidRows(const recipients::ImportResult& result) {
+    std::vector<Invalid> rows;
+    for (const auto& row : result.firstInvalid) rows.push_back({row.line, row.text, row.fault});
+    return rows;
+}
+
+// An Excel export with everything a real one holds: a header, Japanese names, a quoted
+// name with a comma, a line break inside quotes, "Name <addr>", repeats in other case,
+// an address already in the field, and broken rows.
+const std::string kCustomerList =
+    "氏名,メールアドレス,備考\r\n"
+    "山田太郎,taro@example.co.jp,\r\n"
+    "\"鈴木, 花子\",\"Hanako <hanako@example.jp>\",\"二行の\r\n備考\"\r\n"
+    "佐藤,TARO@Example.co.jp,重複\r\n"
+    "高橋,takahashi@example,ドメイン\r\n"
+    "田中,already@example.com,入力済み\r\n"
+    "伊藤,,空欄\r\n"
+    "渡辺,wata nabe@example.jp,空白\r\n"
+    "小林,kobayashi@example.jp\r\n";
+
+TEST(RecipientImport, AnExcelListGivesDistinctValidAddressesAndReportsTheRest) {
+    const struct {
+        const char* name;
+        std::string bytes;
+        recipients::Encoding encoding;
+    } files[] = {
+        {"Shift-JIS", sample::encode("CP932", kCustomerList), recipients::Encoding::Cp932},
+        {"UTF-8 with BOM", sample::kUtf8Bom + kCustomerList, recipients::Encoding::Utf8Bom},
+        {"EUC-JP", sample::encode("EUC-JP", kCustomerList), recipients::Encoding::EucJp},
+    };
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.name);
+        const auto result =
+            recipients::importBytes(file.bytes, "x@example.com\nALREADY@example.com\n");
+        ASSERT_EQ(result.status, ImportStatus::Done);
+        EXPECT_EQ(result.encoding, file.encoding);
+        EXPECT_TRUE(result.header);
+        EXPECT_EQ(result.column, 1u);
+        EXPECT_EQ(result.rowsRead, 8u);
+        EXPECT_EQ(result.fileDuplicates, 1u);
+        EXPECT_EQ(result.fieldDuplicates, 1u);
+        EXPECT_EQ(result.invalid, 3u);
+        EXPECT_EQ(invalidRows(result),
+                  (std::vector<Invalid>{{6, "takahashi@example", AddressFault::NoDomainDot},
+                                        {8, "", AddressFault::Empty},
+                                        {9, "wata nabe@example.jp", AddressFault::Blank}}));
+        EXPECT_EQ(result.replaceText(),
+                  "taro@example.co.jp\nhanako@example.jp\nalready@example.com\n"
+                  "kobayashi@example.jp\n");
+        EXPECT_EQ(result.appendText(),
+                  "taro@example.co.jp\nhanako@example.jp\nkobayashi@example.jp\n");
+        EXPECT_EQ(result.toAppend(), 3u);
+        EXPECT_EQ(result.toReplace(), 4u);
+    }
+}
+
+TEST(RecipientImport, ShapesWithoutAHeader) {
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::string added;
+        std::size_t rows;
+        std::size_t invalid;
+    } cases[] = {
+        {"one address per line, LF", "a@x.jp\nb@x.jp\n\nA@X.JP\n", "a@x.jp\nb@x.jp\n", 3, 0},
+        {"UTF-16 tab-separated, no header",
+         sample::kUtf16LeBom + sample::encode("UTF-16LE", "太郎\tt@x.jp\r\n花子\th@x.jp\r\n"),
+         "t@x.jp\nh@x.jp\n", 2, 0},
+        {"addresses in the third column",
+         sample::encode("CP932", "1,東京,a@x.jp\r\n2,大阪,b@x.jp\r\n3,京都,なし\r\n"),
+         "a@x.jp\nb@x.jp\n", 3, 1},
+        {"an emoji is no Shift-JIS", "😀@x.jp\nok@x.jp\n", "ok@x.jp\n", 2, 1},
+        {"empty file", "", "", 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto result = recipients::importBytes(c.bytes, "");
+        ASSERT_EQ(result.status, ImportStatus::Done);
+        EXPECT_FALSE(result.header);
+        EXPECT_EQ(result.appendText(), c.added);
+        EXPECT_EQ(result.rowsRead, c.rows);
+        EXPECT_EQ(result.invalid, c.invalid);
+    }
+}
+
+TEST(RecipientImport, KeepsTheFirstThousandInvalidRowsAndCountsTheRest) {
+    std::string text = "mail\n";
+    for (int n = 0; n < 1500; ++n)
+        text += "broken" + std::to_string(n) + "\nok" + std::to_string(n) + "@x.jp\n";
+    const auto result = recipients::importBytes(text, "");
+    EXPECT_EQ(result.invalid, 1500u);
+    ASSERT_EQ(result.firstInvalid.size(), recipients::kKeptInvalidRows);
+    EXPECT_EQ(result.firstInvalid.front().line, 2u);
+    EXPECT_EQ(result.firstInvalid.back().line, 2u + 2 * 999);
+    EXPECT_EQ(result.firstInvalid.back().text, "broken999");
+    EXPECT_EQ(result.toAppend(), 1500u);
+}
+
+TEST(RecipientImport, FilesThatCannotBeReadSayWhy) {
+    TempAppFolder folder;
+    folder.write("sheet.xlsx", std::string("PK\x03\x04\0\0", 6));
+    folder.write("odd.csv", "a@b.jp,\x80\xFF\xFF\n");
+    folder.makeFolder("folder.csv");
+    const struct {
+        const char* file;
+        ImportStatus status;
+        bool systemError;
+    } cases[] = {
+        {"missing.csv", ImportStatus::CannotRead, true},
+        {"folder.csv", ImportStatus::CannotRead, true},
+        {"sheet.xlsx", ImportStatus::NotText, false},
+        {"odd.csv", ImportStatus::UnknownEncoding, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const auto result = recipients::importRecipients(folder.file(c.file), "");
+        EXPECT_EQ(result.status, c.status);
+        EXPECT_EQ(!result.systemError.empty(), c.systemError) << result.systemError;
+        EXPECT_TRUE(result.addresses.empty());
+    }
+}
+
+TEST(RecipientImport, ReadsAFileFromDiskAndStopsWhenCancelled) {
+    TempAppFolder folder;
+    folder.write("list.csv", sample::encode("CP932", sample::customerCsv(300000)));
+    const auto whole = recipients::importRecipients(folder.file("list.csv"), "");
+    ASSERT_EQ(whole.status, ImportStatus::Done);
+    EXPECT_EQ(whole.toAppend(), 300000u);
+    EXPECT_EQ(whole.encoding, recipients::Encoding::Cp932);
+
+    recipients::ImportProgress progress;
+    progress.cancel = true;
+    const auto cancelled = recipients::importRecipients(folder.file("list.csv"), "", &progress);
+    EXPECT_EQ(cancelled.status, ImportStatus::Cancelled);
+    EXPECT_TRUE(cancelled.addresses.empty());
+}
+
+}  // namespace
