@@ -1,0 +1,163 @@
+// What the user is told: libcurl's results, refusals and the report texts.
+#include <curl/curl.h>
+#include <gtest/gtest.h>
+
+#include "smtpcheck/check_report.h"
+#include "smtpcheck/server_address.h"
+#include "smtpcheck/smtp_check.h"
+
+namespace {
+
+using smtpcheck::Failure;
+using smtpcheck::Refusal;
+
+TEST(SmtpCheckClassify, MapsLibcurlResultsToWhatFailed) {
+    using Lines = std::vector<std::string>;
+    const Lines greeted = {"220 ready", "250 HELP"};
+    const Lines accepted = {"220 ready", "250 HELP", "235 2.7.0 Authentication successful"};
+    const Lines refused = {"220 ready", "250 HELP", "535 5.7.8 Authentication credentials invalid"};
+    const struct {
+        int code;
+        bool authAsked;
+        Lines lines;
+        Failure expected;
+    } cases[] = {
+        {CURLE_OK, false, greeted, Failure::None},
+        {CURLE_OK, true, accepted, Failure::None},
+        {CURLE_OK, true, greeted, Failure::AuthNotOffered},  // libcurl skipped AUTH silently
+        {CURLE_LOGIN_DENIED, true, refused, Failure::AuthRefused},
+        {CURLE_LOGIN_DENIED, true, greeted, Failure::AuthNotOffered},  // no mechanism it knows
+        {CURLE_COULDNT_RESOLVE_HOST, false, {}, Failure::NameNotFound},
+        {CURLE_COULDNT_CONNECT, false, {}, Failure::ConnectionRefused},
+        {CURLE_OPERATION_TIMEDOUT, false, {}, Failure::Timeout},
+        {CURLE_USE_SSL_FAILED, true, greeted, Failure::TlsRequired},
+        {CURLE_SSL_CONNECT_ERROR, false, {}, Failure::TlsFailed},
+        {CURLE_PEER_FAILED_VERIFICATION, false, greeted, Failure::CertificateUntrusted},
+        {CURLE_ABORTED_BY_CALLBACK, false, {}, Failure::Cancelled},
+        {CURLE_WEIRD_SERVER_REPLY, false, {"554 go away"}, Failure::ServerRefused},
+        {CURLE_GOT_NOTHING, false, {}, Failure::ServerRefused},
+        {CURLE_OUT_OF_MEMORY, false, {}, Failure::Other},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(smtpcheck::classify(c.code, c.authAsked, c.lines), c.expected)
+            << "curl code " << c.code;
+}
+
+TEST(SmtpCheckReport, EachFailureSaysWhatFailedAndWhatToCheck) {
+    smtpcheck::Request request;
+    request.server = "mail.example.com";
+    request.port = 587;
+    const struct {
+        int code;
+        const char* headlinePart;
+        const char* advicePart;
+    } cases[] = {
+        {CURLE_COULDNT_RESOLVE_HOST, "サーバー名が見つかりません", "綴り"},
+        {CURLE_COULDNT_CONNECT, "mail.example.com:587 に接続できません", "ポート番号"},
+        {CURLE_OPERATION_TIMEDOUT, "時間切れ", "ファイアウォール"},
+        {CURLE_USE_SSL_FAILED, "STARTTLS", "587または465"},
+        {CURLE_SSL_CONNECT_ERROR, "TLSの接続を確立できません", "ポート465"},
+        {CURLE_PEER_FAILED_VERIFICATION, "証明書を信頼できません", "認証局"},
+        {CURLE_LOGIN_DENIED, "パスワードが間違っています", "ﾊﾟｽﾜｰﾄﾞ"},
+        {CURLE_WEIRD_SERVER_REPLY, "想定外の応答", "サーバーの応答"},
+    };
+    for (const auto& c : cases) {
+        smtpcheck::Result result;
+        result.curlCode = c.code;
+        result.serverLines = {"220 ready", "535 no"};
+        result.failure = smtpcheck::classify(c.code, true, result.serverLines);
+        result.curlText = "libcurl says";
+        const smtpcheck::Report report = smtpcheck::describe(request, result);
+        EXPECT_FALSE(report.ok);
+        EXPECT_NE(report.headline.find(c.headlinePart), std::string::npos) << report.headline;
+        EXPECT_NE(report.advice.find(c.advicePart), std::string::npos) << report.advice;
+    }
+}
+
+TEST(SmtpCheckReport, RefusedAuthShowsTheServersOwnLine) {
+    smtpcheck::Request request;
+    request.server = "127.0.0.1";
+    smtpcheck::Result result;
+    result.failure = Failure::AuthRefused;
+    result.connected = true;
+    result.tlsVersion = "TLSv1.3";
+    result.serverLines = {"220 ready", "250 HELP", "535 5.7.8 Authentication credentials invalid",
+                          "221 Bye"};
+    const smtpcheck::Report report = smtpcheck::describe(request, result);
+    EXPECT_EQ(report.serverReply, "535 5.7.8 Authentication credentials invalid");
+    EXPECT_EQ(report.facts, (std::vector<std::string>{"・到達: 127.0.0.1:25 に接続しました",
+                                                      "・暗号化: TLSv1.3（STARTTLS）"}));
+}
+
+TEST(SmtpCheckReport, SuccessSaysReachedTlsAndAuthenticated) {
+    smtpcheck::Request request;
+    request.server = "::1";
+    request.port = 465;
+    smtpcheck::Result result;
+    result.failure = Failure::None;
+    result.tlsVersion = "TLSv1.2";
+    result.authenticated = true;
+    const smtpcheck::Report report = smtpcheck::describe(request, result);
+    EXPECT_TRUE(report.ok);
+    EXPECT_EQ(report.facts, (std::vector<std::string>{"・到達: [::1]:465 に接続しました",
+                                                      "・暗号化: TLSv1.2（ポート465の接続時TLS）",
+                                                      "・認証: 成功しました"}));
+    result.tlsVersion.clear();
+    result.authenticated = false;
+    EXPECT_EQ(smtpcheck::describe(request, result).facts.at(1),
+              "・暗号化: なし（TLSは使われていません）");
+}
+
+TEST(SmtpCheckReport, TellingLineAndPrintableText) {
+    EXPECT_EQ(smtpcheck::telling({}), "");
+    EXPECT_EQ(smtpcheck::telling({"220 hi", "250 ok"}), "250 ok");
+    EXPECT_EQ(smtpcheck::telling({"220 hi", "454 busy", "221 bye"}), "454 busy");
+    EXPECT_EQ(smtpcheck::printable("535 a\tb\x1b[2Jc\x7f"), "535 a?b?[2Jc?");
+}
+
+TEST(SmtpCheckFields, RefusesWhatIsNotWorthTrying) {
+    const struct {
+        const char* server;
+        const char* port;
+        bool auth;
+        const char* user;
+        std::optional<Refusal> expected;
+    } cases[] = {
+        {"mail.example.com", "25", false, "", std::nullopt},
+        {"  mail.example.com ", " 587 ", true, "taro", std::nullopt},
+        {"127.0.0.1", "9999", false, "", std::nullopt},
+        {"::1", "1", false, "", std::nullopt},
+        {"[2001:db8::1]", "25", false, "", std::nullopt},
+        {"メール.example.jp", "25", false, "", std::nullopt},
+        {"", "25", false, "", Refusal::EmptyServer},
+        {" \t", "25", false, "", Refusal::EmptyServer},
+        {"mail.example.com/x", "25", false, "", Refusal::BadServer},
+        {"user@mail.example.com", "25", false, "", Refusal::BadServer},
+        {"mail.example.com:25", "25", false, "", Refusal::BadServer},
+        {"mail example.com", "25", false, "", Refusal::BadServer},
+        {"mail.example.com", "", false, "", Refusal::BadPort},
+        {"mail.example.com", "0", false, "", Refusal::BadPort},
+        {"mail.example.com", "10000", false, "", Refusal::BadPort},
+        {"mail.example.com", "-25", false, "", Refusal::BadPort},
+        {"mail.example.com", "2a", false, "", Refusal::BadPort},
+        {"mail.example.com", "587", true, " ", Refusal::NoUser},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(smtpcheck::refusalFor(c.server, c.port, c.auth, c.user), c.expected)
+            << "'" << c.server << "' '" << c.port << "'";
+    EXPECT_EQ(smtpcheck::targetFor(" mail.example.com ", " 0587").port, 587);
+    EXPECT_EQ(smtpcheck::targetFor(" mail.example.com ", "587").server, "mail.example.com");
+    EXPECT_EQ(smtpcheck::refusalText(Refusal::EmptyServer),
+              "SMTPサーバーアドレスを入力してください。");
+    EXPECT_EQ(smtpcheck::refusalText(Refusal::BadPort),
+              "ポートには1から9999までの数字を入力してください。");
+}
+
+TEST(SmtpCheckFields, Ipv6AddressesGoInBrackets) {
+    EXPECT_EQ(smtpcheck::hostForUrl("::1"), "[::1]");
+    EXPECT_EQ(smtpcheck::hostForUrl("[::1]"), "[::1]");
+    EXPECT_EQ(smtpcheck::hostForUrl("mail.example.com"), "mail.example.com");
+    EXPECT_EQ(smtpcheck::hostForUrl("127.0.0.1"), "127.0.0.1");
+}
+
+}  // namespace

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <sys/types.h>
+#include <string>
+
+// A real SMTP server (python3-aiosmtpd) on 127.0.0.1 and a free port, for as long as the
+// object lives; or, in Silent mode, a listener that accepts and never says a word.
+class TestSmtpServer {
+public:
+    enum class Mode { Plain, StartTls, Silent };
+    // With auth, the server takes AUTH after STARTTLS for kUser / kPassword only.
+    TestSmtpServer(Mode mode, bool auth);
+    ~TestSmtpServer();
+    TestSmtpServer(const TestSmtpServer&) = delete;
+    TestSmtpServer& operator=(const TestSmtpServer&) = delete;
+
+    // 0 when the server did not start (the test has then failed already).
+    int port() const { return port_; }
+
+    static constexpr const char* kUser = "mailer";
+    static constexpr const char* kPassword = "s3cret-Pass";
+
+private:
+    pid_t pid_ = -1;
+    int input_ = -1;  // the server ends when this closes
+    int port_ = 0;
+};
+
+// The test CAs and the server's certificate, made once per run in a temporary folder.
+struct TestCertificates {
+    std::string caFile;       // signed the server's certificate
+    std::string otherCaFile;  // a CA that did not
+    std::string certFile;
+    std::string keyFile;
+};
+const TestCertificates& testCertificates();
+
+// A port on 127.0.0.1 where nothing listens.
+int unusedPort();
