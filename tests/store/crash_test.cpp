@@ -25,7 +25,7 @@
 namespace {
 
 #if defined(__SANITIZE_ADDRESS__)
-constexpr int kDefaultKills = 20;  // the sanitizers make every write slower
+constexpr int kDefaultKills = 10;  // the sanitizers make every write slower
 #else
 constexpr int kDefaultKills = 40;
 #endif
