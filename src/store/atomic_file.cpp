@@ -4,8 +4,10 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -61,6 +63,28 @@ bool writeFully(int fd, const char* data, std::size_t size) {
         }
         data += n;
         size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// writev until every byte is out; a short write resumes inside the piece it stopped in.
+bool writeFully(int fd, iovec* pieces, int count) {
+    while (count > 0) {
+        ssize_t n = ::writev(fd, pieces, count);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        auto left = static_cast<std::size_t>(n);
+        while (count > 0 && left >= pieces->iov_len) {
+            left -= pieces->iov_len;
+            ++pieces;
+            --count;
+        }
+        if (count > 0) {
+            pieces->iov_base = static_cast<char*>(pieces->iov_base) + left;
+            pieces->iov_len -= left;
+        }
     }
     return true;
 }
@@ -206,6 +230,23 @@ void AtomicWriter::append(std::string_view bytes) {
     }
     if (buffer_.capacity() < kBlock) buffer_.reserve(kBlock);
     buffer_.append(bytes);
+}
+
+void AtomicWriter::appendPieces(const std::vector<std::string_view>& pieces) {
+    if (!buffer_.empty()) flush();
+    constexpr std::size_t kBatch = 1024;  // IOV_MAX on Linux
+    iovec batch[kBatch];
+    for (std::size_t from = 0; from < pieces.size(); from += kBatch) {
+        const std::size_t count = std::min(kBatch, pieces.size() - from);
+        for (std::size_t i = 0; i < count; ++i) {
+            batch[i].iov_base = const_cast<char*>(pieces[from + i].data());
+            batch[i].iov_len = pieces[from + i].size();
+        }
+        if (!writeFully(out_, batch, static_cast<int>(count))) {
+            discard();
+            throw StoreError(Kind::WriteFailed, path_);
+        }
+    }
 }
 
 void AtomicWriter::flush() {

@@ -40,6 +40,9 @@ public:
     // new file is built from is read through it, under the same lock.
     int oldFile() const;
     void append(std::string_view bytes);
+    // Writes the pieces in order straight from where they lie, without copying them into
+    // the block buffer first; they need to stay valid only during the call.
+    void appendPieces(const std::vector<std::string_view>& pieces);
     void commit();
 
 private:

@@ -55,9 +55,15 @@ void writeKeptLines(textfile::AtomicWriter& out, const std::string& path,
                     const std::string& group) {
     if (out.oldFile() < 0) return;
     textfile::LineBlocks old(path, out.oldFile());
+    // The kept ranges of each block go from the read buffer to the file in one gathered
+    // write, before the next block reuses the buffer.
+    std::vector<std::string_view> pieces;
     std::string_view block;
     while (old.next(block)) {
-        recipients::keptLines(block, group, [&out](std::string_view bytes) { out.append(bytes); });
+        pieces.clear();
+        recipients::keptLines(block, group,
+                              [&pieces](std::string_view bytes) { pieces.push_back(bytes); });
+        out.appendPieces(pieces);
     }
 }
 

@@ -8,6 +8,8 @@
 
 #include <csignal>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -272,5 +274,45 @@ TEST(AtomicFile, AWriterHeldBetweenOpenAndLockBuildsOnTheOtherWritersFile) {
     }
     setBeforeLockHook(nullptr);
     EXPECT_EQ(dir.read("f.txt"), "first\r\ntheirs\r\nours\r\n");
+    EXPECT_EQ(countEntries(dir.path()), 1);
+}
+
+TEST(AtomicFile, PiecesGoOutInOrderBetweenBufferedBytes) {
+    TempAppFolder dir;
+    dir.write("f.txt", "old");
+    std::string expected = "head|";
+    std::vector<std::string> owned;
+    for (int i = 0; i < 3000; ++i) owned.push_back(std::to_string(i) + (i % 7 ? "," : "\r\n"));
+    owned.emplace_back(2 << 20, 'z');  // one piece larger than the block buffer
+    std::vector<std::string_view> pieces(owned.begin(), owned.end());
+    pieces.emplace_back("");
+    for (const auto& p : owned) expected += p;
+    expected += "|tail";
+    {
+        AtomicWriter out(dir.file("f.txt"));
+        out.append("head|");
+        out.appendPieces(pieces);
+        out.appendPieces({});
+        out.append("|tail");
+        out.commit();
+    }
+    EXPECT_TRUE(dir.read("f.txt") == expected);
+
+    // A piece that cannot be written fails the write as a full disk does.
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    auto kind = errorKindOf([&] {
+        AtomicWriter out(dir.file("f.txt"));
+        out.appendPieces(pieces);
+        out.commit();
+    });
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(kind, StoreError::Kind::WriteFailed);
+    EXPECT_TRUE(dir.read("f.txt") == expected);
     EXPECT_EQ(countEntries(dir.path()), 1);
 }
