@@ -1,0 +1,109 @@
+#include "settings/recipient_check_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "settings/recipient_texts.h"
+#include "shell/message_box.h"
+
+namespace {
+
+RecipientCheckDialog::Script& script() {
+    static RecipientCheckDialog::Script current;
+    return current;
+}
+
+QString u(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+}  // namespace
+
+RecipientCheckDialog::RecipientCheckDialog(const recipients::FieldCheck& check, QWidget* parent)
+    : QDialog(parent) {
+    using recipienttext::number;
+    setWindowTitle(shell::kCaption);
+    setObjectName(QStringLiteral("RecipientCheckDialog"));
+    auto* layout = new QVBoxLayout(this);
+    summary_ = u("宛先：") + number(check.addresses) + u("件\n無効な行：") + number(check.invalid) +
+               u("行\n重複している行：") + number(check.duplicates) + u("行");
+    const std::size_t problems = check.invalid + check.duplicates;
+    if (problems > check.first.size())
+        summary_ += u("\n（最初の ") + number(check.first.size()) + u("行を表示しています）");
+    auto* summary = new QLabel(summary_, this);
+    summary->setTextFormat(Qt::PlainText);
+    layout->addWidget(summary);
+
+    table_ = new QTableWidget(int(check.first.size()), 3, this);
+    table_->setObjectName(QStringLiteral("problemRows"));
+    table_->setHorizontalHeaderLabels({u("行"), u("内容"), u("理由")});
+    table_->verticalHeader()->hide();
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    int row = 0;
+    for (const auto& problem : check.first) {
+        auto* line = new QTableWidgetItem(QString::number(qulonglong(problem.line)));
+        line->setData(Qt::UserRole, qulonglong(problem.line));
+        line->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        table_->setItem(row, 0, line);
+        table_->setItem(row, 1, new QTableWidgetItem(QString::fromStdString(problem.text)));
+        table_->setItem(row, 2,
+                        new QTableWidgetItem(problem.duplicateOf
+                                                 ? recipienttext::duplicateOf(problem.duplicateOf)
+                                                 : recipienttext::fault(problem.fault)));
+        ++row;
+    }
+    table_->resizeColumnToContents(0);
+    table_->setColumnWidth(1, 300);
+    table_->horizontalHeader()->setStretchLastSection(true);
+    table_->setMinimumSize(620, 220);
+    connect(table_, &QTableWidget::cellDoubleClicked, this, [this] { goToSelected(); });
+    layout->addWidget(table_, 1);
+
+    auto* buttons = new QDialogButtonBox(this);
+    remove_ = buttons->addButton(u("重複を削除"), QDialogButtonBox::ActionRole);
+    goTo_ = buttons->addButton(u("この行へ移動"), QDialogButtonBox::ActionRole);
+    close_ = buttons->addButton(u("閉じる"), QDialogButtonBox::RejectRole);
+    remove_->setEnabled(check.duplicates > 0);
+    goTo_->setEnabled(false);
+    close_->setDefault(true);
+    connect(table_, &QTableWidget::itemSelectionChanged, this,
+            [this] { goTo_->setEnabled(!table_->selectedItems().isEmpty()); });
+    connect(remove_, &QPushButton::clicked, this, [this] {
+        choice_ = Choice::RemoveDuplicates;
+        accept();
+    });
+    connect(goTo_, &QPushButton::clicked, this, [this] { goToSelected(); });
+    connect(close_, &QPushButton::clicked, this, [this] {
+        choice_ = Choice::Close;
+        reject();
+    });
+    layout->addWidget(buttons);
+}
+
+void RecipientCheckDialog::goToSelected() {
+    const auto selected = table_->selectedItems();
+    if (selected.isEmpty()) return;
+    chosenLine_ = table_->item(selected.front()->row(), 0)->data(Qt::UserRole).toULongLong();
+    choice_ = Choice::GoToLine;
+    accept();
+}
+
+RecipientCheckDialog::Choice RecipientCheckDialog::ask() {
+    choice_ = Choice::Close;
+    if (script()) {
+        script()(*this);
+    } else {
+        exec();
+    }
+    return choice_;
+}
+
+void RecipientCheckDialog::setScript(Script script) {
+    ::script() = std::move(script);
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QDialog>
+#include <functional>
+
+#include "recipients/field_check.h"
+
+class QPushButton;
+class QTableWidget;
+
+// The recipient field's invalid lines and repeats, with their line numbers; offers to
+// remove the repeats and to go to a listed line.
+class RecipientCheckDialog : public QDialog {
+    Q_OBJECT
+public:
+    enum class Choice { Close, RemoveDuplicates, GoToLine };
+
+    explicit RecipientCheckDialog(const recipients::FieldCheck& check, QWidget* parent = nullptr);
+
+    // Shows the dialog and waits; a test script answers instead when set.
+    Choice ask();
+    using Script = std::function<void(RecipientCheckDialog&)>;
+    static void setScript(Script script);
+
+    // The 1-based field line of the chosen table row (GoToLine), 0 when none.
+    std::size_t chosenLine() const { return chosenLine_; }
+
+    QTableWidget* problemTable() const { return table_; }
+    QPushButton* removeButton() const { return remove_; }
+    QPushButton* goToButton() const { return goTo_; }
+    QPushButton* closeButton() const { return close_; }
+    QString summaryText() const { return summary_; }
+
+private:
+    void goToSelected();
+
+    Choice choice_ = Choice::Close;
+    std::size_t chosenLine_ = 0;
+    QString summary_;
+    QTableWidget* table_ = nullptr;
+    QPushButton* remove_ = nullptr;
+    QPushButton* goTo_ = nullptr;
+    QPushButton* close_ = nullptr;
+};

@@ -1,0 +1,165 @@
+#include "settings/recipient_report_dialog.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "settings/recipient_texts.h"
+#include "shell/message_box.h"
+
+namespace {
+
+RecipientReportDialog::Script& script() {
+    static RecipientReportDialog::Script current;
+    return current;
+}
+
+QString u(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+QString columnText(const recipients::ImportResult& result) {
+    const QString column = QStringLiteral("%1列目").arg(result.column + 1);
+    return column + (result.header ? u("（見出しで判定）") : u("（「@」を含む行が最も多い列）"));
+}
+
+}  // namespace
+
+RecipientReportDialog::RecipientReportDialog(const recipients::ImportResult& result,
+                                             const QString& fileName, QWidget* parent)
+    : QDialog(parent) {
+    using recipienttext::number;
+    setWindowTitle(shell::kCaption);
+    setObjectName(QStringLiteral("RecipientReportDialog"));
+    auto* layout = new QVBoxLayout(this);
+
+    const std::size_t skipped = result.fileDuplicates + result.fieldDuplicates;
+    const QStringList lines = {
+        u("ファイル：") + fileName,
+        u("文字コード：") + recipienttext::encoding(result.encoding),
+        u("宛先の列：") + columnText(result),
+        u("読み込んだ行：") + number(result.rowsRead) + u("行"),
+        u("追加する宛先：") + number(result.toAppend()) + u("件（置換する場合は ") +
+            number(result.toReplace()) + u("件）"),
+        u("重複で除いた宛先：") + number(skipped) + u("件（ファイル内 ") +
+            number(result.fileDuplicates) + u("件、入力済み ") + number(result.fieldDuplicates) +
+            u("件）"),
+        u("無効な行：") + number(result.invalid) + u("行"),
+    };
+    summary_ = lines.join(QLatin1Char('\n'));
+    auto* summary = new QLabel(summary_, this);
+    summary->setTextFormat(Qt::PlainText);
+    summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(summary);
+
+    if (!result.firstInvalid.empty()) {
+        layout->addWidget(new QLabel(u("無効な行（この行は読み込みません）"), this));
+        table_ = new QTableWidget(int(result.firstInvalid.size()), 3, this);
+        table_->setObjectName(QStringLiteral("invalidRows"));
+        table_->setHorizontalHeaderLabels({u("行"), u("内容"), u("理由")});
+        table_->verticalHeader()->hide();
+        table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+        int row = 0;
+        for (const auto& invalid : result.firstInvalid) {
+            auto* line = new QTableWidgetItem(QString::number(qulonglong(invalid.line)));
+            line->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            table_->setItem(row, 0, line);
+            table_->setItem(row, 1, new QTableWidgetItem(QString::fromStdString(invalid.text)));
+            table_->setItem(row, 2, new QTableWidgetItem(recipienttext::fault(invalid.fault)));
+            ++row;
+        }
+        table_->resizeColumnToContents(0);
+        table_->setColumnWidth(1, 300);
+        table_->horizontalHeader()->setStretchLastSection(true);
+        table_->setMinimumSize(620, 220);
+        auto* copy = new QAction(table_);
+        copy->setShortcut(QKeySequence::Copy);
+        connect(copy, &QAction::triggered, this, [this] { copyInvalidRows(); });
+        table_->addAction(copy);
+        layout->addWidget(table_, 1);
+
+        auto* foot = new QHBoxLayout;
+        if (result.invalid > result.firstInvalid.size()) {
+            restNote_ = u("ほか ") + number(result.invalid - result.firstInvalid.size()) +
+                        u("行は表示していません。");
+            foot->addWidget(new QLabel(restNote_, this));
+        }
+        foot->addStretch(1);
+        auto* copyButton = new QPushButton(u("表をコピー"), this);
+        copyButton->setAutoDefault(false);
+        connect(copyButton, &QPushButton::clicked, this, [this] { copyInvalidRows(); });
+        foot->addWidget(copyButton);
+        layout->addLayout(foot);
+    }
+
+    auto* buttons = new QDialogButtonBox(this);
+    append_ = buttons->addButton(u("追加"), QDialogButtonBox::AcceptRole);
+    replace_ = buttons->addButton(u("置換"), QDialogButtonBox::AcceptRole);
+    cancel_ = buttons->addButton(u("キャンセル"), QDialogButtonBox::RejectRole);
+    // Nothing to put in: the choice would only empty or keep the field.
+    append_->setEnabled(result.toAppend() > 0);
+    replace_->setEnabled(result.toReplace() > 0);
+    (append_->isEnabled() ? append_ : cancel_)->setDefault(true);
+    connect(append_, &QPushButton::clicked, this, [this] { choose(Choice::Append); });
+    connect(replace_, &QPushButton::clicked, this, [this] { choose(Choice::Replace); });
+    connect(cancel_, &QPushButton::clicked, this, [this] { choose(Choice::Cancel); });
+    layout->addWidget(buttons);
+}
+
+void RecipientReportDialog::choose(Choice choice) {
+    choice_ = choice;
+    if (choice == Choice::Cancel) {
+        reject();
+    } else {
+        accept();
+    }
+}
+
+RecipientReportDialog::Choice RecipientReportDialog::ask() {
+    choice_ = Choice::Cancel;
+    if (script()) {
+        script()(*this);
+    } else {
+        exec();
+    }
+    return choice_;
+}
+
+void RecipientReportDialog::setScript(Script script) {
+    ::script() = std::move(script);
+}
+
+QString RecipientReportDialog::summaryText() const {
+    return summary_;
+}
+
+QString RecipientReportDialog::invalidRowsText() const {
+    if (!table_) return QString();
+    QString text = u("行\t内容\t理由\n");
+    for (int row = 0; row < table_->rowCount(); ++row) {
+        QStringList cells;
+        // A tab or line break inside a cell would split the pasted row.
+        for (int column = 0; column < 3; ++column) {
+            QString cell = table_->item(row, column)->text();
+            for (QChar& c : cell) {
+                if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
+                    c = QLatin1Char(' ');
+            }
+            cells << cell;
+        }
+        text += cells.join(QLatin1Char('\t')) + QLatin1Char('\n');
+    }
+    if (!restNote_.isEmpty()) text += restNote_ + QLatin1Char('\n');
+    return text;
+}
+
+void RecipientReportDialog::copyInvalidRows() const {
+    QApplication::clipboard()->setText(invalidRowsText());
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <cstddef>
+
+#include "recipients/address_check.h"
+#include "recipients/file_encoding.h"
+
+// What the recipient dialogs say about an address, an encoding and a count.
+namespace recipienttext {
+
+QString fault(recipients::AddressFault fault);
+QString duplicateOf(std::size_t line);
+QString encoding(recipients::Encoding encoding);
+// "1,234,567": the count label and the reports group digits the way the users write them.
+QString number(std::size_t value);
+
+}  // namespace recipienttext
