@@ -1,6 +1,9 @@
 #include "settings/field_text.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <utility>
 
 #include "store/cp932.h"
 
@@ -20,10 +23,37 @@ bool isAscii(char c) {
     return static_cast<unsigned char>(c) < 0x80;
 }
 
-std::size_t asciiRunLength(const std::string& s, std::size_t from) {
+std::size_t asciiRunLength(std::string_view s, std::size_t from) {
     std::size_t end = from;
+    // Eight bytes at a time: none has its high bit set.
+    while (end + 8 <= s.size()) {
+        std::uint64_t word;
+        std::memcpy(&word, s.data() + end, sizeof word);
+        if (word & 0x8080808080808080ULL) break;
+        end += 8;
+    }
     while (end < s.size() && isAscii(s[end])) ++end;
     return end - from;
+}
+
+// Where the next ASCII run of at least kMinAsciiRun bytes (or the text's last run) starts
+// at or after pos, and its length.
+std::pair<std::size_t, std::size_t> nextLongAsciiRun(std::string_view s, std::size_t pos,
+                                                     bool characterWise) {
+    std::size_t end = pos;
+    while (end < s.size()) {
+        if (isAscii(s[end])) {
+            const std::size_t run = asciiRunLength(s, end);
+            if (run >= kMinAsciiRun || end + run == s.size()) return {end, run};
+            end += run;
+        } else {
+            // Stepping by CP932 character keeps a trail byte in the ASCII range with its lead.
+            const bool pair = characterWise && end + 1 < s.size() &&
+                              store::cp932::isLeadByte(static_cast<unsigned char>(s[end]));
+            end += pair ? 2 : 1;
+        }
+    }
+    return {s.size(), 0};
 }
 
 }  // namespace
@@ -42,18 +72,7 @@ std::string utf8FromStore(const std::string& cp932) {
     out.reserve(cp932.size() + cp932.size() / 8);
     std::size_t pos = 0;
     while (pos < cp932.size()) {
-        std::size_t end = pos;
-        std::size_t run = 0;
-        while (end < cp932.size()) {
-            if (isAscii(cp932[end])) {
-                run = asciiRunLength(cp932, end);
-                if (run >= kMinAsciiRun || end + run == cp932.size()) break;
-                end += run;
-                run = 0;
-            } else {
-                end += store::cp932::charLength(cp932, end);
-            }
-        }
+        const auto [end, run] = nextLongAsciiRun(cp932, pos, true);
         if (end > pos) out += store::cp932::toUtf8Lossy(cp932.substr(pos, end - pos));
         out.append(cp932, end, run);
         pos = end + run;
@@ -65,8 +84,23 @@ std::optional<std::string> toStore(const QString& text) {
     return store::cp932::fromUtf8(text.toStdString());
 }
 
-std::optional<std::string> toStoreFromUtf8(const std::string& utf8) {
-    return store::cp932::fromUtf8(utf8);
+std::optional<std::string> toStoreFromUtf8(std::string_view utf8) {
+    // The same ASCII shortcut as for showing: a UTF-8 sequence never holds an ASCII byte,
+    // so cutting at ASCII runs never splits a character, and a broken sequence still fails.
+    std::string out;
+    out.reserve(utf8.size());
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        const auto [end, run] = nextLongAsciiRun(utf8, pos, false);
+        if (end > pos) {
+            auto part = store::cp932::fromUtf8(std::string(utf8.substr(pos, end - pos)));
+            if (!part) return std::nullopt;
+            out += *part;
+        }
+        out.append(utf8.substr(end, run));
+        pos = end + run;
+    }
+    return out;
 }
 
 }  // namespace fieldtext

@@ -3,6 +3,7 @@
 #include <QString>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // Text between the store (CP932 bytes) and the window's fields.
 namespace fieldtext {
@@ -17,6 +18,6 @@ std::string utf8FromStore(std::string&& cp932);
 // For writing: nullopt when the text holds a character CP932 cannot hold, so the caller
 // can refuse instead of storing "?".
 std::optional<std::string> toStore(const QString& text);
-std::optional<std::string> toStoreFromUtf8(const std::string& utf8);
+std::optional<std::string> toStoreFromUtf8(std::string_view utf8);
 
 }  // namespace fieldtext

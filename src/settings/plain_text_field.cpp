@@ -52,6 +52,12 @@ std::string PlainTextField::utf8Text() const {
     return text;
 }
 
+std::string_view PlainTextField::utf8View() const {
+    const long length = SendScintilla(SCI_GETLENGTH);
+    const auto* text = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+    return text ? std::string_view(text, std::size_t(length)) : std::string_view();
+}
+
 void PlainTextField::clearText() {
     setUtf8Text(std::string());
 }

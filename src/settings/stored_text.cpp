@@ -48,7 +48,7 @@ std::optional<std::string> fromField(QLineEdit* field, const QString& label) {
 }
 
 std::optional<std::string> fromField(PlainTextField* field, const QString& label) {
-    if (auto bytes = fieldtext::toStoreFromUtf8(field->utf8Text())) return bytes;
+    if (auto bytes = fieldtext::toStoreFromUtf8(field->utf8View())) return bytes;
     const auto where =
         firstUnstorable(QString::fromStdString(field->utf8Text())).value_or(Unstorable{});
     usermsg::warn(refusal(label, where, true), field);

@@ -40,6 +40,22 @@ TEST(FieldTextTest, LargeTextDecodesAsTheConverterWouldWithAsciiRunsCopied) {
               longAscii + "表" + longAscii);
 }
 
+TEST(FieldTextTest, LargeTextEncodesAsTheConverterWouldWithAsciiRunsCopied) {
+    const std::string longAscii(300, 'a');
+    const std::vector<std::string> inputs = {longAscii + "表" + longAscii + "～",
+                                             "①" + longAscii, "ｱx,0\n能\n" + longAscii,
+                                             longAscii + "\\~" + longAscii};
+    for (const std::string& input : inputs) {
+        SCOPED_TRACE(input.size());
+        EXPECT_EQ(fieldtext::toStoreFromUtf8(input), store::cp932::fromUtf8(input));
+    }
+    // A broken or unstorable character is refused wherever it stands among the runs.
+    for (const std::string& bad : {longAscii + "\xe4\xb8" + longAscii, longAscii + "😀",
+                                   "\xe4" + longAscii, longAscii + "\xe4\xb8"}) {
+        EXPECT_EQ(fieldtext::toStoreFromUtf8(bad), std::nullopt) << bad.size();
+    }
+}
+
 TEST(IntegerTextTest, AcceptsOnlySignAndDigitsWithinThirtyTwoBits) {
     EXPECT_EQ(integertext::parse("0"), 0);
     EXPECT_EQ(integertext::parse("007"), 7);
