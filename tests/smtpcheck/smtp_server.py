@@ -6,22 +6,32 @@ Modes: plain, starttls (with --cert/--key), silent (accepts and never says a wor
 With --user/--password it accepts AUTH for that one pair, after STARTTLS only.
 """
 import argparse
+import random
 import socket
 import ssl
 import sys
 import threading
 
 
+def bound_socket():
+    """A socket bound to a free port that the window's port field can hold (up to 9999)."""
+    for _ in range(500):
+        sock = socket.socket()
+        try:
+            sock.bind(("127.0.0.1", random.randint(2000, 9999)))
+            return sock
+        except OSError:
+            sock.close()
+    raise SystemExit("no free port below 10000")
+
+
 def free_port():
-    with socket.socket() as probe:
-        probe.bind(("127.0.0.1", 0))
+    with bound_socket() as probe:
         return probe.getsockname()[1]
 
 
 def run_silent():
-    listener = socket.socket()
-    listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-    listener.bind(("127.0.0.1", 0))
+    listener = bound_socket()
     listener.listen(8)
     held = []
 

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <thread>
 #include <vector>
 
@@ -71,17 +72,21 @@ const TestCertificates& testCertificates() {
 }
 
 int unusedPort() {
-    const int probe = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    int port = 0;
-    if (bind(probe, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
-        getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size) == 0)
-        port = ntohs(address.sin_port);
-    close(probe);  // closed without listening: connections are refused
-    return port;
+    // Below 10000, like the servers, so the window's four-digit port field holds it.
+    std::random_device seed;
+    std::uniform_int_distribution<int> pick(2000, 9999);
+    for (int attempt = 0; attempt < 500; ++attempt) {
+        const int probe = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(std::uint16_t(pick(seed)));
+        const bool free = bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        close(probe);  // closed without listening: connections are refused
+        if (free) return ntohs(address.sin_port);
+    }
+    ADD_FAILURE() << "no free port below 10000";
+    return 0;
 }
 
 TestSmtpServer::TestSmtpServer(Mode mode, bool auth) {

@@ -3,8 +3,9 @@
 #include <sys/types.h>
 #include <string>
 
-// A real SMTP server (python3-aiosmtpd) on 127.0.0.1 and a free port, for as long as the
-// object lives; or, in Silent mode, a listener that accepts and never says a word.
+// A real SMTP server (python3-aiosmtpd) on 127.0.0.1 and a free port below 10000 (the
+// window's port field holds four digits), for as long as the object lives; or, in Silent
+// mode, a listener that accepts and never says a word.
 class TestSmtpServer {
 public:
     enum class Mode { Plain, StartTls, Silent };
@@ -35,5 +36,5 @@ struct TestCertificates {
 };
 const TestCertificates& testCertificates();
 
-// A port on 127.0.0.1 where nothing listens.
+// A port below 10000 on 127.0.0.1 where nothing listens.
 int unusedPort();
