@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "settings/recipient_texts.h"
+#include "settings/window_look.h"
 #include "shell/message_box.h"
 
 namespace {
@@ -28,6 +29,7 @@ RecipientCheckDialog::RecipientCheckDialog(const recipients::FieldCheck& check, 
     using recipienttext::number;
     setWindowTitle(shell::kCaption);
     setObjectName(QStringLiteral("RecipientCheckDialog"));
+    setFont(windowlook::windowFont());
     auto* layout = new QVBoxLayout(this);
     summary_ = u("宛先：") + number(check.addresses) + u("件\n無効な行：") + number(check.invalid) +
                u("行\n重複している行：") + number(check.duplicates) + u("行");
@@ -42,6 +44,7 @@ RecipientCheckDialog::RecipientCheckDialog(const recipients::FieldCheck& check, 
     table_->setObjectName(QStringLiteral("problemRows"));
     table_->setHorizontalHeaderLabels({u("行"), u("内容"), u("理由")});
     table_->verticalHeader()->hide();
+    table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "settings/recipient_texts.h"
+#include "settings/window_look.h"
 #include "shell/message_box.h"
 
 namespace {
@@ -37,6 +38,7 @@ RecipientReportDialog::RecipientReportDialog(const recipients::ImportResult& res
     using recipienttext::number;
     setWindowTitle(shell::kCaption);
     setObjectName(QStringLiteral("RecipientReportDialog"));
+    setFont(windowlook::windowFont());
     auto* layout = new QVBoxLayout(this);
 
     const std::size_t skipped = result.fileDuplicates + result.fieldDuplicates;
@@ -64,6 +66,7 @@ RecipientReportDialog::RecipientReportDialog(const recipients::ImportResult& res
         table_->setObjectName(QStringLiteral("invalidRows"));
         table_->setHorizontalHeaderLabels({u("行"), u("内容"), u("理由")});
         table_->verticalHeader()->hide();
+        table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
         table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
         table_->setSelectionBehavior(QAbstractItemView::SelectRows);
         int row = 0;
