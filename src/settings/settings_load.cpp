@@ -30,6 +30,8 @@ void TForm3::cmbProjectChange() {
 void TForm3::setData(const std::string& project) {
     if (!store::isAddressableProjectName(project)) return usermsg::warn(usermsg::kRefusedName);
     const store::ProjectStore store(AppPath);
+    // What a write killed half-way left behind goes the next time the project is opened.
+    store.removeStaleTemporaries(project);
     const IniKeys& k = iniKeys();
     const std::string ini = store.iniPath(project);
     auto read = [&](const std::string& key) { return fncIniRead(ini, k.section, key); };

@@ -61,10 +61,14 @@ TEST_F(GroupActionsTest, EveryActionRefusesWithoutAProjectOrWithAnUnusableCountA
         showActive({"P"});
         if (!c.count.empty()) pick(form->cmbProject, 0);
         if (c.held) form->heldGroupCount = c.held;
-        if (c.count == "100000") EXPECT_EQ(form->cmbMailGroup->count(), 0);  // never filled
+        if (c.count == "100000") {
+            EXPECT_EQ(form->cmbMailGroup->count(), 0);
+        }  // never filled
         form->txtMailGroup->setText(QStringLiteral("新規"));
         expectRefused(c.action, c.warning);
-        if (c.count.empty()) EXPECT_EQ(QApplication::focusWidget(), form->cmbProject);
+        if (c.count.empty()) {
+            EXPECT_EQ(QApplication::focusWidget(), form->cmbProject);
+        }
     }
 }
 

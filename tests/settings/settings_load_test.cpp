@@ -268,6 +268,19 @@ TEST_F(LoadTest, LoadLeavesExistingFilesUntouched) {
     EXPECT_EQ(app.read("project.ini"), "P\r\n");
 }
 
+TEST_F(LoadTest, LoadClearsWhatAKilledWriteLeftAndNothingElse) {
+    const std::vector<std::pair<std::string, bool>> files = {
+        {".list.txt.tmp4242-0", false},   // a stale copy of ours: goes
+        {".Body-3.txt.tmp77-12", false},  // likewise
+        {".notes.txt.tmp4242-0", true},   // not a file of the project
+        {".list.txt.tmpx", true},         // not our pattern
+        {"list.txt", true}};
+    for (const auto& [name, stays] : files) writeProjectFile("P", name, "x");
+    showWith({"P"});
+    pick(form->cmbProject, 0);
+    for (const auto& [name, stays] : files) EXPECT_EQ(app.exists("Mail/P/" + name), stays) << name;
+}
+
 TEST_F(LoadTest, JapaneseProjectNameAddressesItsFolder) {
     writeIni("案件", {{"SMTPServer", "jp.example.com"}});
     showWith({"案件"});
