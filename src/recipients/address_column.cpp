@@ -65,10 +65,6 @@ bool takesSemiVoicedMark(char32_t cp) {
     return cp >= 0x30CF && cp <= 0x30DB && (cp - 0x30CF) % 3 == 0;
 }
 
-bool containsAt(std::string_view text) {
-    return text.find('@') != std::string_view::npos;
-}
-
 }  // namespace
 
 std::string foldHeader(std::string_view utf8) {
@@ -104,17 +100,20 @@ bool isAddressHeader(std::string_view utf8) {
                        [&](const char* header) { return key == header; });
 }
 
-ColumnChoice chooseColumn(const CsvTable& table) {
+ColumnChoice chooseColumn(const CsvTable& table, Encoding encoding, bool raw) {
     ColumnChoice choice;
     if (table.rowCount() == 0) return choice;
     for (std::size_t c = 0; c < table.fieldCount(0); ++c) {
-        if (isAddressHeader(table.field(0, c))) return {c, true};
+        const std::string_view cell = table.field(0, c);
+        if (isAddressHeader(raw ? CellDecoder(encoding).toUtf8Lossy(cell) : std::string(cell)))
+            return {c, true};
     }
     std::vector<std::size_t> atCounts;
     for (std::size_t r = 0; r < table.rowCount(); ++r) {
         const std::size_t fields = table.fieldCount(r);
         if (fields > atCounts.size()) atCounts.resize(fields, 0);
-        for (std::size_t c = 0; c < fields; ++c) atCounts[c] += containsAt(table.field(r, c));
+        for (std::size_t c = 0; c < fields; ++c)
+            atCounts[c] += holdsAtSign(table.field(r, c), encoding, raw);
     }
     for (std::size_t c = 1; c < atCounts.size(); ++c) {
         if (atCounts[c] > atCounts[choice.column]) choice.column = c;

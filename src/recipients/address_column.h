@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "recipients/csv_table.h"
+#include "recipients/file_encoding.h"
 
 // Which column of a recipient file holds the addresses.
 namespace recipients {
@@ -23,7 +24,9 @@ std::string foldHeader(std::string_view utf8);
 bool isAddressHeader(std::string_view utf8);
 
 // A header cell picks the column; without one, the column where most rows hold an "@"
-// (the leftmost on a tie, the first when none does).
-ColumnChoice chooseColumn(const CsvTable& table);
+// (the leftmost on a tie, the first when none does). `raw`: the table holds the bytes of
+// a CP932 or EUC-JP text (see decodeText).
+ColumnChoice chooseColumn(const CsvTable& table, Encoding encoding = Encoding::Utf8,
+                          bool raw = false);
 
 }  // namespace recipients

@@ -1,5 +1,8 @@
 #include "recipients/address_set.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace recipients {
 namespace {
 
@@ -10,11 +13,36 @@ unsigned char fold(char c) {
 
 }  // namespace
 
-// Only ASCII letters fold, so a UTF-8 continuation byte never changes.
+// ASCII capitals of eight bytes at once to small letters; other bytes, UTF-8 and CP932
+// ones included, stay as they are.
+std::uint64_t foldWord(std::uint64_t w) {
+    constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+    const std::uint64_t low7 = w & ~kHigh;
+    const std::uint64_t atLeastA = low7 + 0x3F3F3F3F3F3F3F3FULL;  // 0x80 - 'A' per byte
+    const std::uint64_t aboveZ = low7 + 0x2525252525252525ULL;    // 0x80 - 'Z' - 1 per byte
+    const std::uint64_t capitals = atLeastA & ~aboveZ & ~w & kHigh;
+    return w | (capitals >> 2);
+}
+
 std::size_t FoldedHash::operator()(std::string_view text) const {
-    std::size_t hash = 14695981039346656037ULL;
-    for (char c : text) hash = (hash ^ fold(c)) * 1099511628211ULL;
-    return hash;
+    std::uint64_t hash = 0x9E3779B97F4A7C15ULL ^ text.size();
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, text.data() + i, 8);
+        hash = (hash ^ foldWord(w)) * 0xFF51AFD7ED558CCDULL;
+        hash ^= hash >> 29;
+    }
+    if (i < text.size()) {
+        std::uint64_t w = 0;
+        std::memcpy(&w, text.data() + i, text.size() - i);
+        hash = (hash ^ foldWord(w)) * 0xFF51AFD7ED558CCDULL;
+    }
+    // The table indexes by the low bits: mix the high ones down.
+    hash ^= hash >> 33;
+    hash *= 0xC4CEB9FE1A85EC53ULL;
+    hash ^= hash >> 33;
+    return std::size_t(hash);
 }
 
 bool FoldedEqual::operator()(std::string_view a, std::string_view b) const {
@@ -23,6 +51,64 @@ bool FoldedEqual::operator()(std::string_view a, std::string_view b) const {
         if (fold(a[i]) != fold(b[i])) return false;
     }
     return true;
+}
+
+void AddressSet::reserve(std::size_t count) {
+    std::size_t capacity = 16;
+    while (capacity < count * 2) capacity *= 2;
+    if (capacity <= slots_.size()) return;
+    std::vector<Slot> old(capacity);
+    old.swap(slots_);
+    count_ = 0;
+    for (const Slot& slot : old) {
+        if (!slot.data) continue;
+        slots_[find(std::string_view(slot.data, slot.size), slot.hash)] = slot;
+        ++count_;
+    }
+}
+
+void AddressSet::grow() {
+    reserve(std::max<std::size_t>(count_ + 1, slots_.size()));
+}
+
+std::size_t AddressSet::find(std::string_view address, std::size_t hash) const {
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        const Slot& slot = slots_[i];
+        if (!slot.data) return i;
+        if (slot.hash == std::uint32_t(hash) &&
+            FoldedEqual()(std::string_view(slot.data, slot.size), address))
+            return i;
+    }
+}
+
+bool AddressSet::insert(std::string_view address) {
+    return insert(address, FoldedHash()(address));
+}
+
+bool AddressSet::insert(std::string_view address, std::size_t hash) {
+    // At most half full, so probes stay short and an empty slot always exists.
+    if ((count_ + 1) * 2 > slots_.size()) grow();
+    Slot& slot = slots_[find(address, hash)];
+    if (slot.data) return false;
+    // An empty address still needs a non-null pointer to mark the slot taken.
+    slot = {std::uint32_t(hash), std::uint32_t(address.size()),
+            address.data() ? address.data() : ""};
+    ++count_;
+    return true;
+}
+
+bool AddressSet::contains(std::string_view address) const {
+    return contains(address, FoldedHash()(address));
+}
+
+bool AddressSet::contains(std::string_view address, std::size_t hash) const {
+    if (slots_.empty()) return false;
+    return slots_[find(address, hash)].data != nullptr;
+}
+
+void AddressSet::prefetch(std::size_t hash) const {
+    if (!slots_.empty()) __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
 }
 
 }  // namespace recipients

@@ -1,8 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
-#include <unordered_set>
+#include <vector>
 
 // Addresses seen so far, compared with ASCII letters folded, as the store compares them:
 // Taro@Example.com and taro@example.com are one recipient. Holds views; the texts they point
@@ -16,15 +17,31 @@ struct FoldedEqual {
     bool operator()(std::string_view a, std::string_view b) const;
 };
 
+// Open addressing: a million addresses cost one probe each, not one allocation each.
 class AddressSet {
 public:
-    void reserve(std::size_t count) { seen_.reserve(count); }
+    void reserve(std::size_t count);
     // True when the address was not in the set yet.
-    bool insert(std::string_view address) { return seen_.insert(address).second; }
-    bool contains(std::string_view address) const { return seen_.count(address) != 0; }
+    bool insert(std::string_view address);
+    bool contains(std::string_view address) const;
+    // The same with the address's FoldedHash already taken: a caller that hashes a batch
+    // first and fetches its slots ahead keeps many memory reads in flight at once.
+    bool insert(std::string_view address, std::size_t hash);
+    bool contains(std::string_view address, std::size_t hash) const;
+    void prefetch(std::size_t hash) const;
 
 private:
-    std::unordered_set<std::string_view, FoldedHash, FoldedEqual> seen_;
-};
+    // Sixteen bytes, so four slots share a cache line. Addresses are short.
+    struct Slot {
+        std::uint32_t hash = 0;
+        std::uint32_t size = 0;
+        const char* data = nullptr;  // nullptr: empty
+    };
+    // The slot holding the address, or the empty slot where it would go.
+    std::size_t find(std::string_view address, std::size_t hash) const;
+    void grow();
 
+    std::vector<Slot> slots_;
+    std::size_t count_ = 0;
+};
 }  // namespace recipients

@@ -3,6 +3,7 @@
 #include <csv.h>
 
 #include <cstring>
+#include <new>
 #include <stdexcept>
 
 namespace recipients {
@@ -10,6 +11,7 @@ namespace {
 
 // Progress and cancel are looked at once per this many bytes.
 constexpr std::size_t kStep = 1 << 20;
+constexpr int kRowNotBegun = 0;  // libcsv's state between rows
 
 struct ParseState {
     CsvTable* table;
@@ -24,15 +26,14 @@ void onField(void* data, std::size_t size, void* user) {
         state->table->beginRow(state->rowLine);
         state->rowOpen = true;
     }
-    state->table->addField(static_cast<const char*>(data), data ? size : 0);
+    state->table->addCopiedField(static_cast<const char*>(data), data ? size : 0);
 }
 
 void onRowEnd(int, void* user) {
     static_cast<ParseState*>(user)->rowOpen = false;
 }
 
-// Blanks around an unquoted field are kept here and trimmed later with the address; the
-// delimiter is never a blank to libcsv.
+// Blanks around an unquoted field are kept here and trimmed later with the address.
 int noSpace(unsigned char) {
     return 0;
 }
@@ -40,24 +41,33 @@ int noSpace(unsigned char) {
 }  // namespace
 
 std::size_t CsvTable::fieldCount(std::size_t row) const {
-    const std::size_t end = row + 1 < rows_.size() ? rows_[row + 1].firstField : fieldEnds_.size();
+    const std::size_t end = row + 1 < rows_.size() ? rows_[row + 1].firstField : fields_.size();
     return end - rows_[row].firstField;
 }
 
 std::string_view CsvTable::field(std::size_t row, std::size_t column) const {
     if (column >= fieldCount(row)) return std::string_view();
-    const std::size_t index = rows_[row].firstField + column;
-    const std::size_t begin = index == 0 ? 0 : fieldEnds_[index - 1];
-    return std::string_view(text_).substr(begin, fieldEnds_[index] - begin);
+    const Field& f = fields_[rows_[row].firstField + column];
+    if (f.begin & kCopied) {
+        const std::size_t begin = f.begin & ~kCopied;
+        return std::string_view(copies_).substr(begin, f.end - begin);
+    }
+    return text_.substr(f.begin, f.end - f.begin);
 }
 
 void CsvTable::beginRow(std::size_t line) {
-    rows_.push_back({fieldEnds_.size(), line});
+    rows_.push_back({std::uint32_t(fields_.size()), std::uint32_t(line)});
 }
 
-void CsvTable::addField(const char* data, std::size_t size) {
-    if (size) text_.append(data, size);
-    fieldEnds_.push_back(text_.size());
+void CsvTable::addTextField(std::size_t begin, std::size_t end) {
+    fields_.push_back({std::uint32_t(begin), std::uint32_t(end)});
+}
+
+void CsvTable::addCopiedField(const char* data, std::size_t size) {
+    const std::size_t begin = copies_.size();
+    if (size) copies_.append(data, size);
+    if (copies_.size() >= kMaxText) throw std::length_error("CSV text too long");
+    fields_.push_back({std::uint32_t(begin) | kCopied, std::uint32_t(copies_.size())});
 }
 
 char guessDelimiter(std::string_view text) {
@@ -72,7 +82,9 @@ char guessDelimiter(std::string_view text) {
 }
 
 CsvTable readCsv(std::string_view text, const CsvProgress& progress) {
+    if (text.size() >= CsvTable::kMaxText) throw std::length_error("CSV text too long");
     CsvTable table;
+    table.setText(text);
     table.delimiter = guessDelimiter(text);
     csv_parser parser;
     if (csv_init(&parser, 0) != 0) throw std::bad_alloc();
@@ -80,20 +92,42 @@ CsvTable readCsv(std::string_view text, const CsvProgress& progress) {
     csv_set_space_func(&parser, noSpace);
     ParseState state{&table};
 
-    // Fed a line at a time, so each row knows the line it starts on.
+    const char* const data = text.data();
+    const std::size_t size = text.size();
     std::size_t pos = 0;
     std::size_t nextReport = kStep;
-    while (pos < text.size()) {
-        std::size_t end = pos;
-        const char* data = text.data();
-        while (end < text.size() && data[end] != '\n' && data[end] != '\r') ++end;
-        if (end < text.size())
-            end += data[end] == '\r' && end + 1 < text.size() && data[end + 1] == '\n' ? 2 : 1;
-        // Between rows: whatever comes next starts on this line.
-        if (parser.pstate == 0) state.rowLine = state.line;
-        if (csv_parse(&parser, data + pos, end - pos, onField, onRowEnd, &state) != end - pos) {
-            csv_free(&parser);
-            throw std::bad_alloc();  // the only failure outside strict mode
+    // A line at a time, so each row knows the line it starts on.
+    while (pos < size) {
+        const char* lf = static_cast<const char*>(std::memchr(data + pos, '\n', size - pos));
+        std::size_t contentEnd = lf ? std::size_t(lf - data) : size;
+        std::size_t end = lf ? contentEnd + 1 : size;
+        if (const void* cr = std::memchr(data + pos, '\r', contentEnd - pos)) {
+            // A CR ends the line too: before an LF it is part of CR LF, else a line of its own.
+            contentEnd = std::size_t(static_cast<const char*>(cr) - data);
+            end = contentEnd + 1 < size && data[contentEnd + 1] == '\n' ? contentEnd + 2
+                                                                        : contentEnd + 1;
+        }
+        const std::string_view content = text.substr(pos, contentEnd - pos);
+        if (parser.pstate == kRowNotBegun && content.find('"') == std::string_view::npos) {
+            // Nothing quoted: the fields are the text between delimiters, as libcsv would
+            // give them, without copying.
+            if (!content.empty()) {
+                table.beginRow(state.line);
+                std::size_t begin = pos;
+                for (std::size_t i = pos; i < contentEnd; ++i) {
+                    if (data[i] == table.delimiter) {
+                        table.addTextField(begin, i);
+                        begin = i + 1;
+                    }
+                }
+                table.addTextField(begin, contentEnd);
+            }
+        } else {
+            if (parser.pstate == kRowNotBegun) state.rowLine = state.line;
+            if (csv_parse(&parser, data + pos, end - pos, onField, onRowEnd, &state) != end - pos) {
+                csv_free(&parser);
+                throw std::bad_alloc();  // the only failure outside strict mode
+            }
         }
         ++state.line;
         pos = end;

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <optional>
 
+#include "store/cp932.h"
+
 namespace recipients {
 namespace {
 
@@ -130,7 +132,7 @@ std::string detectCharset(std::string_view bytes) {
     return name;
 }
 
-DecodedText decodeText(std::string bytes) {
+DecodedText decodeText(std::string bytes, bool keepDetected) {
     DecodedText result;
     const std::string_view view(bytes);
     const auto fromBom = [&](Encoding encoding, std::size_t bomSize) {
@@ -143,7 +145,7 @@ DecodedText decodeText(std::string bytes) {
         if (!text) {
             result.fault = DecodeFault::UnknownEncoding;
         } else {
-            result.utf8 = std::move(*text);
+            result.text = std::move(*text);
         }
         return result;
     };
@@ -158,22 +160,85 @@ DecodedText decodeText(std::string bytes) {
     }
     if (isValidUtf8(view)) {
         result.encoding = Encoding::Utf8;
-        result.utf8 = std::move(bytes);
+        result.text = std::move(bytes);
         return result;
     }
 
     const std::string named = upper(detectCharset(view));
+    const bool cp932 =
+        named == "SHIFT_JIS" || named == "CP932" || named == "WINDOWS-31J" || named == "SJIS";
+    if (keepDetected && (cp932 || named == "EUC-JP")) {
+        result.encoding = cp932 ? Encoding::Cp932 : Encoding::EucJp;
+        result.text = std::move(bytes);
+        result.raw = true;
+        return result;
+    }
     Encoding order[2] = {Encoding::Cp932, Encoding::EucJp};
     if (named == "EUC-JP") std::swap(order[0], order[1]);
     for (Encoding candidate : order) {
         if (auto text = convertStrict(iconvName(candidate), view)) {
             result.encoding = candidate;
-            result.utf8 = std::move(*text);
+            result.text = std::move(*text);
             return result;
         }
     }
     result.fault = DecodeFault::UnknownEncoding;
     return result;
+}
+
+CellDecoder::CellDecoder(Encoding encoding)
+    : encoding_(encoding), cd_(iconv_open("UTF-8", iconvName(encoding))) {}
+
+CellDecoder::~CellDecoder() {
+    if (cd_ != reinterpret_cast<void*>(-1)) iconv_close(static_cast<iconv_t>(cd_));
+}
+
+bool CellDecoder::toUtf8(std::string_view cell, std::string& out) {
+    out.clear();
+    if (cd_ == reinterpret_cast<void*>(-1)) return false;
+    const auto cd = static_cast<iconv_t>(cd_);
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    out.resize(cell.size() * 3 + 4);
+    char* src = const_cast<char*>(cell.data());
+    std::size_t srcLeft = cell.size();
+    char* dst = out.data();
+    std::size_t dstLeft = out.size();
+    const std::size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+    out.resize(out.size() - dstLeft);
+    return rc != static_cast<std::size_t>(-1);
+}
+
+std::string CellDecoder::toUtf8Lossy(std::string_view cell) {
+    // The store shows CP932 this way too: a broken character is one mark, not a stray letter.
+    if (encoding_ == Encoding::Cp932) return store::cp932::toUtf8Lossy(std::string(cell));
+    std::string out;
+    std::string piece;
+    std::size_t begin = 0;
+    while (begin < cell.size()) {
+        // The longest part from `begin` that converts, found from the end: cells are short.
+        std::size_t end = cell.size();
+        while (end > begin && !toUtf8(cell.substr(begin, end - begin), piece)) --end;
+        if (end > begin) {
+            out += piece;
+            begin = end;
+        } else {
+            out += "\xEF\xBF\xBD";
+            ++begin;
+        }
+    }
+    return out;
+}
+
+bool holdsAtSign(std::string_view cell, Encoding encoding, bool raw) {
+    const std::size_t at = cell.find('@');
+    if (at == std::string_view::npos) return false;
+    if (!raw || encoding != Encoding::Cp932) return true;
+    for (std::size_t i = 0; i < cell.size(); ++i) {
+        const auto c = static_cast<unsigned char>(cell[i]);
+        if (c == '@') return true;
+        if (((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && i + 1 < cell.size()) ++i;
+    }
+    return false;
 }
 
 }  // namespace recipients

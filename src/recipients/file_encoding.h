@@ -17,14 +17,40 @@ enum class DecodeFault {
 struct DecodedText {
     DecodeFault fault = DecodeFault::None;
     Encoding encoding = Encoding::Utf8;
-    std::string utf8;  // without the BOM
+    std::string text;  // UTF-8 without the BOM; the file's own bytes when `raw`
+    bool raw = false;  // CP932 or EUC-JP left as it was, for its cells to be converted
 };
 
 // A BOM decides; otherwise valid UTF-8 is UTF-8; otherwise uchardet picks between CP932
 // and EUC-JP. When it names neither (a short CP932 file may read as ISO-8859-1), the first
 // of CP932 and EUC-JP that decodes the whole text strictly is used. Takes the bytes to
 // free them as soon as they are converted.
-DecodedText decodeText(std::string bytes);
+//
+// With keepDetected, a CP932 or EUC-JP text the detector named stays in its bytes: a
+// million rows then need no conversion, as only the address cells are ever read, and the
+// delimiter, quote and line ends never occur inside a character of either.
+DecodedText decodeText(std::string bytes, bool keepDetected = false);
+
+// A cell of a raw text as UTF-8; false when its bytes are not text in the encoding.
+class CellDecoder {
+public:
+    explicit CellDecoder(Encoding encoding);  // CP932 or EUC-JP
+    ~CellDecoder();
+    CellDecoder(const CellDecoder&) = delete;
+    CellDecoder& operator=(const CellDecoder&) = delete;
+
+    bool toUtf8(std::string_view cell, std::string& out);
+    // For showing: undecodable bytes become U+FFFD (a CP932 lead byte with its trail byte).
+    std::string toUtf8Lossy(std::string_view cell);
+
+private:
+    Encoding encoding_;
+    void* cd_;
+};
+
+// True when the cell holds an "@" as a character of its own (in CP932 the byte 0x40 is
+// also the second byte of many characters, the ideographic space among them).
+bool holdsAtSign(std::string_view cell, Encoding encoding, bool raw);
 
 // The name uchardet gives the bytes, "" when it has none; only a prefix is looked at.
 std::string detectCharset(std::string_view bytes);

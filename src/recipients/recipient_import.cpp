@@ -6,7 +6,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <deque>
 #include <new>
+#include <optional>
 
 #include "recipients/address_column.h"
 #include "recipients/address_set.h"
@@ -21,9 +23,17 @@ constexpr int kReadEnd = 250;
 constexpr int kDecodeEnd = 350;
 constexpr int kSplitEnd = 800;
 constexpr std::size_t kShownCellBytes = 200;
+constexpr std::size_t kBatch = 32;
 
 void report(ImportProgress* progress, int permille) {
     if (progress) progress->permille = permille;
+}
+
+bool isAscii(std::string_view text) {
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    }
+    return true;
 }
 
 bool cancelled(const ImportProgress* progress) {
@@ -102,26 +112,26 @@ ImportResult importRecipients(const std::string& path, std::string_view field,
 
 ImportResult importBytes(std::string bytes, std::string_view field, ImportProgress* progress) {
     report(progress, kReadEnd);
-    DecodedText decoded = decodeText(std::move(bytes));
+    // The table views this text: it lives until the addresses are taken out.
+    const DecodedText decoded = decodeText(std::move(bytes), true);
     if (decoded.fault == DecodeFault::NotText) return readFailure(ImportStatus::NotText);
     if (decoded.fault == DecodeFault::UnknownEncoding)
         return readFailure(ImportStatus::UnknownEncoding);
     report(progress, kDecodeEnd);
     if (cancelled(progress)) return readFailure(ImportStatus::Cancelled);
 
-    const double textSize = double(decoded.utf8.size());
-    CsvTable table = readCsv(decoded.utf8, [&](std::size_t done) {
+    const double textSize = double(decoded.text.size());
+    const CsvTable table = readCsv(decoded.text, [&](std::size_t done) {
         report(progress, kDecodeEnd + int((kSplitEnd - kDecodeEnd) * double(done) / textSize));
         return !cancelled(progress);
     });
-    std::string().swap(decoded.utf8);
     report(progress, kSplitEnd);
     if (cancelled(progress)) return readFailure(ImportStatus::Cancelled);
 
     ImportResult result;
     result.encoding = decoded.encoding;
     result.delimiter = table.delimiter;
-    const ColumnChoice choice = chooseColumn(table);
+    const ColumnChoice choice = chooseColumn(table, decoded.encoding, decoded.raw);
     result.column = choice.column;
     result.header = choice.header;
 
@@ -130,38 +140,68 @@ ImportResult importBytes(std::string bytes, std::string_view field, ImportProgre
         const std::string_view address = trimBlanks(line);
         if (!address.empty()) inFieldSet.insert(address);
     });
+    std::optional<CellDecoder> decoder;
+    if (decoded.raw) decoder.emplace(decoded.encoding);
+    // Converted cells, kept where the sets' views can point at them.
+    std::deque<std::string> converted;
+    std::string cellText;
     AddressSet seen;
     seen.reserve(table.rowCount());
     result.addresses.reserve(table.rowCount() * 24);
-    // The set holds views into the table, which outlives it here.
-    const std::size_t first = choice.header ? 1 : 0;
+    // Valid addresses go through the sets a batch at a time, in file order: their slots
+    // are fetched while the batch is still being read.
+    struct Pending {
+        std::string_view address;
+        std::size_t hash;
+    };
+    std::vector<Pending> batch;
+    batch.reserve(kBatch);
+    const auto takeBatch = [&] {
+        for (const Pending& p : batch) {
+            if (!seen.insert(p.address, p.hash)) {
+                ++result.fileDuplicates;
+                continue;
+            }
+            const bool present = inFieldSet.contains(p.address, p.hash);
+            result.fieldDuplicates += present;
+            result.inField.push_back(present);
+            result.addresses.append(p.address.data(), p.address.size());
+            result.addresses += '\n';
+        }
+        batch.clear();
+    };
     const std::size_t rows = table.rowCount();
-    for (std::size_t r = first; r < rows; ++r) {
+    for (std::size_t r = choice.header ? 1 : 0; r < rows; ++r) {
         if ((r & 0xFFFF) == 0) {
             report(progress, kSplitEnd + int((1000 - kSplitEnd) * double(r) / double(rows)));
             if (cancelled(progress)) return readFailure(ImportStatus::Cancelled);
         }
         ++result.rowsRead;
-        const std::string_view cell = table.field(r, choice.column);
-        const std::string_view address = extractAddress(cell);
-        const AddressFault fault = checkAddress(address);
+        const std::string_view raw = table.field(r, choice.column);
+        std::string_view cell = raw;
+        bool decodable = true;
+        if (decoder && !isAscii(raw)) {
+            decodable = decoder->toUtf8(raw, cellText);
+            if (decodable) cell = converted.emplace_back(std::move(cellText));
+        }
+        const std::string_view address = decodable ? extractAddress(cell) : std::string_view();
+        const AddressFault fault = decodable ? checkAddress(address) : AddressFault::NotShiftJis;
         if (fault != AddressFault::None) {
-            if (result.firstInvalid.size() < kKeptInvalidRows)
-                result.firstInvalid.push_back(
-                    {table.line(r), shortened(trimBlanks(cell), kShownCellBytes), fault});
+            if (result.firstInvalid.size() < kKeptInvalidRows) {
+                std::string shown = decodable
+                                        ? shortened(trimBlanks(cell), kShownCellBytes)
+                                        : decoder->toUtf8Lossy(raw.substr(0, kShownCellBytes));
+                result.firstInvalid.push_back({table.line(r), std::move(shown), fault});
+            }
             ++result.invalid;
             continue;
         }
-        if (!seen.insert(address)) {
-            ++result.fileDuplicates;
-            continue;
-        }
-        const bool present = inFieldSet.contains(address);
-        result.fieldDuplicates += present;
-        result.inField.push_back(present);
-        result.addresses.append(address.data(), address.size());
-        result.addresses += '\n';
+        const std::size_t hash = FoldedHash()(address);
+        seen.prefetch(hash);
+        batch.push_back({address, hash});
+        if (batch.size() == kBatch) takeBatch();
     }
+    takeBatch();
     report(progress, 1000);
     return result;
 }

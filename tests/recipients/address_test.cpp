@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <string>
+#include <vector>
+
 #include "recipients/address_check.h"
 #include "recipients/address_column.h"
 #include "recipients/address_set.h"
@@ -123,6 +127,21 @@ TEST(AddressSet, LettersCompareWithoutCaseButOtherBytesExactly) {
     EXPECT_TRUE(set.insert("山田@例え.jp"));
     EXPECT_TRUE(set.insert("山田@例え.JP") == false);
     EXPECT_TRUE(set.insert("ｔａｒｏ@example.com"));  // full-width letters are other characters
+    EXPECT_TRUE(set.insert(""));
+    EXPECT_FALSE(set.insert(""));
+
+    // Growing keeps every address findable, under either case.
+    std::vector<std::string> many;
+    for (int n = 0; n < 20000; ++n) many.push_back("user" + std::to_string(n) + "@x.jp");
+    recipients::AddressSet grown;
+    for (const auto& address : many) EXPECT_TRUE(grown.insert(address));
+    std::size_t found = 0;
+    for (auto address : many) {
+        for (char& c : address) c = char(std::toupper(static_cast<unsigned char>(c)));
+        found += grown.contains(address) && !grown.insert(address);
+    }
+    EXPECT_EQ(found, many.size());
+    EXPECT_FALSE(grown.contains("user20000@x.jp"));
 }
 
 }  // namespace

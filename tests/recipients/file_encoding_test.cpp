@@ -39,7 +39,7 @@ TEST(FileEncoding, EachEncodingAndShapeDecodesToTheSameText) {
         const auto decoded = recipients::decodeText(c.bytes);
         EXPECT_EQ(decoded.fault, DecodeFault::None);
         EXPECT_EQ(decoded.encoding, c.encoding);
-        EXPECT_EQ(decoded.utf8, c.utf8);
+        EXPECT_EQ(decoded.text, c.utf8);
     }
 }
 

@@ -161,3 +161,37 @@ TEST(RecipientImport, ReadsAFileFromDiskAndStopsWhenCancelled) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(RecipientImport, DetectedShiftJisIsReadCellByCell) {
+    // Long enough for the detector to name Shift-JIS, so the text is split as it stands.
+    std::string body = sample::variedCustomerCsv(300);
+    body += "山田,山田 太郎 <yamada@example.jp>,名前付き\r\n";
+    body += "全角,ｚｅｎ＠example.jp,全角\r\n";
+    const std::string bytes = sample::encode("CP932", body) + "\x85\x40,\x85\x41@example.jp,x\r\n";
+    ASSERT_EQ(recipients::detectCharset(bytes), "SHIFT_JIS");
+    const auto result = recipients::importBytes(bytes, "");
+    ASSERT_EQ(result.status, ImportStatus::Done);
+    EXPECT_EQ(result.encoding, recipients::Encoding::Cp932);
+    EXPECT_EQ(result.toAppend(), 301u);
+    EXPECT_NE(result.addresses.find("\nyamada@example.jp\n"), std::string::npos);
+    EXPECT_EQ(invalidRows(result),
+              (std::vector<Invalid>{{303, "ｚｅｎ＠example.jp", AddressFault::AtSign},
+                                    {304, "\xEF\xBF\xBD@example.jp", AddressFault::NotShiftJis}}));
+}
+
+TEST(RecipientImport, ASecondByteThatLooksLikeAnAtSignDoesNotPickTheColumn) {
+    // "ァ" and the ideographic space end in 0x40, the byte of "@", in Shift-JIS.
+    std::string body = sample::variedCustomerCsv(300).substr(0, 0);
+    for (int n = 0; n < 300; ++n)
+        body += "佐藤　ァイ子" + std::to_string(n) + "," +
+                (n % 2 ? "a" + std::to_string(n) + "@x.jp" : "") + ",東京都新宿区西新宿二丁目\r\n";
+    const std::string bytes = sample::encode("CP932", body);
+    ASSERT_EQ(recipients::detectCharset(bytes), "SHIFT_JIS");
+    const auto result = recipients::importBytes(bytes, "");
+    EXPECT_EQ(result.column, 1u);
+    EXPECT_EQ(result.toAppend(), 150u);
+}
+
+}  // namespace

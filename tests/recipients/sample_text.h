@@ -17,4 +17,8 @@ inline const std::string kUtf16BeBom = "\xFE\xFF";
 // address and a prefecture, CR LF after each.
 std::string customerCsv(int rows, const char* delimiter = ",");
 
+// The same shape with names and places varied enough for the encoding detector to be sure
+// of Shift-JIS once encoded (a list of four names repeated reads to it as Thai).
+std::string variedCustomerCsv(int rows);
+
 }  // namespace sample
