@@ -10,13 +10,6 @@ namespace {
 
 constexpr std::string_view kIdeographicSpace = "\xE3\x80\x80";
 
-bool isAscii(std::string_view text) {
-    for (char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 std::string_view trimBlanks(std::string_view utf8) {
@@ -43,28 +36,40 @@ std::string_view extractAddress(std::string_view cell) {
 
 AddressFault checkAddress(std::string_view address) {
     if (address.empty()) return AddressFault::Empty;
-    const std::size_t at = address.find('@');
-    if (at == std::string_view::npos || address.find('@', at + 1) != std::string_view::npos)
-        return AddressFault::AtSign;
+    // One pass for the byte rules; their order of precedence is applied afterwards.
+    std::size_t ats = 0, at = 0;
+    bool blank = false, control = false, comma = false, quote = false, angle = false;
+    bool ascii = true;
+    for (std::size_t i = 0; i < address.size(); ++i) {
+        const auto c = static_cast<unsigned char>(address[i]);
+        if (c >= 0x80) {
+            ascii = false;
+        } else if (c == '@') {
+            at = ats++ == 0 ? i : at;
+        } else if (c <= 0x20 || c >= 0x7F || c == ',' || c == '"' || c == '<' || c == '>') {
+            blank |= c == ' ' || c == '\t';
+            control |= (c < 0x20 && c != '\t') || c == 0x7F;
+            comma |= c == ',';
+            quote |= c == '"';
+            angle |= c == '<' || c == '>';
+        }
+    }
+    if (ats != 1) return AddressFault::AtSign;
     if (at == 0) return AddressFault::NoLocalPart;
     const std::string_view domain = address.substr(at + 1);
-    const std::size_t dot = domain.find('.');
-    if (dot == std::string_view::npos || domain.front() == '.' || domain.back() == '.')
+    if (domain.find('.') == std::string_view::npos || domain.front() == '.' || domain.back() == '.')
         return AddressFault::NoDomainDot;
-    for (char ch : address) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c == ' ' || c == '\t') return AddressFault::Blank;
-        if (c < 0x20 || c == 0x7F) return AddressFault::Control;
-        if (c == ',') return AddressFault::Comma;
-        if (c == '"') return AddressFault::Quote;
-        if (c == '<' || c == '>') return AddressFault::AngleBracket;
-    }
-    if (address.find(kIdeographicSpace) != std::string_view::npos) return AddressFault::Blank;
+    if (blank || (!ascii && address.find(kIdeographicSpace) != std::string_view::npos))
+        return AddressFault::Blank;
+    if (comma) return AddressFault::Comma;
+    if (quote) return AddressFault::Quote;
+    if (angle) return AddressFault::AngleBracket;
+    if (control) return AddressFault::Control;
 
     // What the store would hold: the same bytes for ASCII, else the CP932 form.
     std::string converted;
     std::string_view stored = address;
-    if (!isAscii(address)) {
+    if (!ascii) {
         auto cp932 = store::cp932::fromUtf8(std::string(address));
         if (!cp932) return AddressFault::NotShiftJis;
         converted = std::move(*cp932);

@@ -1,7 +1,11 @@
 #include "recipients/address_set.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <utility>
 
 namespace recipients {
 namespace {
@@ -53,14 +57,33 @@ bool FoldedEqual::operator()(std::string_view a, std::string_view b) const {
     return true;
 }
 
+AddressSet::Slots::Slots(std::size_t count) {
+    const std::size_t bytes = count * sizeof(Slot);
+    void* memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED) throw std::bad_alloc();
+    if (bytes >= (std::size_t(2) << 20)) madvise(memory, bytes, MADV_HUGEPAGE);
+    data_ = static_cast<Slot*>(memory);
+    size_ = count;
+}
+
+AddressSet::Slots::~Slots() {
+    if (data_) munmap(data_, size_ * sizeof(Slot));
+}
+
+void AddressSet::Slots::swap(Slots& other) noexcept {
+    std::swap(data_, other.data_);
+    std::swap(size_, other.size_);
+}
+
 void AddressSet::reserve(std::size_t count) {
     std::size_t capacity = 16;
     while (capacity < count * 2) capacity *= 2;
     if (capacity <= slots_.size()) return;
-    std::vector<Slot> old(capacity);
+    Slots old(capacity);
     old.swap(slots_);
     count_ = 0;
-    for (const Slot& slot : old) {
+    for (std::size_t i = 0; i < old.size(); ++i) {
+        const Slot& slot = old[i];
         if (!slot.data) continue;
         slots_[find(std::string_view(slot.data, slot.size), slot.hash)] = slot;
         ++count_;

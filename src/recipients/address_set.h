@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
-#include <vector>
 
 // Addresses seen so far, compared with ASCII letters folded, as the store compares them:
 // Taro@Example.com and taro@example.com are one recipient. Holds views; the texts they point
@@ -41,7 +40,28 @@ private:
     std::size_t find(std::string_view address, std::size_t hash) const;
     void grow();
 
-    std::vector<Slot> slots_;
+    // Zeroed memory straight from the kernel, in large pages where it is large: a million
+    // addresses probe a table of tens of MB at random, and small pages would make nearly
+    // every probe a page-table walk.
+    class Slots {
+    public:
+        Slots() = default;
+        explicit Slots(std::size_t count);
+        ~Slots();
+        Slots(const Slots&) = delete;
+        Slots& operator=(const Slots&) = delete;
+        void swap(Slots& other) noexcept;
+        std::size_t size() const { return size_; }
+        bool empty() const { return size_ == 0; }
+        Slot& operator[](std::size_t i) { return data_[i]; }
+        const Slot& operator[](std::size_t i) const { return data_[i]; }
+
+    private:
+        Slot* data_ = nullptr;
+        std::size_t size_ = 0;
+    };
+
+    Slots slots_;
     std::size_t count_ = 0;
 };
 }  // namespace recipients

@@ -55,6 +55,12 @@ std::string_view CsvTable::field(std::size_t row, std::size_t column) const {
     return text_.substr(f.begin, f.end - f.begin);
 }
 
+void CsvTable::reserve(std::size_t textSize) {
+    // Only address space until used: a recipient row is rarely under 16 bytes a field.
+    fields_.reserve(textSize / 16 + 16);
+    rows_.reserve(textSize / 32 + 16);
+}
+
 void CsvTable::beginRow(std::size_t line) {
     rows_.push_back({std::uint32_t(fields_.size()), std::uint32_t(line)});
 }
@@ -91,6 +97,7 @@ CsvTable readCsv(std::string_view text, const CsvProgress& progress) {
     csv_set_delim(&parser, static_cast<unsigned char>(table.delimiter));
     csv_set_space_func(&parser, noSpace);
     ParseState state{&table};
+    table.reserve(text.size());
 
     const char* const data = text.data();
     const std::size_t size = text.size();

@@ -30,6 +30,7 @@ public:
     std::size_t line(std::size_t row) const { return rows_[row].line; }
 
     void setText(std::string_view text) { text_ = text; }
+    void reserve(std::size_t textSize);
     void beginRow(std::size_t line);
     // A field as it stands in the text.
     void addTextField(std::size_t begin, std::size_t end);

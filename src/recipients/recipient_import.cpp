@@ -70,6 +70,11 @@ std::string ImportResult::appendText() const {
     return text;
 }
 
+std::string ImportResult::takeText(bool replace) {
+    if (replace || fieldDuplicates == 0) return std::move(addresses);
+    return appendText();
+}
+
 ImportResult importRecipients(const std::string& path, std::string_view field,
                               ImportProgress* progress) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

@@ -52,6 +52,8 @@ struct ImportResult {
     // What "append" adds (addresses the field lacks) and what "replace" puts in.
     std::string appendText() const;
     const std::string& replaceText() const { return addresses; }
+    // The same, moved out when no copy is needed; the result is spent afterwards.
+    std::string takeText(bool replace);
 };
 
 // `field` is the recipient field's text (UTF-8, one address per line).

@@ -66,7 +66,7 @@ void TForm3::btnImportClick() {
 }
 
 void TForm3::importRecipientsFrom(const QString& path) {
-    const auto result = recipientfile::read(this, path, Memo1->utf8Text());
+    auto result = recipientfile::read(this, path, Memo1->utf8Text());
     if (!result) return;  // cancelled while reading
     if (result->status != recipients::ImportStatus::Done)
         return usermsg::warn(unreadableText(*result, path));
@@ -77,7 +77,7 @@ void TForm3::importRecipientsFrom(const QString& path) {
     {
         BusyCursor busy;
         const bool replace = choice == RecipientReportDialog::Choice::Replace;
-        putRecipients(Memo1, replace ? result->replaceText() : result->appendText(), replace);
+        putRecipients(Memo1, result->takeText(replace), replace);
     }
     lblRecipientCount->refresh();
     Memo1->setFocus();
