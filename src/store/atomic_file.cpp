@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "store/background_close.h"
 #include "store/file_descriptor.h"
 #include "store/store_error.h"
 
@@ -30,6 +31,14 @@ using detail::openRetrying;
 // only a file replaced without pause by someone else runs out of attempts.
 constexpr int kOpenAttempts = 100;
 constexpr const char* kTempMark = ".tmp";
+// Bytes gathered in the block buffer before they go out in one write; larger appends skip it.
+constexpr std::size_t kBlock = 1 << 20;
+constexpr std::size_t kDirect = 64 << 10;
+// Every so many bytes written, their writeback is started, so that the disk works while the
+// rest is still being built and the sync at the commit waits for little more than the tail.
+constexpr std::size_t kWritebackStep = 8 << 20;
+// A replaced old file at least this large is closed off the caller's thread.
+constexpr off_t kCloseAsideSize = 4 << 20;
 
 std::function<void()>& beforeLockHook() {
     static std::function<void()> hook;
@@ -206,6 +215,20 @@ AtomicWriter::~AtomicWriter() {
     if (old_ >= 0) ::close(old_);
 }
 
+// After the replacement: the old file's lock goes at once, as a close would free it; the
+// close itself, which frees the blocks of a large file, need not be waited for.
+void AtomicWriter::closeOld() {
+    if (old_ < 0) return;
+    struct stat st;
+    if (::fstat(old_, &st) == 0 && st.st_size >= kCloseAsideSize && st.st_nlink == 0) {
+        ::flock(old_, LOCK_UN);
+        detail::closeInBackground(old_);
+    } else {
+        ::close(old_);
+    }
+    old_ = -1;
+}
+
 int AtomicWriter::oldFile() const {
     return old_;
 }
@@ -219,13 +242,13 @@ void AtomicWriter::discard() {
 }
 
 void AtomicWriter::append(std::string_view bytes) {
-    constexpr std::size_t kBlock = 1 << 20;
-    if (buffer_.size() + bytes.size() > kBlock) flush();
-    if (bytes.size() >= kBlock) {
+    if (buffer_.size() + bytes.size() > kBlock || bytes.size() >= kDirect) flush();
+    if (bytes.size() >= kDirect) {
         if (!writeFully(out_, bytes.data(), bytes.size())) {
             discard();
             throw StoreError(Kind::WriteFailed, path_);
         }
+        wrote(bytes.size());
         return;
     }
     if (buffer_.capacity() < kBlock) buffer_.reserve(kBlock);
@@ -242,10 +265,13 @@ void AtomicWriter::appendPieces(const std::vector<std::string_view>& pieces) {
             batch[i].iov_base = const_cast<char*>(pieces[from + i].data());
             batch[i].iov_len = pieces[from + i].size();
         }
+        std::size_t size = 0;
+        for (std::size_t i = 0; i < count; ++i) size += batch[i].iov_len;
         if (!writeFully(out_, batch, static_cast<int>(count))) {
             discard();
             throw StoreError(Kind::WriteFailed, path_);
         }
+        wrote(size);
     }
 }
 
@@ -255,7 +281,17 @@ void AtomicWriter::flush() {
         discard();
         throw StoreError(Kind::WriteFailed, path_);
     }
+    wrote(buffer_.size());
     buffer_.clear();
+}
+
+// Only a start: errors of the writeback are those the sync at the commit reports.
+void AtomicWriter::wrote(std::size_t bytes) {
+    written_ += bytes;
+    if (written_ - started_ < kWritebackStep) return;
+    ::sync_file_range(out_, static_cast<off_t>(started_), static_cast<off_t>(written_ - started_),
+                      SYNC_FILE_RANGE_WRITE);
+    started_ = written_;
 }
 
 // Swaps the new file in and checks, with the old one at the temporary name, that it was
@@ -332,8 +368,7 @@ void AtomicWriter::commit() {
     // Only now are the locks let go: the new file is in place under its name.
     ::close(out_);
     out_ = -1;
-    if (old_ >= 0) ::close(old_);
-    old_ = -1;
+    closeOld();
 
     const std::string target = baseNameOf(path_);
     removeStaleTemporaries(folder, [&target](std::string_view name) { return name == target; });

@@ -41,13 +41,16 @@ public:
     int oldFile() const;
     void append(std::string_view bytes);
     // Writes the pieces in order straight from where they lie, without copying them into
-    // the block buffer first; they need to stay valid only during the call.
+    // the block buffer first; they need to stay valid only during the call. Large bytes
+    // given to append go out the same way.
     void appendPieces(const std::vector<std::string_view>& pieces);
     void commit();
 
 private:
     void flush();
+    void wrote(std::size_t bytes);
     void discard();
+    void closeOld();
     void replaceOld();
     void placeNew();
 
@@ -57,6 +60,8 @@ private:
     int out_ = -1;
     unsigned tempMode_ = 0;
     std::string buffer_;
+    std::size_t written_ = 0;  // bytes in the temporary file
+    std::size_t started_ = 0;  // of those, handed to the disk ahead of the final sync
 };
 
 // Every line followed by CR LF; an empty list gives a file of zero bytes.

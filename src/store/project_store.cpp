@@ -50,21 +50,38 @@ bool onlyFullStops(const std::string& s) {
 }
 
 // Writes the lines of other groups that a rewrite keeps, each with CR LF, read from the
-// old file that the writer holds locked.
+// old file that the writer holds locked; a block's kept lines go out in one write.
 void writeKeptLines(textfile::AtomicWriter& out, const std::string& path,
                     const std::string& group) {
     if (out.oldFile() < 0) return;
     textfile::LineBlocks old(path, out.oldFile());
-    // The kept ranges of each block go from the read buffer to the file in one gathered
-    // write, before the next block reuses the buffer.
-    std::vector<std::string_view> pieces;
+    std::string kept;
     std::string_view block;
     while (old.next(block)) {
-        pieces.clear();
-        recipients::keptLines(block, group,
-                              [&pieces](std::string_view bytes) { pieces.push_back(bytes); });
-        out.appendPieces(pieces);
+        kept.clear();
+        recipients::appendKeptLines(block, group, kept);
+        out.append(kept);
     }
+}
+
+// Every non-empty line of the field text (LF, CR LF or CR separated) with the ending,
+// gathered into large pieces rather than handed over two small appends a line.
+void writeTypedLines(textfile::AtomicWriter& out, std::string_view text, std::string_view ending) {
+    constexpr std::size_t kPiece = 1 << 20;
+    std::string piece;
+    piece.reserve(kPiece + 4096);
+    textfile::LineReader typed(text);
+    std::string_view line;
+    while (typed.next(line)) {
+        if (line.empty()) continue;
+        piece.append(line);
+        piece.append(ending);
+        if (piece.size() >= kPiece) {
+            out.append(piece);
+            piece.clear();
+        }
+    }
+    out.append(piece);
 }
 
 // The lines of a text file of the store; a missing file has none.
@@ -213,14 +230,7 @@ void ProjectStore::storeRecipients(const std::string& project, int group,
     if (!textfile::fileExists(path)) ensureProjectFolder(project);
     textfile::AtomicWriter out(path);
     writeKeptLines(out, path, number);
-    const std::string ending = "," + number + "\r\n";
-    textfile::LineReader typed(fieldText);
-    std::string_view line;
-    while (typed.next(line)) {
-        if (line.empty()) continue;
-        out.append(line);
-        out.append(ending);
-    }
+    writeTypedLines(out, fieldText, "," + number + "\r\n");
     out.commit();
 }
 

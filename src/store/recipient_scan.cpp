@@ -185,6 +185,10 @@ bool ListScanner::plainSplit(ListLine& line, const Byte*& end, const Byte*& comm
     return true;
 }
 
+const char* ListScanner::position() const {
+    return reinterpret_cast<const char*>(pos_);
+}
+
 bool ListScanner::next(ListLine& line) {
     if (pos_ == end_ || *pos_ == '\0') return false;
     line = ListLine();
@@ -233,31 +237,84 @@ std::string groupRecipients(std::string_view text, std::string_view group) {
     return recipients;
 }
 
-void keptLines(std::string_view text, std::string_view group,
-               const std::function<void(std::string_view)>& out) {
+namespace {
+
+// keptLines for any receiver of the pieces; inlined, so that a string receiver costs no
+// call per line.
+template <typename Out>
+void forEachKeptPiece(std::string_view text, std::string_view group, Out&& out) {
     const char* runStart = nullptr;
     const char* runEnd = nullptr;
     auto flushRun = [&] {
         if (runStart != runEnd) out(std::string_view(runStart, runEnd - runStart));
         runStart = runEnd = nullptr;
     };
-    ListScanner lines(text, group);
-    ListLine line;
-    while (lines.next(line)) {
-        if (!line.split.keptOnRewrite()) continue;
-        if (line.endsInCrLf) {
-            if (line.text.data() != runEnd) {
+    auto keep = [&](const char* from, std::size_t size, bool crLf) {
+        if (crLf) {
+            if (from != runEnd) {
                 flushRun();
-                runStart = line.text.data();
+                runStart = from;
             }
-            runEnd = line.text.data() + line.text.size() + 2;
+            runEnd = from + size + 2;
         } else {
             flushRun();
-            out(line.text);
+            out(std::string_view(from, size));
             out("\r\n");
         }
+    };
+
+    // The usual line, "address,number" and its line end, is settled here from the marks of
+    // special bytes kept in locals (plainSplit's test); any other line goes through a
+    // ListScanner started at it.
+    const Byte* p = reinterpret_cast<const Byte*>(text.data());
+    const Byte* const e = p + text.size();
+    const Byte* base = p;
+    std::uint64_t mask = specialMask(base, static_cast<std::size_t>(e - base));
+    auto nextSpecial = [&](const Byte* q) {
+        for (;;) {
+            const std::size_t offset = static_cast<std::size_t>(q - base);
+            if (offset < 64) {
+                const std::uint64_t marks = mask >> offset;
+                if (marks != 0) return q + lowestBit(marks);
+                q = base + 64;
+            }
+            if (q >= e) return e;
+            base = q;
+            mask = specialMask(base, static_cast<std::size_t>(e - base));
+        }
+    };
+    while (p < e) {
+        const Byte* const d = nextSpecial(p);
+        if (d < e && *d == ',' && !(d > p && isLeadByte(d[-1]))) {
+            const Byte* const n = nextSpecial(d + 1);
+            if (n < e && n != d + 1 && (*n == '\r' || *n == '\n') && !isLeadByte(n[-1])) {
+                const bool crLf = *n == '\r' && n + 1 < e && n[1] == '\n';
+                if (!equals(d + 1, n, group)) {
+                    keep(reinterpret_cast<const char*>(p), static_cast<std::size_t>(n - p), crLf);
+                }
+                p = n + (crLf ? 2 : 1);
+                continue;
+            }
+        }
+        const char* const from = reinterpret_cast<const char*>(p);
+        ListScanner lines(std::string_view(from, static_cast<std::size_t>(e - p)), group);
+        ListLine line;
+        if (!lines.next(line)) break;
+        if (line.split.keptOnRewrite()) keep(line.text.data(), line.text.size(), line.endsInCrLf);
+        p = reinterpret_cast<const Byte*>(lines.position());
     }
     flushRun();
+}
+
+}  // namespace
+
+void keptLines(std::string_view text, std::string_view group,
+               const std::function<void(std::string_view)>& out) {
+    forEachKeptPiece(text, group, out);
+}
+
+void appendKeptLines(std::string_view text, std::string_view group, std::string& out) {
+    forEachKeptPiece(text, group, [&out](std::string_view bytes) { out.append(bytes); });
 }
 
 }  // namespace store::recipients

@@ -35,6 +35,8 @@ class ListScanner {
 public:
     ListScanner(std::string_view text, std::string_view group);
     bool next(ListLine& line);
+    // Where the next line starts.
+    const char* position() const;
 
 private:
     bool plainSplit(ListLine& line, const unsigned char*& end, const unsigned char*& comma);
@@ -63,5 +65,7 @@ void appendGroupRecipients(std::string_view block, std::string_view group, std::
 // CR LF go out as one piece.
 void keptLines(std::string_view text, std::string_view group,
                const std::function<void(std::string_view)>& out);
+// The same lines appended to out.
+void appendKeptLines(std::string_view text, std::string_view group, std::string& out);
 
 }  // namespace store::recipients

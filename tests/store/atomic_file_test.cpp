@@ -316,3 +316,51 @@ TEST(AtomicFile, PiecesGoOutInOrderBetweenBufferedBytes) {
     EXPECT_TRUE(dir.read("f.txt") == expected);
     EXPECT_EQ(countEntries(dir.path()), 1);
 }
+
+TEST(AtomicFile, AppendsOfEverySizeGoOutInOrder) {
+    // Sizes around the block buffer and the direct-write limit, in a file large enough that
+    // its writeback is started while it is written.
+    const std::size_t sizes[] = {1, 30, 4095, 65535, 65536, 65537, 1 << 20, (1 << 20) + 1, 3 << 20};
+    TempAppFolder dir;
+    dir.write("f.txt", "old");
+    std::string expected;
+    {
+        AtomicWriter out(dir.file("f.txt"));
+        char fill = 'a';
+        for (int round = 0; round < 3; ++round) {
+            for (std::size_t size : sizes) {
+                const std::string bytes(size, fill);
+                fill = fill == 'z' ? 'a' : char(fill + 1);
+                out.append(bytes);
+                expected += bytes;
+            }
+        }
+        out.commit();
+    }
+    EXPECT_TRUE(dir.read("f.txt") == expected);
+    EXPECT_EQ(countEntries(dir.path()), 1);
+}
+
+TEST(AtomicFile, TheReplacedFileIsUnlockedWhenTheCommitReturns) {
+    // Small and large old files: a large one is closed off the caller's thread.
+    for (std::size_t size : {std::size_t(3), std::size_t(6) << 20}) {
+        TempAppFolder dir;
+        dir.write("f.txt", std::string(size, 'o'));
+        const int held = ::open(dir.file("f.txt").c_str(), O_RDONLY);
+        ASSERT_GE(held, 0);
+        {
+            AtomicWriter out(dir.file("f.txt"));
+            EXPECT_NE(::flock(held, LOCK_SH | LOCK_NB), 0) << size;
+            out.append("new");
+            out.commit();
+        }
+        EXPECT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0) << size;
+        struct stat st {};
+        ASSERT_EQ(::fstat(held, &st), 0);
+        EXPECT_EQ(st.st_nlink, 0u) << size;
+        EXPECT_EQ(std::size_t(st.st_size), size);
+        ::close(held);
+        EXPECT_EQ(dir.read("f.txt"), "new");
+        EXPECT_EQ(countEntries(dir.path()), 1);
+    }
+}

@@ -118,3 +118,27 @@ TEST(RecipientScan, KeptLinesGoOutInRunsAndOthersGetCrLf) {
     EXPECT_EQ(kept("a,0\r\nb,00\r\n", "0"), "b,00\r\n");
     EXPECT_EQ(kept("", "0"), "");
 }
+
+TEST(RecipientScan, KeptLinesKeepWhatTheScannerKeepsAmongUsualLines) {
+    // Each unusual line between usual ones, with every line end: the quick path for usual
+    // lines must hand over to the full scan and back without changing what is kept.
+    for (const char* group : {"0", "1", "00", ""}) {
+        for (const char* line : kUnusualLines) {
+            for (const char* ending : {"\r\n", "\n", "\r", ""}) {
+                for (const char* after : {"b,1\r\nc,0\r\n", "b,0\n", ""}) {
+                    const std::string text = std::string("x,1\r\ny,0\r\n") + line + ending + after;
+                    std::string want;
+                    ListScanner lines(text, group);
+                    ListLine got;
+                    while (lines.next(got)) {
+                        if (got.split.keptOnRewrite()) want += std::string(got.text) + "\r\n";
+                    }
+                    EXPECT_EQ(kept(text, group), want) << line << " / " << group;
+                    std::string appended = "before|";
+                    store::recipients::appendKeptLines(text, group, appended);
+                    EXPECT_EQ(appended, "before|" + want) << line << " / " << group;
+                }
+            }
+        }
+    }
+}
