@@ -9,15 +9,11 @@
 
 namespace {
 
-const QString kSaved =
-    QStringLiteral("を保存しました。ダブルクリックにて実行し、送信をお試しください。");
-
-// The batch button over a project list, the entry chosen without loading the project:
-// the action reads nothing but the list's choice.
+// The batch button over a project list, the entry chosen without loading the project: the
+// action reads nothing but the list's choice. A subfolder may serve as the application
+// folder, for cases that each need a store of their own.
 class SendBatchActionTest : public SettingsWindowTest {
 protected:
-    // The application folder may be a subfolder of the test's, for cases that each need
-    // a store of their own.
     void choose(const std::vector<std::string>& projects, int index,
                 const std::string& subfolder = "") {
         std::string text;
@@ -28,166 +24,116 @@ protected:
         form->cmbProject->setCurrentIndex(index);
         boxes.clear();
     }
-    std::string line(const std::string& project) const {
-        const std::string& d = app.path();
-        return "java -cp " + d + " -cp " + d + ";" + d + "mail.jar fendrival " + d + " " +
-               sj(project) + "\r\n";
-    }
-    QString saved(const std::string& project) const {
-        return QStringLiteral("送信実行用バッチファイル\r\n") +
-               QString::fromStdString(app.path() + "BAT/" + project + ".bat") +
-               QStringLiteral("\r\n") + kSaved;
+    void expectOneBox(const QString& text, int style) const {
+        ASSERT_EQ(boxes.calls().size(), 1u) << utf8(text);
+        EXPECT_EQ(boxes.calls()[0].text, text);
+        EXPECT_EQ(boxes.calls()[0].style, style);
     }
 };
 
 TEST_F(SendBatchActionTest, WritesTheLineAndLauncherForTheChosenProjectAndSaysWhere) {
+    const std::string& d = app.path();
     const std::vector<std::string> projects = {"abc", "spring sale", "表示テスト"};
     for (int i = 0; i < int(projects.size()); ++i) {
         const std::string& p = projects[i];
         choose(projects, i);
-        form->SpeedButton7->click();
-
-        ASSERT_EQ(boxes.calls().size(), 1u) << p;
-        EXPECT_EQ(boxes.calls()[0].text, saved(p));
-        EXPECT_EQ(boxes.calls()[0].caption, QStringLiteral("ZELMonitor"));
-        EXPECT_EQ(boxes.calls()[0].style, 0x40);
-        EXPECT_EQ(app.read("BAT/" + p + ".bat"), line(p));
-        EXPECT_EQ(app.mode("BAT/" + p + ".sh"), 0700u) << p;
+        // The second press replaces what is there.
+        for (const char* old : {"", "an older and longer line, written by hand\r\n"}) {
+            if (*old) app.write("BAT/" + p + ".bat", old);
+            boxes.clear();
+            form->SpeedButton7->click();
+            expectOneBox(QString::fromStdString("送信実行用バッチファイル\r\n" + d + "BAT/" + p +
+                                                ".bat\r\nを保存しました。ダブルクリックにて実行"
+                                                "し、送信をお試しください。"),
+                         0x40);
+            EXPECT_EQ(boxes.calls()[0].caption, QStringLiteral("ZELMonitor"));
+            EXPECT_EQ(app.read("BAT/" + p + ".bat"), "java -cp " + d + " -cp " + d + ";" + d +
+                                                         "mail.jar fendrival " + d + " " + sj(p) +
+                                                         "\r\n");
+            EXPECT_EQ(app.mode("BAT/" + p + ".sh"), 0700u) << p;
+        }
     }
-    // Nothing but the two files per project; the project's own files are not looked at.
+    EXPECT_EQ(app.mode("BAT"), 0700u);
+    // Nothing but the two files per project: the project's own files are not looked at.
     EXPECT_FALSE(app.exists("Mail"));
-    int files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(app.file("BAT"))) {
-        (void)entry;
-        ++files;
-    }
+    const auto files = std::distance(std::filesystem::directory_iterator(app.file("BAT")), {});
     EXPECT_EQ(files, 6);
 }
 
-TEST_F(SendBatchActionTest, CreatesTheFolderAndReplacesTheFileOnTheNextPress) {
-    choose({"abc"}, 0);
-    ASSERT_FALSE(app.exists("BAT"));
-    form->SpeedButton7->click();
-    EXPECT_EQ(app.mode("BAT"), 0700u);
-    app.write("BAT/abc.bat", "a longer text written by hand, which the next press replaces\r\n");
-
-    form->SpeedButton7->click();
-
-    EXPECT_EQ(app.read("BAT/abc.bat"), line("abc"));
-    ASSERT_EQ(boxes.calls().size(), 2u);
-    EXPECT_EQ(boxes.calls()[1].text, saved("abc"));
-}
-
-TEST_F(SendBatchActionTest, NoChosenProjectWarnsFocusesTheListAndWritesNothing) {
-    showWith({"abc"});
+TEST_F(SendBatchActionTest, RefusesWithoutWritingWhenNoFileCanBeNamed) {
+    const QString noProject = QStringLiteral("プロジェクト名を正しく指定してください。");
+    const QString refused = QStringLiteral("プロジェクト名に使用できない文字が入力されています。");
+    const struct {
+        std::vector<std::string> lines;  // hand-edited project.ini lines among them
+        int index;
+        QString text;
+    } cases[] = {
+        {{"abc"}, -1, noProject}, {{"", "abc"}, 0, refused}, {{".."}, 0, refused},
+        {{"../x"}, 0, refused},   {{"a/b"}, 0, refused},
+    };
     form->show();
     QApplication::setActiveWindow(form.get());
-    form->Edit1->setFocus();
-    form->cmbProject->setCurrentIndex(-1);
-    boxes.clear();
-
-    form->SpeedButton7->click();
-
-    ASSERT_EQ(boxes.calls().size(), 1u);
-    EXPECT_EQ(boxes.calls()[0].text, QStringLiteral("プロジェクト名を正しく指定してください。"));
-    EXPECT_EQ(boxes.calls()[0].style, 0x30);
-    EXPECT_EQ(QApplication::focusWidget(), form->cmbProject);
-    EXPECT_FALSE(app.exists("BAT"));
-}
-
-TEST_F(SendBatchActionTest, NamesThatCannotAddressAFileAreRefusedWithoutWriting) {
-    // Hand-edited lines of project.ini: an empty line, full stops, a way out of BAT/.
-    const std::vector<std::string> lines = {"", "..", "../x", "a/b"};
-    for (int i = 0; i < int(lines.size()); ++i) {
-        choose(lines, i);
-        form->SpeedButton7->click();
-        ASSERT_EQ(boxes.calls().size(), 1u) << lines[i];
-        EXPECT_EQ(boxes.calls()[0].text,
-                  QStringLiteral("プロジェクト名に使用できない文字が入力されています。"));
-        EXPECT_EQ(boxes.calls()[0].style, 0x30);
-    }
-    EXPECT_FALSE(app.exists("BAT"));
-    EXPECT_FALSE(app.exists("x.bat"));
-    EXPECT_FALSE(app.exists("x.sh"));
-    EXPECT_FALSE(app.exists(".bat"));
-}
-
-TEST_F(SendBatchActionTest, FileThatCannotBeWrittenReachesTheErrorReportAndNothingElse) {
-    const struct {
-        std::string folder;
-        void (*arrange)(const TempAppFolder&, const std::string&);
-    } cases[] = {
-        {"bat-is-a-file/",
-         [](const TempAppFolder& a, const std::string& f) { a.write(f + "BAT", "x"); }},
-        {"read-only-batch-file/",
-         [](const TempAppFolder& a, const std::string& f) {
-             a.write(f + "BAT/abc.bat", "old");
-             a.setMode(f + "BAT/abc.bat", 0444);
-         }},
-    };
     for (const auto& c : cases) {
-        c.arrange(app, c.folder);
-        choose({"abc"}, 0, c.folder);
+        choose(c.lines, c.index);
+        form->Edit1->setFocus();
         form->SpeedButton7->click();
-
-        ASSERT_EQ(boxes.calls().size(), 1u) << c.folder;
-        EXPECT_EQ(boxes.calls()[0].text,
-                  QString::fromStdString("ファイル " + app.path() + c.folder +
-                                         "BAT/abc.bat を作成できません."));
-        EXPECT_EQ(boxes.calls()[0].caption, QStringLiteral("Fendrival Setup"));
-        EXPECT_EQ(boxes.calls()[0].style, 0x10);
-        EXPECT_FALSE(app.exists(c.folder + "BAT/abc.sh")) << c.folder;
+        expectOneBox(c.text, 0x30);
+        if (c.index < 0) EXPECT_EQ(QApplication::focusWidget(), form->cmbProject);
     }
-}
+    for (const char* never : {"BAT", "x.bat", "x.sh", ".bat"}) EXPECT_FALSE(app.exists(never));
 
-TEST_F(SendBatchActionTest, FolderThatShiftJisCannotNameIsRefusedWithoutWriting) {
-    choose({"abc"}, 0, "café/");
+    choose({"abc"}, 0, "café/");  // a folder the .bat cannot name in Shift-JIS
     form->SpeedButton7->click();
     ASSERT_EQ(boxes.calls().size(), 1u);
-    EXPECT_EQ(boxes.calls()[0].style, 0x30);
     EXPECT_TRUE(boxes.calls()[0].text.contains(QStringLiteral("バッチファイルを出力できません")));
     EXPECT_FALSE(app.exists("café/BAT"));
 }
 
-// The check button with a stand-in opener first on PATH. Each call records its arguments
-// and current folder, appends "start" and "end" lines to a log, and sleeps for the
-// seconds in the file "delay" between them.
+TEST_F(SendBatchActionTest, FileThatCannotBeWrittenReachesTheErrorReportAndNothingElse) {
+    const struct {
+        std::string folder, arrange, failing;  // arrange: a file BAT, or a read-only file
+    } cases[] = {
+        {"bat-is-a-file/", "BAT", "BAT/abc.bat"},
+        {"read-only-batch-file/", "BAT/abc.bat", "BAT/abc.bat"},
+        {"read-only-launcher/", "BAT/abc.sh", "BAT/abc.sh"},
+    };
+    for (const auto& c : cases) {
+        app.write(c.folder + c.arrange, "old");
+        app.setMode(c.folder + c.arrange, 0444);
+        choose({"abc"}, 0, c.folder);
+        form->SpeedButton7->click();
+        expectOneBox(QString::fromStdString("ファイル " + app.path() + c.folder + c.failing +
+                                            " を作成できません."),
+                     0x10);
+        EXPECT_EQ(boxes.calls()[0].caption, QStringLiteral("Fendrival Setup"));
+        EXPECT_EQ(app.read(c.folder + c.arrange), "old");
+    }
+}
+
+// The check button with a stand-in opener first on PATH. Each call records its current
+// folder and arguments, and logs "start", sleeps the seconds in the file "delay", and
+// logs "end".
 class RuntimeCheckActionTest : public SettingsWindowTest {
 protected:
     RuntimeCheckActionTest() {
         const char* path = std::getenv("PATH");
         savedPath_ = path ? path : "/usr/bin:/bin";
-        std::string folder = bin.path();
-        folder.pop_back();
-        ::setenv("PATH", (folder + ":" + savedPath_).c_str(), 1);
+        ::setenv("PATH", (binFolder() + ":" + savedPath_).c_str(), 1);
         bin.write("xdg-open",
-                  "#!/bin/sh\nPATH=/usr/bin:/bin\n"
-                  "printf '%s\\0' \"$(pwd -P)\" \"$#\" \"$@\" > '" +
-                      bin.file("call") +
-                      "'\n"
-                      "echo start >> '" +
-                      bin.file("log") +
-                      "'\n"
-                      "sleep \"$(cat '" +
-                      bin.file("delay") +
-                      "')\"\n"
-                      "echo end >> '" +
+                  "#!/bin/sh\nPATH=/usr/bin:/bin\nprintf '%s\\0' \"$(pwd -P)\" "
+                  "\"$#\" \"$@\" > '" +
+                      bin.file("call") + "'\necho start >> '" + bin.file("log") +
+                      "'\nsleep \"$(cat '" + bin.file("delay") + "')\"\necho end >> '" +
                       bin.file("log") + "'\n");
         bin.setMode("xdg-open", 0755);
         delay("0");
     }
     ~RuntimeCheckActionTest() override { ::setenv("PATH", savedPath_.c_str(), 1); }
 
+    std::string binFolder() const { return bin.path().substr(0, bin.path().size() - 1); }
     void delay(const char* seconds) const { bin.write("delay", seconds); }
     std::string log() const { return bin.exists("log") ? bin.read("log") : std::string(); }
-    std::vector<std::string> call() const {
-        const std::string bytes = bin.read("call");
-        std::vector<std::string> fields;
-        for (std::size_t s = 0, nul; (nul = bytes.find('\0', s)) != std::string::npos; s = nul + 1)
-            fields.push_back(bytes.substr(s, nul - s));
-        return fields;
-    }
-    // Runs the action at the given moment during the press that follows.
+    // Runs the action at the given moment of the press that follows.
     void during(int ms, std::function<void()> action) const {
         QTimer::singleShot(ms, form.get(), std::move(action));
     }
@@ -217,24 +163,33 @@ TEST_F(RuntimeCheckActionTest, TextReachesTheOpenerAsTypedAsOneArgumentInTheAppF
                                 QStringLiteral(" https://example.com/a b  c 表 ")}) {
         form->Edit4->setText(text);
         form->SpeedButton3->click();
-        EXPECT_EQ(call(), (std::vector<std::string>{folder, "1", text.toStdString()}));
+        const std::string call = bin.read("call");
+        EXPECT_EQ(call, folder + '\0' + "1" + '\0' + text.toStdString() + '\0');
     }
     EXPECT_EQ(log(), "start\nend\nstart\nend\nstart\nend\n");
     EXPECT_TRUE(boxes.calls().empty());
 }
 
-TEST_F(RuntimeCheckActionTest, WindowTakesInputWhileTheOpenerRuns) {
+TEST_F(RuntimeCheckActionTest, WindowTakesInputAndClosesWhileTheOpenerRuns) {
     delay("1.5");
     form->show();
     std::string logWhileTyping = "not run";
-    during(700, [&] {
+    bool closedWhileRunning = false;
+    during(600, [&] {
         QTest::keyClicks(form->txtProject, QStringLiteral("typed"));
         logWhileTyping = log();
+    });
+    during(900, [&] {
+        form->close();  // the closing question is answered with OK
+        closedWhileRunning = !form->isVisible() && log() == "start\n";
     });
     form->SpeedButton3->click();
     EXPECT_EQ(logWhileTyping, "start\n");
     EXPECT_EQ(form->txtProject->text(), QStringLiteral("typed"));
-    EXPECT_EQ(log(), "start\nend\n");  // returned only after the opener ended
+    EXPECT_TRUE(closedWhileRunning);
+    ASSERT_EQ(boxes.calls().size(), 1u);
+    EXPECT_EQ(boxes.calls()[0].style, 0x131);
+    EXPECT_EQ(log(), "start\nend\n");  // the press ended only after the opener
 }
 
 TEST_F(RuntimeCheckActionTest, SecondPressRunsANestedCheckAndTheFirstWaitsOn) {
@@ -247,30 +202,12 @@ TEST_F(RuntimeCheckActionTest, SecondPressRunsANestedCheckAndTheFirstWaitsOn) {
         logAfterNested = log();
     });
     form->SpeedButton3->click();
-    // The second opener started and ended inside the first one's wait.
     EXPECT_EQ(logAfterNested, "start\nstart\nend\n");
     EXPECT_EQ(log(), "start\nstart\nend\nend\n");
 }
 
-TEST_F(RuntimeCheckActionTest, ClosingDuringTheWaitEndsTheActionOnlyAfterTheOpener) {
-    delay("1.5");
-    form->show();
-    bool hiddenWhileRunning = false;
-    during(700, [&] {
-        form->close();  // the closing question is answered with OK
-        hiddenWhileRunning = !form->isVisible() && log() == "start\n";
-    });
-    form->SpeedButton3->click();
-    EXPECT_TRUE(hiddenWhileRunning);
-    ASSERT_EQ(boxes.calls().size(), 1u);
-    EXPECT_EQ(boxes.calls()[0].style, 0x131);
-    EXPECT_EQ(log(), "start\nend\n");
-}
-
 TEST_F(RuntimeCheckActionTest, OpenerThatCannotStartEndsTheActionSilently) {
-    std::string folder = bin.path();
-    folder.pop_back();
-    ::setenv("PATH", folder.c_str(), 1);
+    ::setenv("PATH", binFolder().c_str(), 1);
     bin.setMode("xdg-open", 0644);
     form->SpeedButton3->click();
     EXPECT_TRUE(boxes.calls().empty());
