@@ -3,6 +3,7 @@
 #include <QStyle>
 
 #include "settings/input_mode.h"
+#include "settings/recipient_count_label.h"
 #include "settings/settings_window.h"
 #include "settings/typing_limit.h"
 #include "settings/window_look.h"
@@ -98,6 +99,12 @@ void TForm3::buildControls() {
     Memo1 = makeMultiLine(this, "Memo1", InputMode::LatinLiteral);
     txtMailSubject = makeField(this, "txtMailSubject", 128, InputMode::Japanese);
     txtMailBody = makeMultiLine(this, "txtMailBody", InputMode::Latin);
+    btnSmtpTest = windowlook::makeButton(this, "btnSmtpTest", "接続テスト", ButtonKind::Group);
+    btnPreview = windowlook::makeButton(this, "btnPreview", "プレビュー", ButtonKind::Group);
+    btnImport = windowlook::makeButton(this, "btnImport", "ファイルから読込…", ButtonKind::Group);
+    btnCheckRecipients =
+        windowlook::makeButton(this, "btnCheckRecipients", "宛先チェック", ButtonKind::Group);
+    lblRecipientCount = new RecipientCountLabel(Memo1, this);
 }
 
 void TForm3::setTabOrderChain() {

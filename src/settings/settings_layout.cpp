@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "settings/recipient_count_label.h"
 #include "settings/settings_window.h"
 #include "settings/window_look.h"
 
@@ -98,7 +99,7 @@ QWidget* TForm3::buildProjectSection() {
 
     grid->addWidget(makeCaption(section, u("SMTPサーバーアドレス"), Edit1), r, 0);
     grid->addLayout(row({Edit1, makeCaption(section, u("ポート"), txtSmtpPort), txtSmtpPort,
-                         makeHint(section, u("SMTP:25 SMTP-AUTH:587"))}),
+                         makeHint(section, u("SMTP:25 SMTP-AUTH:587")), btnSmtpTest}),
                     r++, 1, 1, 2);
 
     grid->addWidget(makeCaption(section, u("クライアント名"), Edit2), r, 0);
@@ -170,7 +171,14 @@ QWidget* TForm3::buildGroupSection() {
     notes->addLayout(example);
 
     auto* listLabel = makeCaption(section, u("ﾒｰﾙ送信先ﾘｽﾄ"), Memo1);
-    grid->addWidget(listLabel, r, 0, Qt::AlignTop);
+    // The live count beside the caption; the list's own tools below it.
+    auto* listSide = new QVBoxLayout;
+    listSide->setSpacing(4);
+    listSide->addLayout(row({listLabel, lblRecipientCount}));
+    listSide->addWidget(btnImport);
+    listSide->addWidget(btnCheckRecipients);
+    listSide->addStretch(1);
+    grid->addLayout(listSide, r, 0);
     grid->addWidget(Memo1, r, 1);
     grid->addLayout(notes, r, 2);
     grid->setRowStretch(r++, 3);
@@ -178,7 +186,11 @@ QWidget* TForm3::buildGroupSection() {
     grid->addWidget(makeCaption(section, u("ﾒｰﾙ件名"), txtMailSubject), r, 0);
     grid->addWidget(txtMailSubject, r++, 1, 1, 2);
 
-    grid->addWidget(makeCaption(section, u("ﾒｰﾙ本文"), txtMailBody), r, 0, Qt::AlignTop);
+    auto* bodyCaption = new QVBoxLayout;
+    bodyCaption->addWidget(makeCaption(section, u("ﾒｰﾙ本文"), txtMailBody));
+    bodyCaption->addWidget(btnPreview, 0, Qt::AlignLeft);
+    bodyCaption->addStretch(1);
+    grid->addLayout(bodyCaption, r, 0);
     grid->addWidget(txtMailBody, r, 1, 1, 2);
     grid->setRowStretch(r++, 2);
     grid->setColumnStretch(2, 1);

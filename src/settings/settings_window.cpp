@@ -47,11 +47,19 @@ void TForm3::connectHandlers() {
     connect(cmbMailGroup, &QComboBox::activated, this,
             [this] { shell::runHandler([this] { cmbMailGroupChange(); }); });
     const std::pair<QToolButton*, void (TForm3::*)()> buttons[] = {
-        {SpeedButton1, &TForm3::SpeedButton1Click}, {SpeedButton2, &TForm3::SpeedButton2Click},
-        {SpeedButton8, &TForm3::SpeedButton8Click}, {SpeedButton9, &TForm3::SpeedButton9Click},
-        {SpeedButton4, &TForm3::SpeedButton4Click}, {SpeedButton5, &TForm3::SpeedButton5Click},
-        {SpeedButton6, &TForm3::SpeedButton6Click}, {SpeedButton7, &TForm3::SpeedButton7Click},
+        {SpeedButton1, &TForm3::SpeedButton1Click},
+        {SpeedButton2, &TForm3::SpeedButton2Click},
+        {SpeedButton8, &TForm3::SpeedButton8Click},
+        {SpeedButton9, &TForm3::SpeedButton9Click},
+        {SpeedButton4, &TForm3::SpeedButton4Click},
+        {SpeedButton5, &TForm3::SpeedButton5Click},
+        {SpeedButton6, &TForm3::SpeedButton6Click},
+        {SpeedButton7, &TForm3::SpeedButton7Click},
         {SpeedButton3, &TForm3::SpeedButton3Click},
+        {btnSmtpTest, &TForm3::btnSmtpTestClick},
+        {btnPreview, &TForm3::btnPreviewClick},
+        {btnImport, &TForm3::btnImportClick},
+        {btnCheckRecipients, &TForm3::btnCheckRecipientsClick},
     };
     for (const auto& [button, handler] : buttons) {
         connect(button, &QToolButton::clicked, this, [this, handler = handler] {

@@ -11,6 +11,8 @@
 
 #include "settings/plain_text_field.h"
 
+class RecipientCountLabel;
+
 namespace store {
 class ProjectStore;
 }
@@ -51,6 +53,12 @@ public:
     PlainTextField* Memo1 = nullptr;
     QLineEdit* txtMailSubject = nullptr;
     PlainTextField* txtMailBody = nullptr;
+    QToolButton* btnSmtpTest = nullptr;  // "接続テスト" beside the SMTP fields
+    QToolButton* btnPreview = nullptr;   // "プレビュー" beside the body
+    // Beside the recipient list: reading it from a file, checking it, its live count.
+    QToolButton* btnImport = nullptr;
+    QToolButton* btnCheckRecipients = nullptr;
+    RecipientCountLabel* lblRecipientCount = nullptr;
 
     // The group count of the project shown, as text ("1" when the file has none).
     std::string heldGroupCount;
@@ -59,14 +67,20 @@ public:
     void FormShow();
     void FormCloseQuery(bool& CanClose);
     void SpeedButton1Click();
-    void SpeedButton2Click();  // add a project
-    void SpeedButton9Click();  // delete the chosen project
-    void SpeedButton8Click();  // save the project's settings
-    void SpeedButton4Click();  // add a mail group
-    void SpeedButton5Click();  // save the shown mail group
-    void SpeedButton6Click();  // delete the last mail group
-    void SpeedButton7Click();  // write the send batch file
-    void SpeedButton3Click();  // open the Java runtime check page
+    void SpeedButton2Click();        // add a project
+    void SpeedButton9Click();        // delete the chosen project
+    void SpeedButton8Click();        // save the project's settings
+    void SpeedButton4Click();        // add a mail group
+    void SpeedButton5Click();        // save the shown mail group
+    void SpeedButton6Click();        // delete the last mail group
+    void SpeedButton7Click();        // write the send batch file
+    void SpeedButton3Click();        // open the Java runtime check page
+    void btnSmtpTestClick();         // try the SMTP fields as they stand; nothing is sent
+    void btnPreviewClick();          // show the shown group's mail as its recipient would
+    void btnImportClick();           // read recipients from a file the user picks
+    void btnCheckRecipientsClick();  // check the recipient list as it stands
+    // The import without the file dialog: the given file is read and reported.
+    void importRecipientsFrom(const QString& path);
     void clearData();
     void CmbSmtpChange();
     void cmbProjectChange();

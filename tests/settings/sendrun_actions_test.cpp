@@ -78,7 +78,9 @@ TEST_F(SendBatchActionTest, RefusesWithoutWritingWhenNoFileCanBeNamed) {
         form->Edit1->setFocus();
         form->SpeedButton7->click();
         expectOneBox(c.text, 0x30);
-        if (c.index < 0) EXPECT_EQ(QApplication::focusWidget(), form->cmbProject);
+        if (c.index < 0) {
+            EXPECT_EQ(QApplication::focusWidget(), form->cmbProject);
+        }
     }
     for (const char* never : {"BAT", "x.bat", "x.sh", ".bat"}) EXPECT_FALSE(app.exists(never));
 
