@@ -15,6 +15,7 @@
 
 #include "bench_child.h"
 #include "bench_files.h"
+#include "bench_process.h"
 #include "timing.h"
 
 namespace {
@@ -73,9 +74,9 @@ int main(int argc, char** argv) {
             kRows, kRows, runs);
         Figures time, memory;
         for (int run = 0; run < runs; ++run) {
-            const auto load = benchrecipients::runChild({"--load", loadApp, std::to_string(kRows)});
+            const auto load = bench::runChild({"--load", loadApp, std::to_string(kRows)});
             const auto import =
-                benchrecipients::runChild({"--import", importApp, csv, std::to_string(distinct)});
+                bench::runChild({"--import", importApp, csv, std::to_string(distinct)});
             time.ours.push_back(import.millis);
             time.baseline.push_back(load.millis);
             memory.ours.push_back(double(import.peakKib) / 1024.0);

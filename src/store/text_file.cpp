@@ -141,22 +141,7 @@ std::string readAll(const std::string& path) {
         throw StoreError(Kind::CannotOpen, path);
     // A writer holds the exclusive lock; waiting is the caller's business.
     if (::flock(fd.get(), LOCK_SH | LOCK_NB) != 0) throw StoreError(Kind::CannotOpen, path);
-
-    std::string bytes;
-    bytes.resize(static_cast<std::size_t>(st.st_size));
-    std::size_t filled = 0;
-    for (;;) {
-        if (filled == bytes.size()) bytes.resize(bytes.size() + 65536);
-        ssize_t n = ::read(fd.get(), &bytes[filled], bytes.size() - filled);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw StoreError(Kind::CannotOpen, path);
-        }
-        if (n == 0) break;
-        filled += static_cast<std::size_t>(n);
-    }
-    bytes.resize(filled);
-    return bytes;
+    return readAll(path, fd.get());
 }
 
 std::string readAll(const std::string& path, int lockedFd) {
