@@ -15,7 +15,7 @@ std::optional<std::string> writeSendBatch(const store::ProjectStore& store,
     const std::optional<std::string> line = batchLine(store.appPath(), project);
     if (!line) return std::nullopt;
     const std::string bat = store.batPath(project);
-    const std::string launcher = launcherPath(bat);
+    const std::string launcher = store.launcherPath(project);
     const std::string script = launcherScript(store.appPath(), store::projectFolderName(project));
 
     try {
@@ -30,16 +30,6 @@ std::optional<std::string> writeSendBatch(const store::ProjectStore& store,
         throw store::StoreError(store::StoreError::Kind::CannotCreate, launcher);
     }
     return bat;
-}
-
-std::string launcherPath(const std::string& batPath) {
-    const std::string suffix = ".bat";
-    std::string stem = batPath;
-    if (stem.size() >= suffix.size() &&
-        stem.compare(stem.size() - suffix.size(), suffix.size(), suffix) == 0) {
-        stem.resize(stem.size() - suffix.size());
-    }
-    return stem + ".sh";
 }
 
 }  // namespace sendrun

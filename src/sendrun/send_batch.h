@@ -16,7 +16,4 @@ namespace sendrun {
 std::optional<std::string> writeSendBatch(const store::ProjectStore& store,
                                           const std::string& project);
 
-// The launcher's path beside a .bat path.
-std::string launcherPath(const std::string& batPath);
-
 }  // namespace sendrun

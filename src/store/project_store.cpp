@@ -142,6 +142,10 @@ std::string ProjectStore::batPath(const std::string& project) const {
     return batFolder() + "/" + projectFolderName(checked(project)) + ".bat";
 }
 
+std::string ProjectStore::launcherPath(const std::string& project) const {
+    return batFolder() + "/" + projectFolderName(checked(project)) + ".sh";
+}
+
 std::vector<std::string> ProjectStore::readProjectList() const {
     return linesIfPresent(projectListPath());
 }

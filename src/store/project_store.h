@@ -28,6 +28,8 @@ public:
     std::string bodyPath(const std::string& project, int group) const;
     std::string batFolder() const;
     std::string batPath(const std::string& project) const;
+    // BAT/<project>.sh: the same run as the .bat, for this platform.
+    std::string launcherPath(const std::string& project) const;
 
     // project.ini: every line untrimmed, empty lines included; [] when missing.
     std::vector<std::string> readProjectList() const;

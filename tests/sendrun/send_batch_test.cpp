@@ -76,7 +76,7 @@ TEST_F(SendBatchTest, LauncherParsesAndHandsJavaExactlyTheRun) {
     for (const std::string project : {"spring  sale", " 春の $HOME `id` セール "}) {
         const auto bat = sendrun::writeSendBatch(store::ProjectStore(d), sj(project));
         ASSERT_EQ(bat, d + "BAT/" + project + ".bat");
-        EXPECT_EQ(sendrun::launcherPath(*bat), d + "BAT/" + project + ".sh");
+        EXPECT_EQ(store::ProjectStore(d).launcherPath(sj(project)), d + "BAT/" + project + ".sh");
         expectRun(d + "BAT/" + project + ".sh", project);
     }
 }
