@@ -1,6 +1,7 @@
 #include "bench_child.h"
 
 #include "bench_process.h"
+#include "bench_window.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -18,10 +19,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-void settle() {
-    for (int i = 0; i < 5; ++i) QApplication::processEvents();
-}
-
 double millisSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
@@ -37,17 +34,9 @@ int measureGroupLoad(int argc, char** argv, const std::string& appPath, long rec
     AppPath = appPath;
     TForm3 form;
     form.show();
-    settle();
-    const auto start = Clock::now();
-    form.cmbProject->setCurrentIndex(0);
-    emit form.cmbProject->activated(0);
-    settle();
-    const double millis = millisSince(start);
-    if (form.Memo1->lines() != recipients) {
-        std::fprintf(stderr, "the field holds %d lines, not %ld\n", form.Memo1->lines(),
-                     recipients);
-        return 1;
-    }
+    bench::settle();
+    const double millis = bench::timedProjectLoad(form, 0, recipients);
+    if (millis < 0) return 1;
     printResult(millis);
     return 0;
 }
@@ -58,7 +47,7 @@ int measureImport(int argc, char** argv, const std::string& appPath, const std::
     AppPath = appPath;
     TForm3 form;
     form.show();
-    settle();
+    bench::settle();
     bool reported = false;
     RecipientReportDialog::setScript([&](RecipientReportDialog& dialog) {
         reported = true;
@@ -66,7 +55,7 @@ int measureImport(int argc, char** argv, const std::string& appPath, const std::
     });
     const auto start = Clock::now();
     form.importRecipientsFrom(QString::fromStdString(csv));
-    settle();
+    bench::settle();
     const double millis = millisSince(start);
     if (!reported || form.Memo1->lines() != expected) {
         std::fprintf(stderr, "the field holds %d lines, not %ld\n", form.Memo1->lines(), expected);

@@ -57,15 +57,8 @@ int measureWindowLoad(int argc, char** argv, const std::string& appPath, long re
     form.show();
     settle();
 
-    const auto start = Clock::now();
-    pickProject(form, 0);
-    const double millis = millisSince(start);
-
-    if (form.Memo1->lines() != recipients) {
-        std::fprintf(stderr, "the field holds %d lines, not %ld\n", form.Memo1->lines(),
-                     recipients);
-        return 1;
-    }
+    const double millis = timedProjectLoad(form, 0, recipients);
+    if (millis < 0) return 1;
     const long peak = peakResidentKib();
     if (!stillUsable(*form.Memo1)) return 1;
     printResult({millis, peak});

@@ -11,4 +11,8 @@ void settle();
 void pickProject(TForm3& form, int index);
 void pickGroup(TForm3& form, int group);
 
+// Picks the project and times, in milliseconds, until its first group is in the recipient
+// field; -1, with a message, when the field then does not hold `recipients` lines.
+double timedProjectLoad(TForm3& form, int index, long recipients);
+
 }  // namespace bench
