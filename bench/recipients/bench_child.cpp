@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "settings/recipient_report_dialog.h"
+#include "dialogs/recipient_report_dialog.h"
 #include "settings/settings_window.h"
 #include "shell/app_path.h"
 #include "shell/fendrival_application.h"

@@ -2,7 +2,7 @@
 
 #include "recipients/field_lines.h"
 #include "settings/plain_text_field.h"
-#include "settings/recipient_texts.h"
+#include "dialogs/recipient_texts.h"
 
 RecipientCountLabel::RecipientCountLabel(PlainTextField* field, QWidget* parent)
     : QLabel(parent), field_(field) {

@@ -6,7 +6,7 @@
 #include "settings/recipient_count_label.h"
 #include "settings/settings_window.h"
 #include "settings/typing_limit.h"
-#include "settings/window_look.h"
+#include "dialogs/window_look.h"
 
 namespace {
 

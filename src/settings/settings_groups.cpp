@@ -1,5 +1,5 @@
 // Mail group actions: adding a group, saving the shown group, deleting the last group.
-#include "settings/busy_cursor.h"
+#include "dialogs/busy_cursor.h"
 #include "settings/field_text.h"
 #include "settings/group_count.h"
 #include "settings/ini_keys.h"

@@ -1,5 +1,5 @@
 // "プレビュー": the shown group's mail as its recipient would see it, saved or not.
-#include "settings/mail_preview_dialog.h"
+#include "dialogs/mail_preview_dialog.h"
 #include "settings/settings_window.h"
 
 void TForm3::btnPreviewClick() {

@@ -1,6 +1,6 @@
 // "接続テスト": tries the SMTP fields as they stand, saved or not. Nothing is sent or stored.
 #include "settings/settings_window.h"
-#include "settings/smtp_test_dialog.h"
+#include "dialogs/smtp_test_dialog.h"
 #include "settings/user_messages.h"
 
 void TForm3::btnSmtpTestClick() {
@@ -8,16 +8,16 @@ void TForm3::btnSmtpTestClick() {
     const std::string server = Edit1->text().toStdString();
     const std::string port = txtSmtpPort->text().toStdString();
     const std::string user = txtSmtpId->text().toStdString();
-    if (const auto refusal = smtpcheck::refusalFor(server, port, auth, user)) {
-        QWidget* field = *refusal == smtpcheck::Refusal::BadPort
+    if (const auto refusal = smtp::refusalFor(server, port, auth, user)) {
+        QWidget* field = *refusal == smtp::Refusal::BadPort
                              ? static_cast<QWidget*>(txtSmtpPort)
-                         : *refusal == smtpcheck::Refusal::NoUser ? static_cast<QWidget*>(txtSmtpId)
+                         : *refusal == smtp::Refusal::NoUser ? static_cast<QWidget*>(txtSmtpId)
                                                                   : static_cast<QWidget*>(Edit1);
-        return usermsg::warn(QString::fromStdString(smtpcheck::refusalText(*refusal)), field);
+        return usermsg::warn(QString::fromStdString(smtp::refusalText(*refusal)), field);
     }
 
-    const smtpcheck::Target target = smtpcheck::targetFor(server, port);
-    smtpcheck::Request request;
+    const smtp::Target target = smtp::targetFor(server, port);
+    smtp::Request request;
     request.server = target.server;
     request.port = target.port;
     request.auth = auth;
@@ -27,15 +27,15 @@ void TForm3::btnSmtpTestClick() {
     }
     request.stepTimeout = smtptest::stepTimeout();
 
-    smtpcheck::Result result;
+    smtp::Result result;
     {
         SmtpTestDialog dialog(this);
         result = dialog.run(request);
     }
     request.password.assign(request.password.size(), '\0');
-    if (result.failure == smtpcheck::Failure::Cancelled) return;  // the user knows
+    if (result.failure == smtp::Failure::Cancelled) return;  // the user knows
 
-    const smtpcheck::Report report = smtpcheck::describe(request, result);
+    const smtp::Report report = smtp::describe(request, result);
     if (report.ok) {
         usermsg::inform(smtptest::boxText(report));
     } else {

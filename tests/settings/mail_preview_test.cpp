@@ -11,8 +11,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "settings/mail_preview_dialog.h"
-#include "settings/offline_text_browser.h"
+#include "dialogs/mail_preview_dialog.h"
+#include "dialogs/offline_text_browser.h"
 #include "settings_fixture.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <QTableWidget>
 #include <QTest>
 
-#include "settings/recipient_check_dialog.h"
+#include "dialogs/recipient_check_dialog.h"
 #include "settings/recipient_count_label.h"
 #include "settings_fixture.h"
 

@@ -3,7 +3,7 @@
 #include <QSet>
 #include <QTest>
 
-#include "settings/window_look.h"
+#include "dialogs/window_look.h"
 #include "settings_fixture.h"
 
 namespace {

@@ -4,11 +4,11 @@
 #include <QTimer>
 #include <cstdlib>
 
-#include "settings/smtp_test_dialog.h"
+#include "dialogs/smtp_test_dialog.h"
 #include "settings_fixture.h"
 #include "shell/message_box.h"
-#include "smtpcheck/smtp_check.h"
-#include "smtpcheck/test_smtp_server.h"
+#include "smtp/smtp_check.h"
+#include "smtp/test_smtp_server.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ using Mode = TestSmtpServer::Mode;
 class SmtpTestWindowTest : public SettingsWindowTest {
 protected:
     ~SmtpTestWindowTest() override {
-        unsetenv(smtpcheck::kCaFileVariable);
+        unsetenv(smtp::kCaFileVariable);
         smtptest::setStepTimeout(std::chrono::seconds(15));
     }
     // The SMTP fields as a user fills them; "" leaves the sending type unchosen.
@@ -30,7 +30,7 @@ protected:
         form->txtSmtpPwd->setText(password);
     }
     void trustTestCa(const std::string& file) const {
-        setenv(smtpcheck::kCaFileVariable, file.c_str(), 1);
+        setenv(smtp::kCaFileVariable, file.c_str(), 1);
     }
 };
 

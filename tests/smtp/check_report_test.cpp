@@ -2,14 +2,14 @@
 #include <curl/curl.h>
 #include <gtest/gtest.h>
 
-#include "smtpcheck/check_report.h"
-#include "smtpcheck/server_address.h"
-#include "smtpcheck/smtp_check.h"
+#include "smtp/check_report.h"
+#include "smtp/server_address.h"
+#include "smtp/smtp_check.h"
 
 namespace {
 
-using smtpcheck::Failure;
-using smtpcheck::Refusal;
+using smtp::Failure;
+using smtp::Refusal;
 
 TEST(SmtpCheckClassify, MapsLibcurlResultsToWhatFailed) {
     using Lines = std::vector<std::string>;
@@ -39,12 +39,12 @@ TEST(SmtpCheckClassify, MapsLibcurlResultsToWhatFailed) {
         {CURLE_OUT_OF_MEMORY, false, {}, Failure::Other},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(smtpcheck::classify(c.code, c.authAsked, c.lines), c.expected)
+        EXPECT_EQ(smtp::classify(c.code, c.authAsked, c.lines), c.expected)
             << "curl code " << c.code;
 }
 
 TEST(SmtpCheckReport, EachFailureSaysWhatFailedAndWhatToCheck) {
-    smtpcheck::Request request;
+    smtp::Request request;
     request.server = "mail.example.com";
     request.port = 587;
     const struct {
@@ -62,12 +62,12 @@ TEST(SmtpCheckReport, EachFailureSaysWhatFailedAndWhatToCheck) {
         {CURLE_WEIRD_SERVER_REPLY, "想定外の応答", "サーバーの応答"},
     };
     for (const auto& c : cases) {
-        smtpcheck::Result result;
+        smtp::Result result;
         result.curlCode = c.code;
         result.serverLines = {"220 ready", "535 no"};
-        result.failure = smtpcheck::classify(c.code, true, result.serverLines);
+        result.failure = smtp::classify(c.code, true, result.serverLines);
         result.curlText = "libcurl says";
-        const smtpcheck::Report report = smtpcheck::describe(request, result);
+        const smtp::Report report = smtp::describe(request, result);
         EXPECT_FALSE(report.ok);
         EXPECT_NE(report.headline.find(c.headlinePart), std::string::npos) << report.headline;
         EXPECT_NE(report.advice.find(c.advicePart), std::string::npos) << report.advice;
@@ -75,44 +75,44 @@ TEST(SmtpCheckReport, EachFailureSaysWhatFailedAndWhatToCheck) {
 }
 
 TEST(SmtpCheckReport, RefusedAuthShowsTheServersOwnLine) {
-    smtpcheck::Request request;
+    smtp::Request request;
     request.server = "127.0.0.1";
-    smtpcheck::Result result;
+    smtp::Result result;
     result.failure = Failure::AuthRefused;
     result.connected = true;
     result.tlsVersion = "TLSv1.3";
     result.serverLines = {"220 ready", "250 HELP", "535 5.7.8 Authentication credentials invalid",
                           "221 Bye"};
-    const smtpcheck::Report report = smtpcheck::describe(request, result);
+    const smtp::Report report = smtp::describe(request, result);
     EXPECT_EQ(report.serverReply, "535 5.7.8 Authentication credentials invalid");
     EXPECT_EQ(report.facts, (std::vector<std::string>{"・到達: 127.0.0.1:25 に接続しました",
                                                       "・暗号化: TLSv1.3（STARTTLS）"}));
 }
 
 TEST(SmtpCheckReport, SuccessSaysReachedTlsAndAuthenticated) {
-    smtpcheck::Request request;
+    smtp::Request request;
     request.server = "::1";
     request.port = 465;
-    smtpcheck::Result result;
+    smtp::Result result;
     result.failure = Failure::None;
     result.tlsVersion = "TLSv1.2";
     result.authenticated = true;
-    const smtpcheck::Report report = smtpcheck::describe(request, result);
+    const smtp::Report report = smtp::describe(request, result);
     EXPECT_TRUE(report.ok);
     EXPECT_EQ(report.facts, (std::vector<std::string>{"・到達: [::1]:465 に接続しました",
                                                       "・暗号化: TLSv1.2（ポート465の接続時TLS）",
                                                       "・認証: 成功しました"}));
     result.tlsVersion.clear();
     result.authenticated = false;
-    EXPECT_EQ(smtpcheck::describe(request, result).facts.at(1),
+    EXPECT_EQ(smtp::describe(request, result).facts.at(1),
               "・暗号化: なし（TLSは使われていません）");
 }
 
 TEST(SmtpCheckReport, TellingLineAndPrintableText) {
-    EXPECT_EQ(smtpcheck::telling({}), "");
-    EXPECT_EQ(smtpcheck::telling({"220 hi", "250 ok"}), "250 ok");
-    EXPECT_EQ(smtpcheck::telling({"220 hi", "454 busy", "221 bye"}), "454 busy");
-    EXPECT_EQ(smtpcheck::printable("535 a\tb\x1b[2Jc\x7f"), "535 a?b?[2Jc?");
+    EXPECT_EQ(smtp::telling({}), "");
+    EXPECT_EQ(smtp::telling({"220 hi", "250 ok"}), "250 ok");
+    EXPECT_EQ(smtp::telling({"220 hi", "454 busy", "221 bye"}), "454 busy");
+    EXPECT_EQ(smtp::printable("535 a\tb\x1b[2Jc\x7f"), "535 a?b?[2Jc?");
 }
 
 TEST(SmtpCheckFields, RefusesWhatIsNotWorthTrying) {
@@ -143,21 +143,21 @@ TEST(SmtpCheckFields, RefusesWhatIsNotWorthTrying) {
         {"mail.example.com", "587", true, " ", Refusal::NoUser},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(smtpcheck::refusalFor(c.server, c.port, c.auth, c.user), c.expected)
+        EXPECT_EQ(smtp::refusalFor(c.server, c.port, c.auth, c.user), c.expected)
             << "'" << c.server << "' '" << c.port << "'";
-    EXPECT_EQ(smtpcheck::targetFor(" mail.example.com ", " 0587").port, 587);
-    EXPECT_EQ(smtpcheck::targetFor(" mail.example.com ", "587").server, "mail.example.com");
-    EXPECT_EQ(smtpcheck::refusalText(Refusal::EmptyServer),
+    EXPECT_EQ(smtp::targetFor(" mail.example.com ", " 0587").port, 587);
+    EXPECT_EQ(smtp::targetFor(" mail.example.com ", "587").server, "mail.example.com");
+    EXPECT_EQ(smtp::refusalText(Refusal::EmptyServer),
               "SMTPサーバーアドレスを入力してください。");
-    EXPECT_EQ(smtpcheck::refusalText(Refusal::BadPort),
+    EXPECT_EQ(smtp::refusalText(Refusal::BadPort),
               "ポートには1から9999までの数字を入力してください。");
 }
 
 TEST(SmtpCheckFields, Ipv6AddressesGoInBrackets) {
-    EXPECT_EQ(smtpcheck::hostForUrl("::1"), "[::1]");
-    EXPECT_EQ(smtpcheck::hostForUrl("[::1]"), "[::1]");
-    EXPECT_EQ(smtpcheck::hostForUrl("mail.example.com"), "mail.example.com");
-    EXPECT_EQ(smtpcheck::hostForUrl("127.0.0.1"), "127.0.0.1");
+    EXPECT_EQ(smtp::hostForUrl("::1"), "[::1]");
+    EXPECT_EQ(smtp::hostForUrl("[::1]"), "[::1]");
+    EXPECT_EQ(smtp::hostForUrl("mail.example.com"), "mail.example.com");
+    EXPECT_EQ(smtp::hostForUrl("127.0.0.1"), "127.0.0.1");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "settings/recipient_texts.h"
+#include "dialogs/recipient_texts.h"
 
 namespace recipienttext {
 

@@ -1,4 +1,4 @@
-#include "settings/busy_cursor.h"
+#include "dialogs/busy_cursor.h"
 
 #include <QApplication>
 

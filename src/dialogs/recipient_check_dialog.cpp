@@ -1,4 +1,4 @@
-#include "settings/recipient_check_dialog.h"
+#include "dialogs/recipient_check_dialog.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -7,8 +7,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "settings/recipient_texts.h"
-#include "settings/window_look.h"
+#include "dialogs/recipient_texts.h"
+#include "dialogs/window_look.h"
 #include "shell/message_box.h"
 
 namespace {

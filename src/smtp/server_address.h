@@ -4,7 +4,7 @@
 #include <string>
 
 // The server and port fields as the connection test takes them.
-namespace smtpcheck {
+namespace smtp {
 
 enum class Refusal {
     EmptyServer,
@@ -28,4 +28,4 @@ Target targetFor(const std::string& server, const std::string& portText);
 // The host as a URL holds it: an IPv6 address goes in brackets.
 std::string hostForUrl(const std::string& server);
 
-}  // namespace smtpcheck
+}  // namespace smtp

@@ -3,13 +3,13 @@
 
 #include <thread>
 
-#include "smtpcheck/check_report.h"
-#include "smtpcheck/smtp_check.h"
-#include "smtpcheck/test_smtp_server.h"
+#include "smtp/check_report.h"
+#include "smtp/smtp_check.h"
+#include "smtp/test_smtp_server.h"
 
 namespace {
 
-using smtpcheck::Failure;
+using smtp::Failure;
 using Mode = TestSmtpServer::Mode;
 
 enum class Ca { Test, Other };
@@ -47,8 +47,8 @@ void PrintTo(const LiveCase& c, std::ostream* out) {
 
 class LiveServer : public testing::TestWithParam<LiveCase> {};
 
-smtpcheck::Request requestFor(int port) {
-    smtpcheck::Request request;
+smtp::Request requestFor(int port) {
+    smtp::Request request;
     request.server = "127.0.0.1";
     request.port = port;
     request.caFile = testCertificates().caFile;
@@ -59,17 +59,17 @@ TEST_P(LiveServer, GivesTheCaseItsOwnOutcome) {
     const LiveCase& c = GetParam();
     TestSmtpServer server(c.mode, c.serverAuth);
     ASSERT_NE(server.port(), 0);
-    smtpcheck::Request request = requestFor(server.port());
+    smtp::Request request = requestFor(server.port());
     request.auth = c.auth;
     request.user = TestSmtpServer::kUser;
     request.password = c.password;
     if (c.ca == Ca::Other) request.caFile = testCertificates().otherCaFile;
 
     const std::atomic<bool> cancel{false};
-    const smtpcheck::Result result = smtpcheck::run(request, cancel);
+    const smtp::Result result = smtp::run(request, cancel);
 
     EXPECT_EQ(result.failure, c.expected)
-        << result.curlText << " / " << smtpcheck::telling(result.serverLines);
+        << result.curlText << " / " << smtp::telling(result.serverLines);
     EXPECT_TRUE(result.connected);
     ASSERT_FALSE(result.serverLines.empty());
     EXPECT_EQ(result.serverLines.front().substr(0, 3), "220");  // the greeting
@@ -79,8 +79,8 @@ TEST_P(LiveServer, GivesTheCaseItsOwnOutcome) {
         EXPECT_EQ(result.serverLines.back().substr(0, 3), "221");  // QUIT was answered
     }
     if (*c.replyStart) {
-        EXPECT_EQ(smtpcheck::telling(result.serverLines).rfind(c.replyStart, 0), 0u)
-            << smtpcheck::telling(result.serverLines);
+        EXPECT_EQ(smtp::telling(result.serverLines).rfind(c.replyStart, 0), 0u)
+            << smtp::telling(result.serverLines);
     }
     // Only what the server said is kept: never our AUTH line or the password in it.
     for (const std::string& line : result.serverLines) {
@@ -94,7 +94,7 @@ INSTANTIATE_TEST_SUITE_P(SmtpCheck, LiveServer, testing::ValuesIn(kLiveCases),
 
 TEST(SmtpCheckLive, NothingListeningIsARefusedConnection) {
     const std::atomic<bool> cancel{false};
-    const smtpcheck::Result result = smtpcheck::run(requestFor(unusedPort()), cancel);
+    const smtp::Result result = smtp::run(requestFor(unusedPort()), cancel);
     EXPECT_EQ(result.failure, Failure::ConnectionRefused) << result.curlText;
     EXPECT_FALSE(result.connected);
     EXPECT_TRUE(result.serverLines.empty());
@@ -103,27 +103,27 @@ TEST(SmtpCheckLive, NothingListeningIsARefusedConnection) {
 TEST(SmtpCheckLive, SilentServerTimesOutAfterTheStepTimeout) {
     TestSmtpServer server(Mode::Silent, false);
     ASSERT_NE(server.port(), 0);
-    smtpcheck::Request request = requestFor(server.port());
+    smtp::Request request = requestFor(server.port());
     request.stepTimeout = std::chrono::milliseconds(700);
     const std::atomic<bool> cancel{false};
-    const smtpcheck::Result result = smtpcheck::run(request, cancel);
+    const smtp::Result result = smtp::run(request, cancel);
     EXPECT_EQ(result.failure, Failure::Timeout) << result.curlText;
     EXPECT_TRUE(result.connected);  // reached, but no greeting
     EXPECT_TRUE(result.serverLines.empty());
-    const smtpcheck::Report report = smtpcheck::describe(request, result);
+    const smtp::Report report = smtp::describe(request, result);
     EXPECT_NE(report.headline.find("応答しませんでした"), std::string::npos) << report.headline;
 }
 
 TEST(SmtpCheckLive, CancelDuringTheWaitEndsTheCheck) {
     TestSmtpServer server(Mode::Silent, false);
     ASSERT_NE(server.port(), 0);
-    const smtpcheck::Request request = requestFor(server.port());  // the full 15 s per step
+    const smtp::Request request = requestFor(server.port());  // the full 15 s per step
     std::atomic<bool> cancel{false};
     std::thread canceller([&cancel] {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         cancel = true;
     });
-    const smtpcheck::Result result = smtpcheck::run(request, cancel);
+    const smtp::Result result = smtp::run(request, cancel);
     canceller.join();
     EXPECT_EQ(result.failure, Failure::Cancelled) << result.curlText;
 }

@@ -1,4 +1,4 @@
-#include "settings/window_look.h"
+#include "dialogs/window_look.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,9 +1,9 @@
-#include "smtpcheck/server_address.h"
+#include "smtp/server_address.h"
 
 #include <algorithm>
 #include <cctype>
 
-namespace smtpcheck {
+namespace smtp {
 
 namespace {
 
@@ -65,4 +65,4 @@ std::string hostForUrl(const std::string& server) {
     return isIpv6(host) ? "[" + host + "]" : host;
 }
 
-}  // namespace smtpcheck
+}  // namespace smtp

@@ -1,4 +1,4 @@
-#include "smtpcheck/smtp_check.h"
+#include "smtp/smtp_check.h"
 
 #include <curl/curl.h>
 
@@ -8,9 +8,9 @@
 #include <memory>
 #include <mutex>
 
-#include "smtpcheck/server_address.h"
+#include "smtp/server_address.h"
 
-namespace smtpcheck {
+namespace smtp {
 
 namespace {
 
@@ -262,4 +262,4 @@ Result run(const Request& request, const std::atomic<bool>& cancel) {
     return result;
 }
 
-}  // namespace smtpcheck
+}  // namespace smtp

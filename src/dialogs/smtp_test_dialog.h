@@ -4,8 +4,8 @@
 #include <QString>
 #include <chrono>
 
-#include "smtpcheck/check_report.h"
-#include "smtpcheck/smtp_check.h"
+#include "smtp/check_report.h"
+#include "smtp/smtp_check.h"
 
 // The progress dialog of the connection test: the check runs on a worker thread while the
 // dialog shows, so the window keeps painting; "中止" ends the check within a moment.
@@ -15,7 +15,7 @@ public:
     explicit SmtpTestDialog(QWidget* parent);
 
     // Runs the check and returns when it has ended, whichever way.
-    smtpcheck::Result run(const smtpcheck::Request& request);
+    smtp::Result run(const smtp::Request& request);
 };
 
 namespace smtptest {
@@ -25,6 +25,6 @@ std::chrono::milliseconds stepTimeout();
 void setStepTimeout(std::chrono::milliseconds timeout);
 
 // The result box's text: what worked or what failed, what to check, the server's reply.
-QString boxText(const smtpcheck::Report& report);
+QString boxText(const smtp::Report& report);
 
 }  // namespace smtptest

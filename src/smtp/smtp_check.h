@@ -7,7 +7,7 @@
 
 // One SMTP dialogue to see whether the settings would work: connect, EHLO, STARTTLS or
 // implicit TLS, AUTH when asked, NOOP, QUIT. No mail is ever sent.
-namespace smtpcheck {
+namespace smtp {
 
 // Points the check at a CA file of its own instead of the system's trust store.
 inline constexpr const char* kCaFileVariable = "FENDRIVAL_SMTP_CA_FILE";
@@ -64,4 +64,4 @@ Failure classify(int curlCode, bool authAsked, const std::vector<std::string>& s
 // else the last one; empty when the server said nothing.
 std::string telling(const std::vector<std::string>& serverLines);
 
-}  // namespace smtpcheck
+}  // namespace smtp

@@ -1,4 +1,4 @@
-#include "smtpcheck/test_smtp_server.h"
+#include "smtp/test_smtp_server.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "settings/recipient_file_reader.h"
+#include "dialogs/recipient_file_reader.h"
 
 #include <QEventLoop>
 #include <QFileInfo>
@@ -8,7 +8,7 @@
 #include <exception>
 #include <memory>
 
-#include "settings/busy_cursor.h"
+#include "dialogs/busy_cursor.h"
 
 namespace recipientfile {
 

@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "smtpcheck/server_address.h"
-#include "smtpcheck/smtp_check.h"
+#include "smtp/server_address.h"
+#include "smtp/smtp_check.h"
 
 // What the user is told about a connection test, in Japanese (UTF-8).
-namespace smtpcheck {
+namespace smtp {
 
 struct Report {
     bool ok = false;
@@ -26,4 +26,4 @@ std::string refusalText(Refusal refusal);
 // A server's line made fit to show: control characters become "?".
 std::string printable(const std::string& line);
 
-}  // namespace smtpcheck
+}  // namespace smtp

@@ -1,4 +1,4 @@
-#include "settings/mail_preview_dialog.h"
+#include "dialogs/mail_preview_dialog.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "settings/offline_text_browser.h"
-#include "settings/window_look.h"
+#include "dialogs/offline_text_browser.h"
+#include "dialogs/window_look.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "settings/smtp_test_dialog.h"
+#include "dialogs/smtp_test_dialog.h"
 
 #include <QTimer>
 #include <atomic>
@@ -9,8 +9,8 @@ namespace {
 
 // What the worker and the dialog share; the worker never touches a Qt object.
 struct Run {
-    smtpcheck::Request request;
-    smtpcheck::Result result;
+    smtp::Request request;
+    smtp::Result result;
     std::atomic<bool> cancel{false};
     std::atomic<bool> finished{false};
 };
@@ -38,15 +38,15 @@ SmtpTestDialog::SmtpTestDialog(QWidget* parent) : QProgressDialog(parent) {
     setMinimumWidth(420);
 }
 
-smtpcheck::Result SmtpTestDialog::run(const smtpcheck::Request& request) {
+smtp::Result SmtpTestDialog::run(const smtp::Request& request) {
     auto shared = std::make_shared<Run>();
     shared->request = request;
     setLabelText(
         QStringLiteral("SMTPサーバー %1 に接続しています…")
-            .arg(u(smtpcheck::hostForUrl(request.server) + ":" + std::to_string(request.port))));
+            .arg(u(smtp::hostForUrl(request.server) + ":" + std::to_string(request.port))));
 
     std::thread worker([shared] {
-        shared->result = smtpcheck::run(shared->request, shared->cancel);
+        shared->result = smtp::run(shared->request, shared->cancel);
         // The password lives no longer than the check.
         shared->request.password.assign(shared->request.password.size(), '\0');
         shared->request.password.clear();
@@ -76,7 +76,7 @@ void setStepTimeout(std::chrono::milliseconds timeout) {
     configuredTimeout() = timeout;
 }
 
-QString boxText(const smtpcheck::Report& report) {
+QString boxText(const smtp::Report& report) {
     QStringList lines{u(report.headline)};
     for (const std::string& fact : report.facts) lines << u(fact);
     if (!report.advice.empty()) lines << QString() << u(report.advice);

@@ -1,4 +1,4 @@
-#include "settings/offline_text_browser.h"
+#include "dialogs/offline_text_browser.h"
 
 #include <QByteArray>
 

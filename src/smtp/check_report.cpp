@@ -1,6 +1,6 @@
-#include "smtpcheck/check_report.h"
+#include "smtp/check_report.h"
 
-namespace smtpcheck {
+namespace smtp {
 
 namespace {
 
@@ -129,4 +129,4 @@ std::string printable(const std::string& line) {
     return text;
 }
 
-}  // namespace smtpcheck
+}  // namespace smtp
