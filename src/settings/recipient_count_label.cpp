@@ -1,8 +1,8 @@
 #include "settings/recipient_count_label.h"
 
+#include "dialogs/recipient_texts.h"
 #include "recipients/field_lines.h"
 #include "settings/plain_text_field.h"
-#include "dialogs/recipient_texts.h"
 
 RecipientCountLabel::RecipientCountLabel(PlainTextField* field, QWidget* parent)
     : QLabel(parent), field_(field) {

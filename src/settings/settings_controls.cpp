@@ -2,11 +2,11 @@
 #include <QApplication>
 #include <QStyle>
 
+#include "dialogs/window_look.h"
 #include "settings/input_mode.h"
 #include "settings/recipient_count_label.h"
 #include "settings/settings_window.h"
 #include "settings/typing_limit.h"
-#include "dialogs/window_look.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "dialogs/window_look.h"
 #include "settings/recipient_count_label.h"
 #include "settings/settings_window.h"
-#include "dialogs/window_look.h"
 
 namespace {
 

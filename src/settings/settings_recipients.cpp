@@ -3,13 +3,13 @@
 #include <QDir>
 #include <QFileDialog>
 
-#include "recipients/field_check.h"
 #include "dialogs/busy_cursor.h"
 #include "dialogs/recipient_check_dialog.h"
-#include "settings/recipient_count_label.h"
 #include "dialogs/recipient_file_reader.h"
 #include "dialogs/recipient_report_dialog.h"
 #include "dialogs/recipient_texts.h"
+#include "recipients/field_check.h"
+#include "settings/recipient_count_label.h"
 #include "settings/settings_window.h"
 #include "settings/user_messages.h"
 

@@ -1,6 +1,6 @@
 // "接続テスト": tries the SMTP fields as they stand, saved or not. Nothing is sent or stored.
-#include "settings/settings_window.h"
 #include "dialogs/smtp_test_dialog.h"
+#include "settings/settings_window.h"
 #include "settings/user_messages.h"
 
 void TForm3::btnSmtpTestClick() {
@@ -9,10 +9,9 @@ void TForm3::btnSmtpTestClick() {
     const std::string port = txtSmtpPort->text().toStdString();
     const std::string user = txtSmtpId->text().toStdString();
     if (const auto refusal = smtp::refusalFor(server, port, auth, user)) {
-        QWidget* field = *refusal == smtp::Refusal::BadPort
-                             ? static_cast<QWidget*>(txtSmtpPort)
+        QWidget* field = *refusal == smtp::Refusal::BadPort  ? static_cast<QWidget*>(txtSmtpPort)
                          : *refusal == smtp::Refusal::NoUser ? static_cast<QWidget*>(txtSmtpId)
-                                                                  : static_cast<QWidget*>(Edit1);
+                                                             : static_cast<QWidget*>(Edit1);
         return usermsg::warn(QString::fromStdString(smtp::refusalText(*refusal)), field);
     }
 

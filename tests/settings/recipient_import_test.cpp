@@ -7,8 +7,8 @@
 #include <QTableWidget>
 #include <QTimer>
 
-#include "settings/recipient_count_label.h"
 #include "dialogs/recipient_report_dialog.h"
+#include "settings/recipient_count_label.h"
 #include "settings_fixture.h"
 
 namespace {

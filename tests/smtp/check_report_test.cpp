@@ -147,8 +147,7 @@ TEST(SmtpCheckFields, RefusesWhatIsNotWorthTrying) {
             << "'" << c.server << "' '" << c.port << "'";
     EXPECT_EQ(smtp::targetFor(" mail.example.com ", " 0587").port, 587);
     EXPECT_EQ(smtp::targetFor(" mail.example.com ", "587").server, "mail.example.com");
-    EXPECT_EQ(smtp::refusalText(Refusal::EmptyServer),
-              "SMTPサーバーアドレスを入力してください。");
+    EXPECT_EQ(smtp::refusalText(Refusal::EmptyServer), "SMTPサーバーアドレスを入力してください。");
     EXPECT_EQ(smtp::refusalText(Refusal::BadPort),
               "ポートには1から9999までの数字を入力してください。");
 }
