@@ -1,5 +1,6 @@
 // Mail group actions: adding a group, saving the shown group, deleting the last group.
 #include "dialogs/busy_cursor.h"
+#include "settings/combo_entries.h"
 #include "settings/field_text.h"
 #include "settings/group_count.h"
 #include "settings/ini_keys.h"
@@ -60,9 +61,7 @@ void TForm3::SpeedButton4Click() {
     const store::ProjectStore store(AppPath);
     fncIniWrite(store.iniPath(*project), iniKeys().section, iniKeys().groupCount, heldGroupCount);
     store.writeGroupName(*project, groups - 1, store::cp932::trim(*typed));
-    const int shown = cmbMailGroup->currentIndex();
-    cmbMailGroup->addItem(QString::number(groups));
-    cmbMailGroup->setCurrentIndex(shown);
+    comboentries::append(cmbMailGroup, QString::number(groups));
     txtMailGroup->clear();
     usermsg::inform(QStringLiteral("メールグループを追加しました。"));
 }

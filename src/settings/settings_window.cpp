@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <QShowEvent>
 
+#include "settings/combo_entries.h"
 #include "settings/field_text.h"
 #include "shell/error_report.h"
 #include "shell/message_box.h"
@@ -99,8 +100,8 @@ void TForm3::SpeedButton1Click() {
 }
 
 void TForm3::addProjectEntry(const std::string& project) {
-    cmbProject->addItem(fieldtext::fromStore(project),
-                        QByteArray(project.data(), qsizetype(project.size())));
+    comboentries::append(cmbProject, fieldtext::fromStore(project),
+                         QByteArray(project.data(), qsizetype(project.size())));
 }
 
 std::string TForm3::projectNameAt(int index) const {

@@ -133,6 +133,17 @@ TEST_F(ProjectActionsTest, DeletingRemovesTheFolderAndTheFirstEqualEntryOnly) {
     form->SpeedButton9Click();
     EXPECT_EQ(utf8(lastBox().text), "削除しました");
     EXPECT_EQ(app.read("project.ini"), "other\r\n");
+
+    // The list emptied, a project added: listed, not picked, so 削除 refuses.
+    pick(form->cmbProject, 0);
+    form->SpeedButton9Click();
+    form->txtProject->setText(QStringLiteral("next"));
+    form->SpeedButton2Click();
+    EXPECT_EQ(form->cmbProject->count(), 1);
+    EXPECT_EQ(form->cmbProject->currentIndex(), -1);
+    boxes.clear();
+    form->SpeedButton9Click();
+    EXPECT_EQ(boxTexts(), QStringList{QStringLiteral("プロジェクト名を正しく指定してください。")});
 }
 
 TEST_F(ProjectActionsTest, DeletingWarnsWhenTheFolderIsLeftOnDisk) {
