@@ -125,10 +125,19 @@ bool syncFolder(const std::string& folder) {
     return dir.valid() && ::fsync(dir.get()) == 0;
 }
 
+// Whose temporary files we may take for our own: ours, and when we run as root also those
+// of the target's owner, since a root writer gives its temporary file that owner.
+bool mayClear(uid_t owner, const std::string& target) {
+    if (owner == ::geteuid()) return true;
+    struct stat st;
+    return ::geteuid() == 0 && ::lstat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+           st.st_uid == owner;
+}
+
 // Removes the temporary file when it is stale: a regular file of ours that no writer holds
 // locked. The lock is held while the name is checked and removed, so a writer that has
 // just created the file either cannot lock it or finds its name gone, and starts afresh.
-void removeIfStale(const std::string& path) {
+void removeIfStale(const std::string& path, const std::string& target) {
     Fd fd(openRetrying(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK));
     // A temporary file of a write-only target has no read bit.
     if (!fd.valid() && errno == EACCES) {
@@ -136,7 +145,7 @@ void removeIfStale(const std::string& path) {
     }
     struct stat st;
     if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
-        st.st_uid != ::geteuid()) {
+        !mayClear(st.st_uid, target)) {
         return;
     }
     if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return;
@@ -410,14 +419,15 @@ void removeStaleTemporaries(const std::string& folder,
                             const std::function<bool(std::string_view target)>& isTarget) {
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) return;
-    std::vector<std::string> stale;
+    std::vector<std::pair<std::string, std::string>> stale;  // temporary name, target
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view name = entry->d_name;
         const std::string_view target = temporaryTarget(name);
-        if (!target.empty() && isTarget(target)) stale.emplace_back(name);
+        if (!target.empty() && isTarget(target)) stale.emplace_back(name, target);
     }
     ::closedir(dir);
-    for (const auto& name : stale) removeIfStale(inFolder(folder, name));
+    for (const auto& [name, target] : stale)
+        removeIfStale(inFolder(folder, name), inFolder(folder, target));
 }
 
 void setBeforeLockHook(std::function<void()> hook) {

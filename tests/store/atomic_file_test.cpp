@@ -143,6 +143,10 @@ TEST(AtomicFile, ASuccessfulWriteRemovesOnlyStaleTemporaryFilesOfTheSameFile) {
     ASSERT_EQ(::symlink("g.txt", dir.file(".f.txt.tmp997-4").c_str()), 0);
     const bool root = ::geteuid() == 0;
     if (root) {
+        // Root's writer gives its temporary file the target's owner: those go, others stay.
+        ASSERT_EQ(::chown(dir.file("f.txt").c_str(), 4343, 4343), 0);
+        dir.write(".f.txt.tmp994-7", "left by a killed root write");
+        ASSERT_EQ(::chown(dir.file(".f.txt.tmp994-7").c_str(), 4343, 4343), 0);
         dir.write(".f.txt.tmp995-6", "someone else's");
         ASSERT_EQ(::chown(dir.file(".f.txt.tmp995-6").c_str(), 4242, 4242), 0);
     }
@@ -158,6 +162,7 @@ TEST(AtomicFile, ASuccessfulWriteRemovesOnlyStaleTemporaryFilesOfTheSameFile) {
     EXPECT_TRUE(dir.exists(".f.txt.tmp996-5"));
     EXPECT_EQ(dir.read(".f.txt.tmp997-4"), "other file") << "the link stays, and its target";
     if (root) {
+        EXPECT_FALSE(dir.exists(".f.txt.tmp994-7"));
         EXPECT_TRUE(dir.exists(".f.txt.tmp995-6"));
     }
 }
