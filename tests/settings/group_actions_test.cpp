@@ -143,6 +143,7 @@ TEST_F(GroupActionsTest, SavingRefusesWhatWouldNotReadBackAndWritesNothing) {
     const Case cases[] = {
         {"ok@example.com\n\na b@example.com\nx,y@example.com\n\"q@example.com\n", "s",
          "ﾒｰﾙ送信先ﾘｽﾄの 3 行は", 2},
+        {"ok@example.com\nx,y@example.com\n", "s", "ﾒｰﾙ送信先ﾘｽﾄの 1 行は", 1},
         {"ok@example.com\n😀@example.com\n", "s", "「ﾒｰﾙ送信先ﾘｽﾄ」の 2 行目に Shift-JIS", 1},
         {"ok@example.com\n", "件名😀", "「ﾒｰﾙ件名」に Shift-JIS で保存できない文字「😀」", -1},
     };

@@ -25,6 +25,11 @@ TEST(CheckName, PassesEverythingElseIncludingTrailBytesThatLookRefused) {
     EXPECT_TRUE(fncCheckName(sj("ソフト表計算")));  // trail byte 0x5C
     EXPECT_TRUE(fncCheckName(sj("ポ")));            // trail byte 0x7C
     EXPECT_TRUE(fncCheckName("\x81\x7E"));          // trail byte 0x7E
+    // The edges of the lead-byte ranges: 0x9F, 0xE0 and 0xFC still take their trail byte.
+    EXPECT_TRUE(fncCheckName(sj("毫歃")));  // 0x9F 0x7C, 0x9F 0x5C
+    EXPECT_TRUE(fncCheckName(sj("烝")));    // 0xE0 0x7E
+    EXPECT_TRUE(fncCheckName("\xFC\x5C"));
+    EXPECT_FALSE(fncCheckName("\xA0\x5C"));  // 0xA0 leads nothing
     EXPECT_FALSE(fncCheckName(sj("表") + "\\"));
     EXPECT_FALSE(fncCheckName("a\x83\x5C\x5C"));
 }
