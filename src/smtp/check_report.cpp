@@ -14,8 +14,18 @@ std::string seconds(const Request& request) {
 
 std::string tlsFact(const Request& request, const Result& result) {
     if (result.tlsVersion.empty()) return "・暗号化: なし（TLSは使われていません）";
-    const std::string how = request.port == kImplicitTlsPort ? "ポート465の接続時TLS" : "STARTTLS";
+    const std::string how = request.port == request.implicitTlsPort
+                                ? "ポート" + std::to_string(request.port) + "の接続時TLS"
+                                : std::string("STARTTLS");
     return "・暗号化: " + result.tlsVersion + "（" + how + "）";
+}
+
+// The reply to the failing step; else the last refusing line (a refused STARTTLS explains
+// a missing TLS), never a line that agreed to something.
+std::string replyBehind(const Result& result) {
+    if (!result.reply.empty()) return result.reply;
+    const std::string line = telling(result.serverLines);
+    return !line.empty() && (line[0] == '4' || line[0] == '5') ? line : std::string();
 }
 
 void describeFailure(const Request& request, const Result& result, Report& report) {
@@ -43,7 +53,8 @@ void describeFailure(const Request& request, const Result& result, Report& repor
             }
             break;
         case Failure::TlsRequired:
-            report.headline = "SMTPサーバーがTLS（STARTTLS）に対応していません。";
+            report.headline =
+                "SMTPサーバーがTLS（STARTTLS）に対応していません。パスワードは送信していません。";
             report.advice =
                 "SMTP-"
                 "AUTHは暗号化した接続でのみ行います。ポート番号（587または465）を確かめてください"
@@ -61,9 +72,46 @@ void describeFailure(const Request& request, const Result& result, Report& repor
                 "SMTPサーバーアドレスが証明書の名前と一致しているか、証明書が信頼された認証局のもの"
                 "かを確かめてください。";
             break;
+        case Failure::CertificateUnknownIssuer:
+            report.headline =
+                "SMTPサーバーの証明書を信頼できません。証明書を発行した認証局が不明です。";
+            report.advice =
+                "証明書が信頼された認証局のものかをサーバーの管理者に確かめてください（自己署名の"
+                "証明書は使えません）。";
+            break;
+        case Failure::CertificateNameMismatch:
+            report.headline =
+                "SMTPサーバーの証明書を信頼できません。証明書の名前がSMTPサーバーアドレスと一致"
+                "しません。";
+            report.advice =
+                "SMTPサーバーアドレスには、証明書に書かれたサーバー名を入力してください（IPアドレ"
+                "スや別名ではなく）。";
+            break;
         case Failure::AuthRefused:
             report.headline = "認証が拒否されました。ユーザーIDかパスワードが間違っています。";
             report.advice = "SMTP-AUTH用ﾕｰｻﾞｰIDとﾊﾟｽﾜｰﾄﾞを確かめてください。";
+            break;
+        case Failure::AuthTemporary:
+            report.headline = "SMTPサーバーが一時的に認証を受け付けませんでした。";
+            report.advice =
+                "サーバー側の一時的な障害です（ログインの失敗が続いた後などに起こります）。しばらく"
+                "してから再度お試しください。";
+            break;
+        case Failure::AuthOtherMethod:
+            report.headline = "SMTPサーバーが別の方法での認証を求めています。";
+            report.advice =
+                "アプリパスワードなど、メールソフト用の認証方法が必要か、サーバーの管理者またはメー"
+                "ルサービスの設定を確かめてください。";
+            break;
+        case Failure::AuthNeedsEncryption:
+            report.headline = "SMTPサーバーが暗号化した接続での認証を求めています。";
+            report.advice = "ポート番号（587または465）を確かめてください。";
+            break;
+        case Failure::AuthFailed:
+            report.headline = "SMTPサーバーが認証を受け付けませんでした。";
+            report.advice =
+                "下のサーバーの応答を読み、SMTP-AUTH用ﾕｰｻﾞｰIDとﾊﾟｽﾜｰﾄﾞ、ポート番号を確かめてくださ"
+                "い。";
             break;
         case Failure::AuthNotOffered:
             report.headline = "SMTPサーバーがこの接続でSMTP-AUTHを受け付けていません。";
@@ -79,6 +127,13 @@ void describeFailure(const Request& request, const Result& result, Report& repor
         case Failure::Cancelled:
             report.headline = "接続テストを中止しました。";
             return;
+        case Failure::BadEnvelope:
+            report.headline = "メールアドレスに使用できない文字が含まれています。";
+            report.advice = "送信元メールアドレスと宛先を確かめてください。";
+            return;
+        case Failure::SenderRefused:
+        case Failure::RecipientRefused:
+        case Failure::MessageRefused:
         case Failure::None:
         case Failure::Other:
             report.headline = "接続テストに失敗しました。";
@@ -86,9 +141,15 @@ void describeFailure(const Request& request, const Result& result, Report& repor
             break;
     }
     if (result.connected) report.facts.push_back("・到達: " + target(request) + " に接続しました");
-    if (!result.tlsVersion.empty()) report.facts.push_back(tlsFact(request, result));
-    report.serverReply = printable(telling(result.serverLines));
-    if (result.failure != Failure::AuthRefused && result.failure != Failure::NameNotFound)
+    const bool tlsBroken = result.failure == Failure::TlsFailed ||
+                           result.failure == Failure::CertificateUntrusted ||
+                           result.failure == Failure::CertificateUnknownIssuer ||
+                           result.failure == Failure::CertificateNameMismatch;
+    if (!result.tlsVersion.empty() && !tlsBroken) report.facts.push_back(tlsFact(request, result));
+    if (result.authenticated) report.facts.push_back("・認証: 成功しました");
+    report.serverReply = printable(replyBehind(result));
+    // After a reply of the server, libcurl's text adds nothing.
+    if (result.failure != Failure::NameNotFound && result.reply.empty() && result.curlCode != 0)
         report.detail = printable(result.curlText);
 }
 

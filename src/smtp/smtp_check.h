@@ -7,6 +7,7 @@
 
 // One SMTP dialogue to see whether the settings would work: connect, EHLO, STARTTLS or
 // implicit TLS, AUTH when asked, NOOP, QUIT. No mail is ever sent.
+// (The request, result and failures are shared with the test mail.)
 namespace smtp {
 
 // Points the check at a CA file of its own instead of the system's trust store.
@@ -23,6 +24,8 @@ struct Request {
     std::string caFile;
     // The longest wait for any one step: the connection, or any reply of the server.
     std::chrono::milliseconds stepTimeout{15000};
+    // The port that means TLS from the first byte; tests move it to a free port.
+    int implicitTlsPort = kImplicitTlsPort;
 };
 
 enum class Failure {
@@ -30,14 +33,25 @@ enum class Failure {
     NameNotFound,
     ConnectionRefused,
     Timeout,
-    TlsRequired,           // STARTTLS needed but not offered
-    TlsFailed,             // the handshake failed
-    CertificateUntrusted,  // verification failed
-    AuthRefused,
+    TlsRequired,               // SMTP-AUTH without TLS: the password was not sent
+    TlsFailed,                 // the handshake failed
+    CertificateUntrusted,      // verification failed, for another reason
+    CertificateUnknownIssuer,  // signed by no CA we trust
+    CertificateNameMismatch,   // issued for another name than the server address
+    AuthRefused,               // 535 or 5.7.8: wrong user ID or password
+    AuthTemporary,             // 4xx to AUTH: the server's own trouble, try later
+    AuthOtherMethod,           // 534: another way of signing in is wanted
+    AuthNeedsEncryption,       // 530 or 538
+    AuthFailed,                // any other refusal of AUTH
     AuthNotOffered,
     ServerRefused,  // an unexpected reply, or the server hung up
     Cancelled,
     Other,
+    // The test mail's own steps.
+    SenderRefused,     // MAIL FROM
+    RecipientRefused,  // RCPT TO
+    MessageRefused,    // DATA or the end of the data
+    BadEnvelope,       // an address that would not make one clean command
 };
 
 struct Result {
@@ -47,6 +61,8 @@ struct Result {
     bool authenticated = false;
     // The server's reply lines as received, without line ends; never anything we sent.
     std::vector<std::string> serverLines;
+    // The reply to the step that failed; empty when the failure was no reply of the server.
+    std::string reply;
     int curlCode = 0;
     std::string curlText;  // libcurl's own error text
 };
@@ -58,7 +74,12 @@ Result run(const Request& request, const std::atomic<bool>& cancel);
 // What a libcurl result means for the user, given what the server said. libcurl skips AUTH
 // silently when the server offers none, and reports "Login denied" when it offers none that
 // libcurl knows: only a refusing reply (535 and the like) means the credentials are wrong.
-Failure classify(int curlCode, bool authAsked, const std::vector<std::string>& serverLines);
+// libcurl's error text tells the two usual certificate faults apart.
+Failure classify(int curlCode, bool authAsked, const std::vector<std::string>& serverLines,
+                 const std::string& curlText = {});
+
+// What a refusing reply to AUTH means: only 535 (or 5.7.8) names the credentials.
+Failure authFailure(const std::string& replyLine);
 
 // The reply line that best explains a failure: the last one with a 4xx or 5xx code,
 // else the last one; empty when the server said nothing.

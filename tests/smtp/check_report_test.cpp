@@ -21,6 +21,7 @@ TEST(SmtpCheckClassify, MapsLibcurlResultsToWhatFailed) {
         bool authAsked;
         Lines lines;
         Failure expected;
+        std::string curlText = "";
     } cases[] = {
         {CURLE_OK, false, greeted, Failure::None},
         {CURLE_OK, true, accepted, Failure::None},
@@ -33,13 +34,19 @@ TEST(SmtpCheckClassify, MapsLibcurlResultsToWhatFailed) {
         {CURLE_USE_SSL_FAILED, true, greeted, Failure::TlsRequired},
         {CURLE_SSL_CONNECT_ERROR, false, {}, Failure::TlsFailed},
         {CURLE_PEER_FAILED_VERIFICATION, false, greeted, Failure::CertificateUntrusted},
+        {CURLE_PEER_FAILED_VERIFICATION, false, greeted, Failure::CertificateUnknownIssuer,
+         "SSL certificate problem: unable to get local issuer certificate"},
+        {CURLE_PEER_FAILED_VERIFICATION, false, greeted, Failure::CertificateNameMismatch,
+         "SSL: no alternative certificate subject name matches target host name 'mx.example.com'"},
+        {CURLE_PEER_FAILED_VERIFICATION, false, greeted, Failure::CertificateNameMismatch,
+         "SSL: certificate subject name 'a.example' does not match target host name 'b'"},
         {CURLE_ABORTED_BY_CALLBACK, false, {}, Failure::Cancelled},
         {CURLE_WEIRD_SERVER_REPLY, false, {"554 go away"}, Failure::ServerRefused},
         {CURLE_GOT_NOTHING, false, {}, Failure::ServerRefused},
         {CURLE_OUT_OF_MEMORY, false, {}, Failure::Other},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(smtp::classify(c.code, c.authAsked, c.lines), c.expected)
+        EXPECT_EQ(smtp::classify(c.code, c.authAsked, c.lines, c.curlText), c.expected)
             << "curl code " << c.code;
 }
 
@@ -72,6 +79,66 @@ TEST(SmtpCheckReport, EachFailureSaysWhatFailedAndWhatToCheck) {
         EXPECT_NE(report.headline.find(c.headlinePart), std::string::npos) << report.headline;
         EXPECT_NE(report.advice.find(c.advicePart), std::string::npos) << report.advice;
     }
+}
+
+TEST(SmtpCheckReport, RepliesToAuthSayWhatTheServerWants) {
+    const struct {
+        const char* reply;
+        Failure expected;
+        const char* text;  // in the headline or the advice
+    } cases[] = {
+        {"535 5.7.8 Authentication credentials invalid", Failure::AuthRefused,
+         "ユーザーIDかパスワードが間違っています"},
+        {"500 5.7.8 Username and Password not accepted", Failure::AuthRefused,
+         "ユーザーIDかパスワードが間違っています"},
+        {"454 4.7.0 Temporary authentication failure", Failure::AuthTemporary,
+         "しばらくしてから再度お試しください"},
+        {"421 4.7.0 Try again later", Failure::AuthTemporary, "しばらくしてから再度お試しください"},
+        {"534 5.7.9 Application-specific password required", Failure::AuthOtherMethod,
+         "アプリパスワード"},
+        {"530 5.7.0 Must issue a STARTTLS command first", Failure::AuthNeedsEncryption, "暗号化"},
+        {"538 5.7.11 Encryption required", Failure::AuthNeedsEncryption, "暗号化"},
+        {"504 5.5.4 Unrecognized authentication type", Failure::AuthFailed, "認証を受け付けません"},
+    };
+    smtp::Request request;
+    request.server = "mail.example.com";
+    for (const auto& c : cases) {
+        smtp::Result result;
+        result.failure = smtp::authFailure(c.reply);
+        EXPECT_EQ(result.failure, c.expected) << c.reply;
+        result.reply = c.reply;
+        result.serverLines = {"220 ready", "250 AUTH PLAIN", c.reply, "221 Bye"};
+        const smtp::Report report = smtp::describe(request, result);
+        EXPECT_NE((report.headline + report.advice).find(c.text), std::string::npos)
+            << c.reply << ": " << report.headline << report.advice;
+        if (c.expected != Failure::AuthRefused)
+            EXPECT_EQ(report.headline.find("パスワードが間違"), std::string::npos) << c.reply;
+        EXPECT_EQ(report.serverReply, c.reply);
+    }
+}
+
+TEST(SmtpCheckReport, FailureBoxListsOnlyWhatSucceeded) {
+    smtp::Request request;
+    request.server = "127.0.0.1";
+    smtp::Result result;
+    result.connected = true;
+    result.tlsVersion = "TLSv1.3";
+    result.serverLines = {"220 ready", "250-PIPELINING", "250 CHUNKING"};
+    const std::vector<std::string> reachedOnly = {"・到達: 127.0.0.1:25 に接続しました"};
+    for (Failure failure : {Failure::CertificateUnknownIssuer, Failure::CertificateNameMismatch,
+                            Failure::TlsFailed}) {
+        result.failure = failure;
+        const smtp::Report report = smtp::describe(request, result);
+        EXPECT_EQ(report.facts, reachedOnly) << report.headline;
+        if (failure != Failure::TlsFailed)  // which certificate fault, said in Japanese
+            EXPECT_NE(report.headline.find("。証明書"), std::string::npos) << report.headline;
+    }
+    // Refused before AUTH for want of TLS: nothing the server said is to blame.
+    result.failure = Failure::TlsRequired;
+    result.tlsVersion.clear();
+    const smtp::Report report = smtp::describe(request, result);
+    EXPECT_NE(report.headline.find("パスワードは送信していません"), std::string::npos);
+    EXPECT_EQ(report.serverReply, "");
 }
 
 TEST(SmtpCheckReport, RefusedAuthShowsTheServersOwnLine) {

@@ -1,6 +1,7 @@
 // The dialogue against a real SMTP server on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <thread>
 
 #include "smtp/check_report.h"
@@ -24,6 +25,8 @@ struct LiveCase {
     Failure expected;
     bool tls;
     const char* replyStart;  // the telling server line; "" for none expected
+    std::vector<std::string> serverOptions = {};
+    bool implicitTls = false;  // the server's port stands in for 465
 };
 
 const LiveCase kLiveCases[] = {
@@ -33,12 +36,53 @@ const LiveCase kLiveCases[] = {
      true, ""},
     {"AuthRefused", Mode::StartTls, true, true, "wrong-pass", Ca::Test, Failure::AuthRefused, true,
      "535"},
-    {"UnknownCa", Mode::StartTls, false, false, "", Ca::Other, Failure::CertificateUntrusted, false,
-     ""},
+    {"UnknownCa", Mode::StartTls, false, false, "", Ca::Other, Failure::CertificateUnknownIssuer,
+     false, ""},
     {"AuthWithoutStartTls", Mode::Plain, false, true, TestSmtpServer::kPassword, Ca::Test,
      Failure::TlsRequired, false, ""},
     {"AuthNotOffered", Mode::StartTls, false, true, TestSmtpServer::kPassword, Ca::Test,
      Failure::AuthNotOffered, true, ""},
+    {"AuthTemporaryFailure",
+     Mode::StartTls,
+     true,
+     true,
+     TestSmtpServer::kPassword,
+     Ca::Test,
+     Failure::AuthTemporary,
+     true,
+     "454",
+     {"--auth-reply", "454 4.7.0 Temporary authentication failure"}},
+    {"AuthWantsAnotherWay",
+     Mode::StartTls,
+     true,
+     true,
+     TestSmtpServer::kPassword,
+     Ca::Test,
+     Failure::AuthOtherMethod,
+     true,
+     "534",
+     {"--auth-reply", "534 5.7.9 Application-specific password required"}},
+    {"AuthWantsEncryption",
+     Mode::StartTls,
+     true,
+     true,
+     TestSmtpServer::kPassword,
+     Ca::Test,
+     Failure::AuthNeedsEncryption,
+     true,
+     "530",
+     {"--auth-reply", "530 5.7.0 Must issue a STARTTLS command first"}},
+    {"ImplicitTls",
+     Mode::ImplicitTls,
+     true,
+     true,
+     TestSmtpServer::kPassword,
+     Ca::Test,
+     Failure::None,
+     true,
+     "",
+     {},
+     true},
 };
 
 void PrintTo(const LiveCase& c, std::ostream* out) {
@@ -57,9 +101,10 @@ smtp::Request requestFor(int port) {
 
 TEST_P(LiveServer, GivesTheCaseItsOwnOutcome) {
     const LiveCase& c = GetParam();
-    TestSmtpServer server(c.mode, c.serverAuth);
+    TestSmtpServer server(c.mode, c.serverAuth, c.serverOptions);
     ASSERT_NE(server.port(), 0);
     smtp::Request request = requestFor(server.port());
+    if (c.implicitTls) request.implicitTlsPort = server.port();
     request.auth = c.auth;
     request.user = TestSmtpServer::kUser;
     request.password = c.password;
@@ -82,6 +127,15 @@ TEST_P(LiveServer, GivesTheCaseItsOwnOutcome) {
         EXPECT_EQ(smtp::telling(result.serverLines).rfind(c.replyStart, 0), 0u)
             << smtp::telling(result.serverLines);
     }
+    // The box shows the reply to the failing step, and only that.
+    const smtp::Report report = smtp::describe(request, result);
+    EXPECT_EQ(report.serverReply.substr(0, std::strlen(c.replyStart)), c.replyStart)
+        << report.serverReply;
+    if (!*c.replyStart) EXPECT_EQ(report.serverReply, "");
+    // Every session the server could read ends with QUIT; no password goes out unencrypted.
+    const std::string events = server.file("events");
+    if (c.ca == Ca::Test) EXPECT_EQ(events.substr(events.size() - 5), "QUIT\n") << events;
+    if (!c.tls) EXPECT_EQ(events.find("AUTH"), std::string::npos) << events;
     // Only what the server said is kept: never our AUTH line or the password in it.
     for (const std::string& line : result.serverLines) {
         EXPECT_EQ(line.find(c.password[0] ? c.password : "\x01"), std::string::npos) << line;

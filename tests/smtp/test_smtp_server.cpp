@@ -15,7 +15,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <random>
+#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -89,10 +91,20 @@ int unusedPort() {
     return 0;
 }
 
-TestSmtpServer::TestSmtpServer(Mode mode, bool auth) {
+TestSmtpServer::TestSmtpServer(Mode mode, bool auth, std::vector<std::string> options) {
     std::vector<std::string> args = {"/usr/bin/python3", SMTP_SERVER_SCRIPT, "--mode"};
-    args.push_back(mode == Mode::Plain ? "plain" : mode == Mode::StartTls ? "starttls" : "silent");
-    if (mode == Mode::StartTls) {
+    args.push_back(mode == Mode::Plain         ? "plain"
+                   : mode == Mode::StartTls    ? "starttls"
+                   : mode == Mode::ImplicitTls ? "tls"
+                                               : "silent");
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "fendrival-smtp-server-XXXXXX").string();
+    if (mkdtemp(pattern.data())) {
+        folder_ = pattern;
+        args.insert(args.end(), {"--dir", folder_});
+    }
+    args.insert(args.end(), options.begin(), options.end());
+    if (mode == Mode::StartTls || mode == Mode::ImplicitTls) {
         const TestCertificates& files = testCertificates();
         args.insert(args.end(), {"--cert", files.certFile, "--key", files.keyFile});
     }
@@ -127,13 +139,26 @@ TestSmtpServer::TestSmtpServer(Mode mode, bool auth) {
     close(out[0]);
 }
 
+std::string TestSmtpServer::file(const std::string& name) const {
+    std::ifstream in(folder_ + "/" + name, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
 TestSmtpServer::~TestSmtpServer() {
     if (input_ >= 0) close(input_);
-    if (pid_ <= 0) return;
-    for (int i = 0; i < 50; ++i) {
-        if (waitpid(pid_, nullptr, WNOHANG) == pid_) return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (pid_ > 0) {
+        bool ended = false;
+        for (int i = 0; i < 50 && !ended; ++i) {
+            ended = waitpid(pid_, nullptr, WNOHANG) == pid_;
+            if (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        if (!ended) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
     }
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
+    std::error_code ignored;
+    if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
 }

@@ -2,21 +2,27 @@
 
 #include <sys/types.h>
 #include <string>
+#include <vector>
 
 // A real SMTP server (python3-aiosmtpd) on 127.0.0.1 and a free port below 10000 (the
 // window's port field holds four digits), for as long as the object lives; or, in Silent
-// mode, a listener that accepts and never says a word.
+// mode, a listener that accepts and never says a word. It notes what it heard in a folder
+// of its own (see smtp_server.py).
 class TestSmtpServer {
 public:
-    enum class Mode { Plain, StartTls, Silent };
-    // With auth, the server takes AUTH after STARTTLS for kUser / kPassword only.
-    TestSmtpServer(Mode mode, bool auth);
+    enum class Mode { Plain, StartTls, ImplicitTls, Silent };
+    // With auth, the server takes AUTH under TLS for kUser / kPassword only. `options` go
+    // to the script as they are: --auth-reply LINE, --capture, --refuse mail|rcpt|data.
+    TestSmtpServer(Mode mode, bool auth, std::vector<std::string> options = {});
     ~TestSmtpServer();
     TestSmtpServer(const TestSmtpServer&) = delete;
     TestSmtpServer& operator=(const TestSmtpServer&) = delete;
 
     // 0 when the server did not start (the test has then failed already).
     int port() const { return port_; }
+    // A file the server wrote: "events" (each command's name, one a line), "message" and
+    // "envelope"; empty when it wrote none.
+    std::string file(const std::string& name) const;
 
     static constexpr const char* kUser = "mailer";
     static constexpr const char* kPassword = "s3cret-Pass";
@@ -25,6 +31,7 @@ private:
     pid_t pid_ = -1;
     int input_ = -1;  // the server ends when this closes
     int port_ = 0;
+    std::string folder_;
 };
 
 // The test CAs and the server's certificate, made once per run in a temporary folder.
