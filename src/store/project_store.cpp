@@ -106,6 +106,10 @@ std::string ProjectStore::projectListPath() const {
     return appPath_ + "project.ini";
 }
 
+std::string ProjectStore::optOutPath() const {
+    return appPath_ + "optout.txt";
+}
+
 std::string ProjectStore::mailFolder() const {
     return appPath_ + "Mail";
 }

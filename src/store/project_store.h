@@ -19,6 +19,8 @@ public:
     const std::string& appPath() const { return appPath_; }
 
     std::string projectListPath() const;
+    // optout.txt: the addresses that asked to receive nothing, one list for every project.
+    std::string optOutPath() const;
     std::string mailFolder() const;
     std::string projectFolder(const std::string& project) const;
     std::string iniPath(const std::string& project) const;

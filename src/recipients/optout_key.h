@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The form in which opted-out addresses are compared: CP932 bytes with the full-width
+// forms of ASCII characters and the ideographic space turned into ASCII, blanks and
+// control bytes trimmed from both ends, ASCII letters folded to small ones. Trail bytes of
+// two-byte characters are never folded, so two Japanese characters never meet as one.
+namespace recipients::optoutkey {
+
+// The key of a CP932 address, written over out.
+void fromCp932(std::string_view address, std::string& out);
+
+// The same for a UTF-8 address (a field's line): full-width forms converted, trimmed,
+// folded, but left in UTF-8. An ASCII key is the same in both encodings; the list keeps
+// the UTF-8 form of its other keys, so a field's line needs no conversion to CP932.
+// True when the key is ASCII.
+bool fromUtf8(std::string_view address, std::string& out);
+
+bool isAsciiKey(std::string_view key);
+
+// The ASCII character of a two-byte CP932 full-width form (lead << 8 | trail), or 0.
+char halfWidthOf(unsigned code);
+
+}  // namespace recipients::optoutkey
