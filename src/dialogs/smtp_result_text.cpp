@@ -1,19 +1,8 @@
-#include "dialogs/smtp_test_dialog.h"
+#include "dialogs/smtp_result_text.h"
 
-#include <QTimer>
-#include <atomic>
-#include <memory>
-#include <thread>
+#include <QStringList>
 
 namespace {
-
-// What the worker and the dialog share; the worker never touches a Qt object.
-struct Run {
-    smtp::Request request;
-    smtp::Result result;
-    std::atomic<bool> cancel{false};
-    std::atomic<bool> finished{false};
-};
 
 std::chrono::milliseconds& configuredTimeout() {
     static std::chrono::milliseconds timeout{15000};
@@ -25,46 +14,6 @@ QString u(const std::string& utf8) {
 }
 
 }  // namespace
-
-SmtpTestDialog::SmtpTestDialog(QWidget* parent) : QProgressDialog(parent) {
-    setObjectName(QStringLiteral("SmtpTestDialog"));
-    setWindowTitle(QStringLiteral("接続テスト"));
-    setWindowModality(Qt::WindowModal);
-    setCancelButtonText(QStringLiteral("中止"));
-    setRange(0, 0);  // no steps to count: a busy bar
-    setMinimumDuration(0);
-    setAutoClose(false);
-    setAutoReset(false);
-    setMinimumWidth(420);
-}
-
-smtp::Result SmtpTestDialog::run(const smtp::Request& request) {
-    auto shared = std::make_shared<Run>();
-    shared->request = request;
-    setLabelText(
-        QStringLiteral("SMTPサーバー %1 に接続しています…")
-            .arg(u(smtp::hostForUrl(request.server) + ":" + std::to_string(request.port))));
-
-    std::thread worker([shared] {
-        shared->result = smtp::run(shared->request, shared->cancel);
-        // The password lives no longer than the check.
-        shared->request.password.assign(shared->request.password.size(), '\0');
-        shared->request.password.clear();
-        shared->finished = true;
-    });
-    // Polled rather than signalled from the worker, so no Qt object crosses threads.
-    QTimer poll(this);
-    connect(&poll, &QTimer::timeout, this, [this, shared] {
-        if (shared->finished) accept();
-    });
-    connect(this, &QProgressDialog::canceled, this, [shared] { shared->cancel = true; });
-    poll.start(50);
-    if (!shared->finished) exec();
-    poll.stop();
-    shared->cancel = shared->cancel || !shared->finished;
-    worker.join();  // within a poll interval of the cancel flag
-    return shared->result;
-}
 
 namespace smtptest {
 

@@ -1,23 +1,12 @@
 #pragma once
 
-#include <QProgressDialog>
 #include <QString>
 #include <chrono>
 
 #include "smtp/check_report.h"
-#include "smtp/smtp_check.h"
 
-// The progress dialog of the connection test: the check runs on a worker thread while the
-// dialog shows, so the window keeps painting; "中止" ends the check within a moment.
-class SmtpTestDialog : public QProgressDialog {
-    Q_OBJECT
-public:
-    explicit SmtpTestDialog(QWidget* parent);
-
-    // Runs the check and returns when it has ended, whichever way.
-    smtp::Result run(const smtp::Request& request);
-};
-
+// What the connection test and the test mail share in the window: their step timeout and
+// the text of their result box.
 namespace smtptest {
 
 // The longest wait for one step of the dialogue; tests shorten it.

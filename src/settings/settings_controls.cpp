@@ -50,6 +50,8 @@ void TForm3::buildControls() {
     SpeedButton3 =
         windowlook::makeButton(this, "SpeedButton3", "JRE(JAVA実行環境)のチェック",
                                ButtonKind::Check, st->standardIcon(QStyle::SP_ComputerIcon));
+    btnOptOut = windowlook::makeButton(this, "btnOptOut", "配信停止リスト…", ButtonKind::Check,
+                                       st->standardIcon(QStyle::SP_MessageBoxWarning));
     SpeedButton1 = windowlook::makeButton(this, "SpeedButton1", "閉じる", ButtonKind::Project,
                                           st->standardIcon(QStyle::SP_DialogCloseButton));
 
@@ -101,6 +103,7 @@ void TForm3::buildControls() {
     txtMailBody = makeMultiLine(this, "txtMailBody", InputMode::Latin);
     btnSmtpTest = windowlook::makeButton(this, "btnSmtpTest", "接続テスト", ButtonKind::Group);
     btnPreview = windowlook::makeButton(this, "btnPreview", "プレビュー", ButtonKind::Group);
+    btnTestMail = windowlook::makeButton(this, "btnTestMail", "テスト送信…", ButtonKind::Group);
     btnImport = windowlook::makeButton(this, "btnImport", "ファイルから読込…", ButtonKind::Group);
     btnCheckRecipients =
         windowlook::makeButton(this, "btnCheckRecipients", "宛先チェック", ButtonKind::Group);

@@ -59,6 +59,8 @@ QWidget* TForm3::buildTopBar() {
     Edit4->setFixedWidth(340);
     layout->addWidget(Edit4);
     layout->addWidget(SpeedButton3);
+    layout->addSpacing(16);
+    layout->addWidget(btnOptOut);
     layout->addStretch(1);
     layout->addWidget(SpeedButton1);
     return bar;
@@ -189,6 +191,7 @@ QWidget* TForm3::buildGroupSection() {
     auto* bodyCaption = new QVBoxLayout;
     bodyCaption->addWidget(makeCaption(section, u("ﾒｰﾙ本文"), txtMailBody));
     bodyCaption->addWidget(btnPreview, 0, Qt::AlignLeft);
+    bodyCaption->addWidget(btnTestMail, 0, Qt::AlignLeft);
     bodyCaption->addStretch(1);
     grid->addLayout(bodyCaption, r, 0);
     grid->addWidget(txtMailBody, r, 1, 1, 2);

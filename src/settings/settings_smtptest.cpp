@@ -1,9 +1,12 @@
 // "接続テスト": tries the SMTP fields as they stand, saved or not. Nothing is sent or stored.
-#include "dialogs/smtp_test_dialog.h"
+#include "dialogs/smtp_result_text.h"
+#include "dialogs/worker_progress.h"
 #include "settings/settings_window.h"
 #include "settings/user_messages.h"
+#include "smtp/server_address.h"
+#include "smtp/smtp_check.h"
 
-void TForm3::btnSmtpTestClick() {
+std::optional<smtp::Request> TForm3::smtpRequestOrWarn() {
     const bool auth = CmbSmtp->currentText() == QStringLiteral("SMTP-AUTH");
     const std::string server = Edit1->text().toStdString();
     const std::string port = txtSmtpPort->text().toStdString();
@@ -12,9 +15,9 @@ void TForm3::btnSmtpTestClick() {
         QWidget* field = *refusal == smtp::Refusal::BadPort  ? static_cast<QWidget*>(txtSmtpPort)
                          : *refusal == smtp::Refusal::NoUser ? static_cast<QWidget*>(txtSmtpId)
                                                              : static_cast<QWidget*>(Edit1);
-        return usermsg::warn(QString::fromStdString(smtp::refusalText(*refusal)), field);
+        usermsg::warn(QString::fromStdString(smtp::refusalText(*refusal)), field);
+        return std::nullopt;
     }
-
     const smtp::Target target = smtp::targetFor(server, port);
     smtp::Request request;
     request.server = target.server;
@@ -25,16 +28,24 @@ void TForm3::btnSmtpTestClick() {
         request.password = txtSmtpPwd->text().toStdString();
     }
     request.stepTimeout = smtptest::stepTimeout();
+    return request;
+}
 
+void TForm3::btnSmtpTestClick() {
+    auto request = smtpRequestOrWarn();
+    if (!request) return;
     smtp::Result result;
-    {
-        SmtpTestDialog dialog(this);
-        result = dialog.run(request);
-    }
-    request.password.assign(request.password.size(), '\0');
+    workerprogress::run(
+        this, QStringLiteral("SmtpTestDialog"), QStringLiteral("接続テスト"),
+        QStringLiteral("SMTPサーバー %1 に接続しています…")
+            .arg(QString::fromStdString(smtp::hostForUrl(request->server) + ":" +
+                                        std::to_string(request->port))),
+        [&](const std::atomic<bool>& cancel) { result = smtp::run(*request, cancel); });
+    const smtp::Report report = smtp::describe(*request, result);
+    // The password lives no longer than the check.
+    request->password.assign(request->password.size(), '\0');
     if (result.failure == smtp::Failure::Cancelled) return;  // the user knows
 
-    const smtp::Report report = smtp::describe(request, result);
     if (report.ok) {
         usermsg::inform(smtptest::boxText(report));
     } else {

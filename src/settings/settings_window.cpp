@@ -59,6 +59,8 @@ void TForm3::connectHandlers() {
         {SpeedButton3, &TForm3::SpeedButton3Click},
         {btnSmtpTest, &TForm3::btnSmtpTestClick},
         {btnPreview, &TForm3::btnPreviewClick},
+        {btnTestMail, &TForm3::btnTestMailClick},
+        {btnOptOut, &TForm3::btnOptOutClick},
         {btnImport, &TForm3::btnImportClick},
         {btnCheckRecipients, &TForm3::btnCheckRecipientsClick},
     };

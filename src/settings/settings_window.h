@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "settings/plain_text_field.h"
+#include "smtp/smtp_check.h"
 
 class RecipientCountLabel;
 
@@ -55,6 +56,8 @@ public:
     PlainTextField* txtMailBody = nullptr;
     QToolButton* btnSmtpTest = nullptr;  // "接続テスト" beside the SMTP fields
     QToolButton* btnPreview = nullptr;   // "プレビュー" beside the body
+    QToolButton* btnTestMail = nullptr;  // "テスト送信…" below it
+    QToolButton* btnOptOut = nullptr;    // "配信停止リスト…": the store's opt-out list
     // Beside the recipient list: reading it from a file, checking it, its live count.
     QToolButton* btnImport = nullptr;
     QToolButton* btnCheckRecipients = nullptr;
@@ -67,16 +70,20 @@ public:
     void FormShow();
     void FormCloseQuery(bool& CanClose);
     void SpeedButton1Click();
-    void SpeedButton2Click();        // add a project
-    void SpeedButton9Click();        // delete the chosen project
-    void SpeedButton8Click();        // save the project's settings
-    void SpeedButton4Click();        // add a mail group
-    void SpeedButton5Click();        // save the shown mail group
-    void SpeedButton6Click();        // delete the last mail group
-    void SpeedButton7Click();        // write the send batch file
-    void SpeedButton3Click();        // open the Java runtime check page
-    void btnSmtpTestClick();         // try the SMTP fields as they stand; nothing is sent
-    void btnPreviewClick();          // show the shown group's mail as its recipient would
+    void SpeedButton2Click();  // add a project
+    void SpeedButton9Click();  // delete the chosen project
+    void SpeedButton8Click();  // save the project's settings
+    void SpeedButton4Click();  // add a mail group
+    void SpeedButton5Click();  // save the shown mail group
+    void SpeedButton6Click();  // delete the last mail group
+    void SpeedButton7Click();  // write the send batch file
+    void SpeedButton3Click();  // open the Java runtime check page
+    void btnSmtpTestClick();   // try the SMTP fields as they stand; nothing is sent
+    void btnPreviewClick();    // show the shown group's mail as its recipient would
+    void btnTestMailClick();   // send the shown group's mail to one typed address
+    void btnOptOutClick();     // edit the addresses no project may mail
+    // The SMTP fields as a request, or a warning on the field not worth trying.
+    std::optional<smtp::Request> smtpRequestOrWarn();
     void btnImportClick();           // read recipients from a file the user picks
     void btnCheckRecipientsClick();  // check the recipient list as it stands
     // The import without the file dialog: the given file is read and reported.
