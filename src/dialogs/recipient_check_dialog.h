@@ -8,12 +8,13 @@
 class QPushButton;
 class QTableWidget;
 
-// The recipient field's invalid lines and repeats, with their line numbers; offers to
-// remove the repeats and to go to a listed line.
+// The recipient field's invalid lines, repeats and full-width lines, with their line
+// numbers; offers to remove the repeats, to make the full-width lines ASCII and to go to a
+// listed line.
 class RecipientCheckDialog : public QDialog {
     Q_OBJECT
 public:
-    enum class Choice { Close, RemoveDuplicates, GoToLine };
+    enum class Choice { Close, RemoveDuplicates, ConvertFullWidth, GoToLine };
 
     explicit RecipientCheckDialog(const recipients::FieldCheck& check, QWidget* parent = nullptr);
 
@@ -27,6 +28,7 @@ public:
 
     QTableWidget* problemTable() const { return table_; }
     QPushButton* removeButton() const { return remove_; }
+    QPushButton* convertButton() const { return convert_; }
     QPushButton* goToButton() const { return goTo_; }
     QPushButton* closeButton() const { return close_; }
     QString summaryText() const { return summary_; }
@@ -39,6 +41,7 @@ private:
     QString summary_;
     QTableWidget* table_ = nullptr;
     QPushButton* remove_ = nullptr;
+    QPushButton* convert_ = nullptr;
     QPushButton* goTo_ = nullptr;
     QPushButton* close_ = nullptr;
 };

@@ -42,7 +42,7 @@ RecipientReportDialog::RecipientReportDialog(const recipients::ImportResult& res
     auto* layout = new QVBoxLayout(this);
 
     const std::size_t skipped = result.fileDuplicates + result.fieldDuplicates;
-    const QStringList lines = {
+    QStringList lines = {
         u("ファイル：") + fileName,
         u("文字コード：") + recipienttext::encoding(result.encoding),
         u("宛先の列：") + columnText(result),
@@ -54,6 +54,8 @@ RecipientReportDialog::RecipientReportDialog(const recipients::ImportResult& res
             u("件）"),
         u("無効な行：") + number(result.invalid) + u("行"),
     };
+    if (result.halfWidth > 0)
+        lines << u("全角を半角に直しました: ") + number(result.halfWidth) + u("件");
     summary_ = lines.join(QLatin1Char('\n'));
     auto* summary = new QLabel(summary_, this);
     summary->setTextFormat(Qt::PlainText);

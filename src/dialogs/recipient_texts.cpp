@@ -25,10 +25,10 @@ QString fault(recipients::AddressFault fault) {
             return QStringLiteral("山かっこ（< >）が含まれています");
         case AddressFault::Control:
             return QStringLiteral("制御文字が含まれています");
+        case AddressFault::NonAscii:
+            return QStringLiteral("半角英数字以外の文字が含まれています");
         case AddressFault::TooLong:
             return QStringLiteral("254バイトを超えています");
-        case AddressFault::NotShiftJis:
-            return QStringLiteral("Shift-JISで表せない文字が含まれています");
         case AddressFault::NotReadBack:
             return QStringLiteral("保存すると正しく読み戻せません");
     }

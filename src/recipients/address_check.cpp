@@ -1,8 +1,5 @@
 #include "recipients/address_check.h"
 
-#include <string>
-
-#include "store/cp932.h"
 #include "store/typed_recipients.h"
 
 namespace recipients {
@@ -65,18 +62,9 @@ AddressFault checkAddress(std::string_view address) {
     if (quote) return AddressFault::Quote;
     if (angle) return AddressFault::AngleBracket;
     if (control) return AddressFault::Control;
-
-    // What the store would hold: the same bytes for ASCII, else the CP932 form.
-    std::string converted;
-    std::string_view stored = address;
-    if (!ascii) {
-        auto cp932 = store::cp932::fromUtf8(std::string(address));
-        if (!cp932) return AddressFault::NotShiftJis;
-        converted = std::move(*cp932);
-        stored = converted;
-    }
-    if (stored.size() > kMaxAddressBytes) return AddressFault::TooLong;
-    if (store::recipients::checkTypedLines(stored, "0", 0).refused != 0)
+    if (!ascii) return AddressFault::NonAscii;
+    if (address.size() > kMaxAddressBytes) return AddressFault::TooLong;
+    if (store::recipients::checkTypedLines(address, "0", 0).refused != 0)
         return AddressFault::NotReadBack;
     return AddressFault::None;
 }

@@ -16,8 +16,8 @@ enum class AddressFault {
     Quote,
     AngleBracket,
     Control,
-    TooLong,      // more than 254 bytes as stored
-    NotShiftJis,  // a character Shift-JIS cannot hold
+    NonAscii,     // any other character outside ASCII
+    TooLong,      // more than 254 bytes
     NotReadBack,  // stored as "address,n" it would not read back as itself
 };
 
@@ -29,7 +29,9 @@ std::string_view trimBlanks(std::string_view utf8);
 // The trimmed cell; "Name <addr>" gives addr.
 std::string_view extractAddress(std::string_view cell);
 
-// Checks a trimmed address (UTF-8) by the rules above, in the order listed.
+// Checks a trimmed address (UTF-8) by the rules above, in the order listed. Only ASCII
+// passes: whether the sending program takes international addresses is unknown. Callers
+// turn full-width forms into ASCII first (see toHalfWidth).
 AddressFault checkAddress(std::string_view utf8);
 
 }  // namespace recipients

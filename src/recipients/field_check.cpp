@@ -1,30 +1,60 @@
 #include "recipients/field_check.h"
 
+#include <algorithm>
+#include <deque>
 #include <unordered_map>
 
 #include "recipients/address_set.h"
 #include "recipients/field_lines.h"
+#include "recipients/half_width.h"
 
 namespace recipients {
+namespace {
+
+// The line's address as it will stand once made ASCII; `held` keeps a converted text.
+std::string_view judgedAddress(std::string_view line, std::string& held, bool& converted) {
+    const std::string_view address = trimBlanks(line);
+    converted = false;
+    // Most lines are ASCII: no copy for them.
+    if (std::all_of(address.begin(), address.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return address;
+    std::size_t changed = 0;
+    held = toHalfWidth(address, &changed);
+    converted = changed != 0;
+    return converted ? std::string_view(held) : address;
+}
+
+}  // namespace
 
 FieldCheck checkField(std::string_view utf8, std::size_t keep) {
     FieldCheck result;
+    // Converted addresses, where the map's views can point at them.
+    std::deque<std::string> held;
+    std::string text;
     std::unordered_map<std::string_view, std::size_t, FoldedHash, FoldedEqual> firstLine;
     forEachFieldLine(utf8, [&](std::size_t index, std::string_view line) {
         if (line.empty()) return;
         ++result.addresses;
-        const std::string_view address = trimBlanks(line);
-        FieldProblem problem{index + 1, std::string(), checkAddress(address), 0};
+        bool converted = false;
+        std::string_view address = judgedAddress(line, text, converted);
+        if (converted) address = held.emplace_back(std::move(text));
+        FieldProblem problem{index + 1, std::string(), checkAddress(address), 0, false};
         if (problem.fault != AddressFault::None) {
             ++result.invalid;
         } else {
+            problem.fullWidth = converted;
+            result.fullWidth += converted;
             const auto [at, inserted] = firstLine.emplace(address, index + 1);
-            if (inserted) return;
-            problem.duplicateOf = at->second;
-            ++result.duplicates;
+            if (inserted && !converted) return;
+            if (!inserted) {
+                problem.duplicateOf = at->second;
+                ++result.duplicates;
+            }
         }
+        ++result.problems;
         if (result.first.size() < keep) {
-            problem.text = std::string(address);
+            problem.text = std::string(trimBlanks(line));
             result.first.push_back(std::move(problem));
         }
     });
@@ -34,14 +64,38 @@ FieldCheck checkField(std::string_view utf8, std::size_t keep) {
 std::string withoutDuplicateLines(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size() + 1);
+    std::deque<std::string> held;
+    std::string text;
     AddressSet seen;
     forEachFieldLine(utf8, [&](std::size_t, std::string_view line) {
-        const std::string_view address = trimBlanks(line);
+        bool converted = false;
+        std::string_view address = judgedAddress(line, text, converted);
+        if (converted) address = held.emplace_back(std::move(text));
         if (!line.empty() && checkAddress(address) == AddressFault::None && !seen.insert(address))
             return;
         out.append(line.data(), line.size());
         out += '\n';
     });
+    return out;
+}
+
+std::string withHalfWidthLines(std::string_view utf8, std::size_t* converted) {
+    std::string out;
+    out.reserve(utf8.size() + 1);
+    std::size_t count = 0;
+    std::string text;
+    forEachFieldLine(utf8, [&](std::size_t, std::string_view line) {
+        bool changed = false;
+        const std::string_view address = judgedAddress(line, text, changed);
+        if (changed && checkAddress(address) == AddressFault::None) {
+            out += address;
+            ++count;
+        } else {
+            out.append(line.data(), line.size());
+        }
+        out += '\n';
+    });
+    if (converted) *converted = count;
     return out;
 }
 

@@ -60,7 +60,9 @@ const char* iconvName(Encoding encoding) {
         case Encoding::Cp932:
             return "CP932";
         case Encoding::EucJp:
-            return "EUC-JP";
+            // Reads plain EUC-JP alike, and also the NEC special row (①, ㈱, №) that
+            // spreadsheets write.
+            return "EUC-JP-MS";
         default:
             return "UTF-8";
     }
@@ -69,6 +71,19 @@ const char* iconvName(Encoding encoding) {
 std::string upper(std::string text) {
     for (char& c : text) c = char(std::toupper(static_cast<unsigned char>(c)));
     return text;
+}
+
+// The bytes of the EUC-JP character `text` starts with: a lead byte takes the following
+// bytes of the 0xA1-0xFE range (two after 0x8F, one otherwise), ASCII stands alone.
+std::size_t eucCharLength(std::string_view text) {
+    const auto lead = static_cast<unsigned char>(text[0]);
+    std::size_t trails = lead == 0x8F ? 2 : (lead >= 0xA1 && lead <= 0xFE) || lead == 0x8E ? 1 : 0;
+    std::size_t length = 1;
+    while (trails-- > 0 && length < text.size() &&
+           static_cast<unsigned char>(text[length]) >= 0xA1 &&
+           static_cast<unsigned char>(text[length]) <= 0xFE)
+        ++length;
+    return length;
 }
 
 bool startsWith(std::string_view text, std::string_view prefix) {
@@ -212,20 +227,28 @@ std::string CellDecoder::toUtf8Lossy(std::string_view cell) {
     // The store shows CP932 this way too: a broken character is one mark, not a stray letter.
     if (encoding_ == Encoding::Cp932) return store::cp932::toUtf8Lossy(std::string(cell));
     std::string out;
-    std::string piece;
-    std::size_t begin = 0;
-    while (begin < cell.size()) {
-        // The longest part from `begin` that converts, found from the end: cells are short.
-        std::size_t end = cell.size();
-        while (end > begin && !toUtf8(cell.substr(begin, end - begin), piece)) --end;
-        if (end > begin) {
-            out += piece;
-            begin = end;
-        } else {
-            out += "\xEF\xBF\xBD";
-            ++begin;
-        }
+    if (cd_ == reinterpret_cast<void*>(-1)) return out;
+    const auto cd = static_cast<iconv_t>(cd_);
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    out.resize(cell.size() * 3 + 4);
+    char* src = const_cast<char*>(cell.data());
+    std::size_t srcLeft = cell.size();
+    char* dst = out.data();
+    std::size_t dstLeft = out.size();
+    while (srcLeft > 0) {
+        if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) != static_cast<std::size_t>(-1)) break;
+        // iconv stops at the character it cannot read. One mark for the whole character,
+        // so its trail bytes are not read as the start of the next one. No byte in gives
+        // more than three out, so the room made above suffices.
+        const std::size_t skip = eucCharLength(std::string_view(src, srcLeft));
+        std::memcpy(dst, "\xEF\xBF\xBD", 3);
+        dst += 3;
+        dstLeft -= 3;
+        src += skip;
+        srcLeft -= skip;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
+    out.resize(out.size() - dstLeft);
     return out;
 }
 

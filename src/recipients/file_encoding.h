@@ -40,7 +40,8 @@ public:
     CellDecoder& operator=(const CellDecoder&) = delete;
 
     bool toUtf8(std::string_view cell, std::string& out);
-    // For showing: undecodable bytes become U+FFFD (a CP932 lead byte with its trail byte).
+    // For showing: each undecodable character becomes one U+FFFD, with all its bytes (a
+    // CP932 lead byte with its trail byte; two EUC-JP bytes, three after 0x8F).
     std::string toUtf8Lossy(std::string_view cell);
 
 private:

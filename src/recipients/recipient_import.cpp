@@ -14,6 +14,7 @@
 #include "recipients/address_set.h"
 #include "recipients/csv_table.h"
 #include "recipients/field_lines.h"
+#include "recipients/half_width.h"
 
 namespace recipients {
 namespace {
@@ -32,6 +33,14 @@ void report(ImportProgress* progress, int permille) {
 bool isAscii(std::string_view text) {
     for (char c : text) {
         if (static_cast<unsigned char>(c) >= 0x80) return false;
+    }
+    return true;
+}
+
+// A row of empty cells, as spreadsheets export a blank row: no recipient, like a blank line.
+bool blankRow(const CsvTable& table, std::size_t row) {
+    for (std::size_t c = 0; c < table.fieldCount(row); ++c) {
+        if (!trimBlanks(table.field(row, c)).empty()) return false;
     }
     return true;
 }
@@ -181,23 +190,28 @@ ImportResult importBytes(std::string bytes, std::string_view field, ImportProgre
             report(progress, kSplitEnd + int((1000 - kSplitEnd) * double(r) / double(rows)));
             if (cancelled(progress)) return readFailure(ImportStatus::Cancelled);
         }
-        ++result.rowsRead;
         const std::string_view raw = table.field(r, choice.column);
+        if (trimBlanks(raw).empty() && blankRow(table, r)) continue;
+        ++result.rowsRead;
         std::string_view cell = raw;
-        bool decodable = true;
         if (decoder && !isAscii(raw)) {
-            decodable = decoder->toUtf8(raw, cellText);
-            if (decodable) cell = converted.emplace_back(std::move(cellText));
+            // A character the encoding lacks shows as one mark; in the name it is dropped
+            // with the name, in the address the check refuses it.
+            if (!decoder->toUtf8(raw, cellText)) cellText = decoder->toUtf8Lossy(raw);
+            cell = converted.emplace_back(std::move(cellText));
         }
-        const std::string_view address = decodable ? extractAddress(cell) : std::string_view();
-        const AddressFault fault = decodable ? checkAddress(address) : AddressFault::NotShiftJis;
+        std::string_view address = extractAddress(cell);
+        std::size_t changed = 0;
+        if (!isAscii(address)) {
+            std::string halfWidth = toHalfWidth(address, &changed);
+            if (changed != 0) address = converted.emplace_back(std::move(halfWidth));
+        }
+        const AddressFault fault = checkAddress(address);
+        result.halfWidth += changed != 0 && fault == AddressFault::None;
         if (fault != AddressFault::None) {
-            if (result.firstInvalid.size() < kKeptInvalidRows) {
-                std::string shown = decodable
-                                        ? shortened(trimBlanks(cell), kShownCellBytes)
-                                        : decoder->toUtf8Lossy(raw.substr(0, kShownCellBytes));
-                result.firstInvalid.push_back({table.line(r), std::move(shown), fault});
-            }
+            if (result.firstInvalid.size() < kKeptInvalidRows)
+                result.firstInvalid.push_back(
+                    {table.line(r), shortened(trimBlanks(cell), kShownCellBytes), fault});
             ++result.invalid;
             continue;
         }

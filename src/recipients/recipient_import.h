@@ -36,10 +36,12 @@ struct ImportResult {
     std::size_t column = 0;  // 0-based
     bool header = false;
 
-    std::size_t rowsRead = 0;         // rows holding recipients (the header not counted)
+    std::size_t rowsRead = 0;  // rows holding recipients (the header and blank rows not counted)
     std::size_t fileDuplicates = 0;   // repeats of an address earlier in the file
     std::size_t fieldDuplicates = 0;  // distinct addresses of the file already in the field
     std::size_t invalid = 0;
+    // Rows whose address passed only once its full-width forms were made ASCII.
+    std::size_t halfWidth = 0;
     std::vector<InvalidRow> firstInvalid;  // the first kKeptInvalidRows of them
 
     // The file's distinct valid addresses in file order, each followed by LF, and which

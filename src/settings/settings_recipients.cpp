@@ -89,7 +89,7 @@ void TForm3::btnCheckRecipientsClick() {
         BusyCursor busy;
         check = recipients::checkField(Memo1->utf8Text());
     }
-    if (check.invalid + check.duplicates == 0)
+    if (check.problems == 0)
         return usermsg::inform(QStringLiteral("宛先に問題は見つかりませんでした。（") +
                                recipienttext::number(check.addresses) + QStringLiteral("件）"));
 
@@ -105,6 +105,19 @@ void TForm3::btnCheckRecipientsClick() {
                 QStringLiteral("重複していた") + recipienttext::number(check.duplicates) +
                 QStringLiteral("行を削除しました。"
                                "保存するには「ﾒｰﾙｸﾞﾙｰﾌﾟ設定情報更新」を押してください。"));
+            break;
+        }
+        case RecipientCheckDialog::Choice::ConvertFullWidth: {
+            const std::string before = Memo1->utf8Text();
+            std::size_t converted = 0;
+            std::string after = recipients::withHalfWidthLines(before, &converted);
+            if (!endsWithLineEnd(before) && endsWithLineEnd(after)) after.pop_back();
+            Memo1->setUtf8Text(after);
+            lblRecipientCount->refresh();
+            usermsg::inform(QStringLiteral("全角を半角に直しました: ") +
+                            recipienttext::number(converted) +
+                            QStringLiteral("件\n保存するには「ﾒｰﾙｸﾞﾙｰﾌﾟ設定情報更新」を"
+                                           "押してください。"));
             break;
         }
         case RecipientCheckDialog::Choice::GoToLine: {

@@ -7,6 +7,7 @@
 #include "recipients/address_check.h"
 #include "recipients/address_column.h"
 #include "recipients/address_set.h"
+#include "recipients/half_width.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ TEST(AddressCheck, EachRuleWithItsBoundaries) {
     } cases[] = {
         {"taro.yamada@example.com", AddressFault::None},
         {"o'brien+tag@mail.example.co.jp", AddressFault::None},
-        {"山田@例え.jp", AddressFault::None},  // Shift-JIS holds it, and it reads back
+        {"山田@例え.jp", AddressFault::NonAscii},  // only ASCII passes
         {"", AddressFault::Empty},
         {"taro.example.com", AddressFault::AtSign},
         {"a@b@example.com", AddressFault::AtSign},
@@ -39,8 +40,10 @@ TEST(AddressCheck, EachRuleWithItsBoundaries) {
         {"taro\x7F@example.com", AddressFault::Control},
         {longLocal + "@example.jp", AddressFault::None},
         {longLocal + "a@example.jp", AddressFault::TooLong},
-        {"😀@example.com", AddressFault::NotShiftJis},
-        {"taro@exa\xE2\x80\x8Bmple.com", AddressFault::NotShiftJis},  // zero-width space
+        {"😀@example.com", AddressFault::NonAscii},
+        {"taro@exa\xE2\x80\x8Bmple.com", AddressFault::NonAscii},  // zero-width space
+        {"ｓｈｉｍｉｚｕ@example.jp", AddressFault::NonAscii},     // not made ASCII yet
+        {"山田@例え", AddressFault::NoDomainDot},                  // its own fault first
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.address);
@@ -64,6 +67,26 @@ TEST(AddressCheck, TheCellGivesTheAddressInsideAngleBracketsTrimmed) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.cell);
         EXPECT_EQ(recipients::extractAddress(c.cell), c.address);
+    }
+}
+
+TEST(HalfWidth, FullWidthFormsOfAsciiAndTheIdeographicSpaceBecomeAscii) {
+    const struct {
+        std::string text;
+        std::string result;
+        std::size_t converted;
+    } cases[] = {
+        {"ｓｈｉｍｉｚｕ＠ｅｘａｍｐｌｅ．ｊｐ", "shimizu@example.jp", 18},
+        {"！～＿｀　", "!~_` ", 5},  // U+FF01, U+FF5E, the row edges
+        {"\xEF\xBC\x80\xEF\xBD\x9Fｱ山", "\xEF\xBC\x80\xEF\xBD\x9Fｱ山", 0},  // U+FF00, U+FF5F
+        {"a@x.jp", "a@x.jp", 0},
+        {"\xEF\xBC", "\xEF\xBC", 0},  // cut short: kept as it is
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::size_t converted = 99;
+        EXPECT_EQ(recipients::toHalfWidth(c.text, &converted), c.result);
+        EXPECT_EQ(converted, c.converted);
     }
 }
 
@@ -127,6 +150,12 @@ TEST(AddressSet, LettersCompareWithoutCaseButOtherBytesExactly) {
     EXPECT_TRUE(set.insert("山田@例え.jp"));
     EXPECT_TRUE(set.insert("山田@例え.JP") == false);
     EXPECT_TRUE(set.insert("ｔａｒｏ@example.com"));  // full-width letters are other characters
+    // The ends of the alphabet fold; the bytes just outside it ("@[`{") do not.
+    for (const char* other :
+         {"Zed@x.jp", "ann.lee.abc@x.jp", "a`@x.jp", "a@`x.jp", "a[@x.jp", "a{@x.jp"})
+        EXPECT_TRUE(set.insert(other)) << other;
+    EXPECT_FALSE(set.insert("zed@x.jp"));
+    EXPECT_FALSE(set.insert("Ann.lee.abc@x.jp"));
     EXPECT_TRUE(set.insert(""));
     EXPECT_FALSE(set.insert(""));
 

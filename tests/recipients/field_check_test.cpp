@@ -16,31 +16,47 @@ TEST(FieldCheck, ListsInvalidLinesAndRepeatsWithTheirLineNumbers) {
         "A@X.JP\r\n"
         "  b@x.jp \n"
         "b@x.jp\r"
-        "山田 <c@x.jp>\n";
+        "山田 <c@x.jp>\n"
+        "ｄ＠ｘ．ｊｐ\n"
+        "ｂ@x.jp\n"
+        "ｅ＠ｘ\n";
     const auto check = recipients::checkField(field);
-    EXPECT_EQ(check.addresses, 6u);
-    EXPECT_EQ(check.invalid, 2u);
-    EXPECT_EQ(check.duplicates, 2u);
-    ASSERT_EQ(check.first.size(), 4u);
+    EXPECT_EQ(check.addresses, 9u);
+    EXPECT_EQ(check.invalid, 3u);
+    EXPECT_EQ(check.duplicates, 3u);
+    EXPECT_EQ(check.fullWidth, 2u);
+    EXPECT_EQ(check.problems, 7u);
     const struct {
         std::size_t line;
         const char* text;
         AddressFault fault;
         std::size_t duplicateOf;
+        bool fullWidth;
     } expected[] = {
-        {3, "not an address", AddressFault::AtSign, 0},
-        {4, "A@X.JP", AddressFault::None, 1},
-        {6, "b@x.jp", AddressFault::None, 5},
-        {7, "山田 <c@x.jp>", AddressFault::Blank, 0},
+        {3, "not an address", AddressFault::AtSign, 0, false},
+        {4, "A@X.JP", AddressFault::None, 1, false},
+        {6, "b@x.jp", AddressFault::None, 5, false},
+        {7, "山田 <c@x.jp>", AddressFault::Blank, 0, false},
+        {8, "ｄ＠ｘ．ｊｐ", AddressFault::None, 0, true},
+        {9, "ｂ@x.jp", AddressFault::None, 5, true},  // compared as ASCII
+        {10, "ｅ＠ｘ", AddressFault::NoDomainDot, 0, false},
     };
-    for (std::size_t i = 0; i < 4; ++i) {
+    ASSERT_EQ(check.first.size(), std::size(expected));
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(check.first[i].line, expected[i].line);
         EXPECT_EQ(check.first[i].text, expected[i].text);
         EXPECT_EQ(check.first[i].fault, expected[i].fault);
         EXPECT_EQ(check.first[i].duplicateOf, expected[i].duplicateOf);
+        EXPECT_EQ(check.first[i].fullWidth, expected[i].fullWidth);
     }
     EXPECT_EQ(recipients::checkField(field, 1).first.size(), 1u);
+    // Only the lines valid once made ASCII are converted; the rest stay as typed.
+    std::size_t converted = 0;
+    EXPECT_EQ(recipients::withHalfWidthLines(field, &converted),
+              "a@x.jp\n\nnot an address\nA@X.JP\n  b@x.jp \nb@x.jp\n山田 <c@x.jp>\nd@x.jp\n"
+              "b@x.jp\nｅ＠ｘ\n");
+    EXPECT_EQ(converted, 2u);
 }
 
 TEST(FieldCheck, RemovingRepeatsKeepsTheFirstAndEveryOtherLine) {
@@ -51,6 +67,10 @@ TEST(FieldCheck, RemovingRepeatsKeepsTheFirstAndEveryOtherLine) {
         {"a@x.jp\nb@x.jp\nA@x.jp\n", "a@x.jp\nb@x.jp\n"},
         {"a@x.jp\n\nbad\nbad\n a@x.jp", "a@x.jp\n\nbad\nbad\n"},
         {"a@x.jp\r\nb@x.jp\r\nb@x.jp", "a@x.jp\nb@x.jp\n"},
+        // The ends of the alphabet fold; the bytes just outside it ("@[`{") do not.
+        {"Zed@x.jp\nzed@x.jp\nann@x.jp\nAnn@x.jp\na`@x.jp\na@`x.jp\na[@x.jp\na{@x.jp\n",
+         "Zed@x.jp\nann@x.jp\na`@x.jp\na@`x.jp\na[@x.jp\na{@x.jp\n"},
+        {"a@x.jp\nＡ＠ｘ．ｊｐ\n", "a@x.jp\n"},  // a repeat once made ASCII
         {"", ""},
     };
     for (const auto& c : cases) {

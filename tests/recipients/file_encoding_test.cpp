@@ -28,6 +28,9 @@ TEST(FileEncoding, EachEncodingAndShapeDecodesToTheSameText) {
          Encoding::Utf16Le, tabs},
         {"UTF-16 BE", sample::kUtf16BeBom + encode("UTF-16BE", text), Encoding::Utf16Be, text},
         {"EUC-JP from an old system", encode("EUC-JP", text), Encoding::EucJp, text},
+        {"EUC-JP with the NEC special row, as LibreOffice writes it",
+         "\xAD\xA1\xAD\xEA\xAD\xE2\xBB\xB3\xC5\xC4,a@b.jp\r\n", Encoding::EucJp,
+         "①㈱№山田,a@b.jp\r\n"},
         // Too short for the detector to say Shift-JIS: the strict decode decides.
         {"short Shift-JIS", encode("CP932", shortText), Encoding::Cp932, shortText},
         {"ASCII only", "a@example.com\n", Encoding::Utf8, "a@example.com\n"},

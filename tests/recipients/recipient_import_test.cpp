@@ -83,26 +83,38 @@ TEST(RecipientImport, ShapesWithoutAHeader) {
     const struct {
         const char* name;
         std::string bytes;
+        std::string field;  // before
         std::string added;
+        std::string replaced;
         std::size_t rows;
         std::size_t invalid;
     } cases[] = {
-        {"one address per line, LF", "a@x.jp\nb@x.jp\n\nA@X.JP\n", "a@x.jp\nb@x.jp\n", 3, 0},
+        {"one address per line, LF", "a@x.jp\nb@x.jp\n\nA@X.JP\n", "", "a@x.jp\nb@x.jp\n",
+         "a@x.jp\nb@x.jp\n", 3, 0},
         {"UTF-16 tab-separated, no header",
-         sample::kUtf16LeBom + sample::encode("UTF-16LE", "太郎\tt@x.jp\r\n花子\th@x.jp\r\n"),
-         "t@x.jp\nh@x.jp\n", 2, 0},
+         sample::kUtf16LeBom + sample::encode("UTF-16LE", "太郎\tt@x.jp\r\n花子\th@x.jp\r\n"), "",
+         "t@x.jp\nh@x.jp\n", "t@x.jp\nh@x.jp\n", 2, 0},
         {"addresses in the third column",
-         sample::encode("CP932", "1,東京,a@x.jp\r\n2,大阪,b@x.jp\r\n3,京都,なし\r\n"),
-         "a@x.jp\nb@x.jp\n", 3, 1},
-        {"an emoji is no Shift-JIS", "😀@x.jp\nok@x.jp\n", "ok@x.jp\n", 2, 1},
-        {"empty file", "", "", 0, 0},
+         sample::encode("CP932", "1,東京,a@x.jp\r\n2,大阪,b@x.jp\r\n3,京都,なし\r\n"), "",
+         "a@x.jp\nb@x.jp\n", "a@x.jp\nb@x.jp\n", 3, 1},
+        {"an emoji is not ASCII", "😀@x.jp\nok@x.jp\n", "", "ok@x.jp\n", "ok@x.jp\n", 2, 1},
+        {"empty file", "", "", "", "", 0, 0},
+        {"blank spreadsheet rows are no rows", "a,b@x.jp,c\r\n,,\r\n , ,\r\nd,,f\r\n", "",
+         "b@x.jp\n", "b@x.jp\n", 2, 1},
+        {"replacing keeps the addresses the field holds", "new@x.jp\nold@x.jp\nOLD@x.jp\n",
+         "old@x.jp\n", "new@x.jp\n", "new@x.jp\nold@x.jp\n", 3, 0},
+        {"full-width forms become ASCII",
+         "ｓｈｉｍｉｚｕ＠ｅｘａｍｐｌｅ．ｊｐ\nｓｈｉｍｉｚｕ@example.jp\n", "",
+         "shimizu@example.jp\n", "shimizu@example.jp\n", 2, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto result = recipients::importBytes(c.bytes, "");
+        const auto result = recipients::importBytes(c.bytes, c.field);
         ASSERT_EQ(result.status, ImportStatus::Done);
         EXPECT_FALSE(result.header);
         EXPECT_EQ(result.appendText(), c.added);
+        EXPECT_EQ(result.replaceText(), c.replaced);
+        EXPECT_EQ(recipients::ImportResult(result).takeText(true), c.replaced);
         EXPECT_EQ(result.rowsRead, c.rows);
         EXPECT_EQ(result.invalid, c.invalid);
     }
@@ -170,31 +182,45 @@ TEST(RecipientImport, DetectedShiftJisAndEucJpAreReadCellByCell) {
     std::string body = sample::variedCustomerCsv(300);
     body += "山田,山田 太郎 <yamada@example.jp>,名前付き\r\n";
     body += "全角,ｚｅｎ＠example.jp,全角\r\n";
+    // LibreOffice writes ㈱ into EUC-JP as the NEC special row.
+    body += "山田,山田 一郎（㈱山田商事） <ichiro.yamada@yamada-shoji.co.jp>,NEC\r\n";
     const struct {
         const char* encoding;
         const char* detected;
         recipients::Encoding used;
-        std::string broken;  // an address cell the encoding does not hold
+        std::string broken;  // an address cell holding bytes the encoding does not
         std::string shown;   // how the report shows it
+        AddressFault fault;  // None: the address is taken
     } cases[] = {
         // A CP932 lead byte takes its trail byte into the one mark, as the store shows it.
         {"CP932", "SHIFT_JIS", recipients::Encoding::Cp932, "\x85\x41@example.jp",
-         "\xEF\xBF\xBD@example.jp"},
-        {"EUC-JP", "EUC-JP", recipients::Encoding::EucJp, "\xA4@example.jp",
-         "\xEF\xBF\xBD@example.jp"},
+         "\uFFFD@example.jp", AddressFault::NonAscii},
+        {"EUC-JP-MS", "EUC-JP", recipients::Encoding::EucJp, "\xA4@example.jp", "\uFFFD@example.jp",
+         AddressFault::NonAscii},
+        // Undecodable in the name: one mark for the whole character, and the address decides.
+        {"EUC-JP-MS", "EUC-JP", recipients::Encoding::EucJp,
+         "\xAD\xEA\xA9\xA1\xA4\xA2 <taro@example>", "㈱\uFFFDあ <taro@example>",
+         AddressFault::NoDomainDot},
+        {"EUC-JP-MS", "EUC-JP", recipients::Encoding::EucJp, "\x8F\xA2\xA1\xA4\xA2 <ok@x>",
+         "\uFFFDあ <ok@x>", AddressFault::NoDomainDot},
+        {"EUC-JP-MS", "EUC-JP", recipients::Encoding::EucJp, "\xA9\xA1 <ok@x.jp>", "",
+         AddressFault::None},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.encoding);
+        SCOPED_TRACE(testing::PrintToString(c.broken));
         const std::string bytes = sample::encode(c.encoding, body) + "x," + c.broken + ",x\r\n";
         ASSERT_EQ(recipients::detectCharset(bytes), c.detected);
         const auto result = recipients::importBytes(bytes, "");
         ASSERT_EQ(result.status, ImportStatus::Done);
         EXPECT_EQ(result.encoding, c.used);
-        EXPECT_EQ(result.toAppend(), 301u);
-        EXPECT_NE(result.addresses.find("\nyamada@example.jp\n"), std::string::npos);
-        EXPECT_EQ(invalidRows(result),
-                  (std::vector<Invalid>{{303, "ｚｅｎ＠example.jp", AddressFault::AtSign},
-                                        {304, c.shown, AddressFault::NotShiftJis}}));
+        const bool taken = c.fault == AddressFault::None;
+        EXPECT_EQ(result.toAppend(), 303u + taken);
+        EXPECT_EQ(result.halfWidth, 1u);
+        EXPECT_NE(result.addresses.find("\nyamada@example.jp\nzen@example.jp\n"
+                                        "ichiro.yamada@yamada-shoji.co.jp\n"),
+                  std::string::npos);
+        const std::vector<Invalid> invalid = {{305, c.shown, c.fault}};
+        EXPECT_EQ(invalidRows(result), taken ? std::vector<Invalid>() : invalid);
     }
 }
 

@@ -28,9 +28,11 @@ protected:
                             QLatin1Char('|') + table->item(r, 2)->text();
             removeEnabled = dialog.removeButton()->isEnabled();
             if (row >= 0) table->selectRow(row);
-            QPushButton* button = choice == Choice::RemoveDuplicates ? dialog.removeButton()
-                                  : choice == Choice::GoToLine       ? dialog.goToButton()
-                                                                     : dialog.closeButton();
+            convertEnabled = dialog.convertButton()->isEnabled();
+            QPushButton* button = choice == Choice::RemoveDuplicates   ? dialog.removeButton()
+                                  : choice == Choice::ConvertFullWidth ? dialog.convertButton()
+                                  : choice == Choice::GoToLine         ? dialog.goToButton()
+                                                                       : dialog.closeButton();
             button->click();
         });
     }
@@ -39,6 +41,7 @@ protected:
     QString summary;
     QStringList rows;
     bool removeEnabled = false;
+    bool convertEnabled = false;
 };
 
 const std::string kField =
@@ -82,6 +85,26 @@ TEST_F(RecipientCheckTest, RemovingRepeatsKeepsTheFirstAndGoingToALineMovesTheCu
     form->Memo1->getCursorPosition(&line, &index);
     EXPECT_EQ(line, 3);
     EXPECT_EQ(QApplication::focusWidget(), form->Memo1);
+}
+
+TEST_F(RecipientCheckTest, FullWidthLinesAreListedAndMadeAsciiOnRequest) {
+    form->Memo1->setUtf8Text("ｓｈｉｍｉｚｕ＠ｅｘａｍｐｌｅ．ｊｐ\nａ@x\nb@x.jp");
+    answerCheck(Choice::ConvertFullWidth);
+    const auto before = snapshot();
+    form->btnCheckRecipientsClick();
+    ASSERT_EQ(dialogs, 1);
+    EXPECT_EQ(utf8(summary), "宛先：3件\n無効な行：1行\n重複している行：0行\n全角を含む行：1行");
+    EXPECT_EQ(rows,
+              (QStringList{
+                  QStringLiteral("1|ｓｈｉｍｉｚｕ＠ｅｘａｍｐｌｅ．ｊｐ|全角の文字が含まれています"
+                                 "（半角に直せます）"),
+                  QStringLiteral("2|ａ@x|ドメインに「.」がありません")}));
+    EXPECT_TRUE(convertEnabled);
+    EXPECT_EQ(form->Memo1->utf8Text(), "shimizu@example.jp\nａ@x\nb@x.jp");
+    ASSERT_EQ(boxes.calls().size(), 1u);
+    EXPECT_TRUE(lastBox().text.startsWith(QStringLiteral("全角を半角に直しました: 1件\n")))
+        << utf8(lastBox().text);
+    EXPECT_EQ(snapshot(), before);
 }
 
 TEST_F(RecipientCheckTest, AFieldWithoutProblemsSaysSo) {

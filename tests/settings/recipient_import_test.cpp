@@ -142,6 +142,14 @@ TEST_F(RecipientImportTest, AppendReplaceAndCancelEachDoWhatTheySay) {
     }
 }
 
+TEST_F(RecipientImportTest, TheReportSaysHowManyFullWidthAddressesWereMadeAscii) {
+    form->Memo1->setUtf8Text("old@example.com");
+    answerReport(Choice::Append);
+    importBytes("ｓｈｉｍｉｚｕ＠ｅｘａｍｐｌｅ．ｊｐ\nｓａｔｏ@example.jp\n");
+    EXPECT_TRUE(summary.endsWith(QStringLiteral("\n全角を半角に直しました: 2件"))) << utf8(summary);
+    EXPECT_EQ(form->Memo1->utf8Text(), "old@example.com\nshimizu@example.jp\nsato@example.jp");
+}
+
 TEST_F(RecipientImportTest, AFileThatCannotBeReadIsNamedAndChangesNothing) {
     files.makeFolder("folder.csv");
     files.write("book.xlsx", std::string("PK\x03\x04\x14\x00\x06\x00", 8));
