@@ -28,22 +28,35 @@ std::string_view trimmed(std::string_view s) {
     return s;
 }
 
+template <typename Contains>
+FieldOptOuts findOptOuts(std::string_view text, std::size_t keep, Contains&& contains) {
+    FieldOptOuts found;
+    std::size_t number = 0;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const Span line = lineAt(text, pos);
+        pos = line.next;
+        ++number;
+        const std::string_view address = text.substr(line.begin, line.end - line.begin);
+        if (!contains(address)) continue;
+        found.lines.push_back(number);
+        if (found.count++ < keep) found.first.push_back({number, std::string(trimmed(address))});
+    }
+    return found;
+}
+
 }  // namespace
 
 FieldOptOuts findFieldOptOuts(std::string_view utf8, const OptOutList& optOuts, std::size_t keep) {
-    FieldOptOuts found;
-    if (optOuts.empty()) return found;
-    std::size_t number = 0;
-    for (std::size_t pos = 0; pos < utf8.size();) {
-        const Span line = lineAt(utf8, pos);
-        pos = line.next;
-        ++number;
-        const std::string_view text = utf8.substr(line.begin, line.end - line.begin);
-        if (!optOuts.containsUtf8(text)) continue;
-        found.lines.push_back(number);
-        if (found.count++ < keep) found.first.push_back({number, std::string(trimmed(text))});
-    }
-    return found;
+    if (optOuts.empty()) return {};
+    return findOptOuts(utf8, keep,
+                       [&](std::string_view address) { return optOuts.containsUtf8(address); });
+}
+
+FieldOptOuts findCp932FieldOptOuts(std::string_view cp932, const OptOutList& optOuts,
+                                   std::size_t keep) {
+    if (optOuts.empty()) return {};
+    return findOptOuts(cp932, keep,
+                       [&](std::string_view address) { return optOuts.containsCp932(address); });
 }
 
 void removeFieldOptOuts(std::string& utf8, const FieldOptOuts& found) {

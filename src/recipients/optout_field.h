@@ -25,10 +25,15 @@ struct FieldOptOuts {
 
 FieldOptOuts findFieldOptOuts(std::string_view utf8, const OptOutList& optOuts,
                               std::size_t keep = 1000);
+// The same over the field as it will be stored (CP932): the save looks there, so a
+// million lines need no second conversion. The lines found keep their CP932 bytes.
+FieldOptOuts findCp932FieldOptOuts(std::string_view cp932, const OptOutList& optOuts,
+                                   std::size_t keep = 1000);
 
 // Removes the lines found in the same text, each with its line end, in place: a field of
 // a million lines is neither copied nor looked up twice. Every other line stays as it was,
 // line end included.
+// The line numbers are those of either form of the field: both end their lines alike.
 void removeFieldOptOuts(std::string& utf8, const FieldOptOuts& found);
 
 }  // namespace recipients

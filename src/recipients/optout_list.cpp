@@ -85,14 +85,14 @@ void OptOutList::size(Table& table, std::size_t keys) {
     // At most half full, so probes stay short and an empty slot always exists.
     std::size_t capacity = 16;
     while (capacity < keys * 2) capacity *= 2;
-    table.slots.resize(capacity);
+    table.entries.resize(capacity);
     table.filter.resize(capacity * 8 / 64);
 }
 
 std::size_t OptOutList::find(const Table& table, std::string_view key, std::uint32_t hash) const {
-    const std::size_t mask = table.slots.size() - 1;
+    const std::size_t mask = table.entries.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-        const Slot& slot = table.slots[i];
+        const Slot& slot = table.entries[i];
         if (slot.size == 0) return i;
         if (slot.hash == hash && slot.size == key.size() &&
             std::memcmp(keys_.data() + slot.offset, key.data(), key.size()) == 0)
@@ -103,7 +103,7 @@ std::size_t OptOutList::find(const Table& table, std::string_view key, std::uint
 bool OptOutList::insert(Table& table, std::size_t offset, std::size_t size) {
     const std::string_view key(keys_.data() + offset, size);
     const std::uint64_t hash = hashOf(key);
-    Slot& slot = table.slots[find(table, key, static_cast<std::uint32_t>(hash))];
+    Slot& slot = table.entries[find(table, key, static_cast<std::uint32_t>(hash))];
     if (slot.size != 0) return false;  // a repeat in the file
     slot = {static_cast<std::uint32_t>(hash), static_cast<std::uint32_t>(offset),
             static_cast<std::uint32_t>(size)};
@@ -123,7 +123,7 @@ bool OptOutList::contains(const Table& table, std::string_view key) const {
         const std::size_t bit = filterBit(hash, which, mask);
         if (!(table.filter[bit / 64] >> (bit % 64) & 1)) return false;
     }
-    return table.slots[find(table, key, static_cast<std::uint32_t>(hash))].size != 0;
+    return table.entries[find(table, key, static_cast<std::uint32_t>(hash))].size != 0;
 }
 
 bool OptOutList::containsCp932(std::string_view address) const {

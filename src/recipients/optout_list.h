@@ -36,7 +36,7 @@ private:
     // Open addressing over keys_, with a bit filter in front: most lines of a list are not
     // opted out, and the filter answers them from the cache instead of a large table.
     struct Table {
-        std::vector<Slot> slots;
+        std::vector<Slot> entries;
         std::vector<std::uint64_t> filter;  // two bits a key, a power of two in size
     };
     static void size(Table& table, std::size_t keys);

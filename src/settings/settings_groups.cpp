@@ -1,9 +1,12 @@
 // Mail group actions: adding a group, saving the shown group, deleting the last group.
 #include "dialogs/busy_cursor.h"
+#include "recipients/optout_field.h"
 #include "settings/combo_entries.h"
 #include "settings/field_text.h"
 #include "settings/group_count.h"
 #include "settings/ini_keys.h"
+#include "settings/optout_questions.h"
+#include "settings/recipient_count_label.h"
 #include "settings/recipient_refusal.h"
 #include "settings/settings_window.h"
 #include "settings/stored_text.h"
@@ -74,6 +77,8 @@ void TForm3::SpeedButton5Click() {
         return usermsg::warn(QStringLiteral("保存するメールグループを選択してください。"),
                              cmbMailGroup);
     const std::string number = std::to_string(group);
+    // An opt-out list that cannot be read stops the save: it is never taken as empty.
+    const recipients::OptOutList optOuts = recipients::loadOptOutList(store::ProjectStore(AppPath));
     std::optional<std::string> recipients, subject, body;
     {
         BusyCursor busy;
@@ -91,9 +96,21 @@ void TForm3::SpeedButton5Click() {
     body = storedtext::fromField(txtMailBody, QStringLiteral("ﾒｰﾙ本文"));
     if (!body) return;
     const QString name = pnlMailGroup->text();
-    if (!usermsg::ask(QStringLiteral("「") + name +
-                      QStringLiteral("」メールグループとして保存します。よろしいですか？")))
+    const auto optedOut = ::recipients::findCp932FieldOptOuts(*recipients, optOuts, 3);
+    if (optedOut.count > 0) {
+        // No saving them anyway: OK takes them out of the field and saves.
+        if (!usermsg::ask(optoutquestion::beforeSave(optedOut))) return;
+        BusyCursor busy;
+        std::string field = Memo1->utf8Text();
+        ::recipients::removeFieldOptOuts(field, optedOut);
+        Memo1->setUtf8Text(field);
+        ::recipients::removeFieldOptOuts(*recipients, optedOut);
+        lblRecipientCount->refresh();
+    } else if (!usermsg::ask(
+                   QStringLiteral("「") + name +
+                   QStringLiteral("」メールグループとして保存します。よろしいですか？"))) {
         return;
+    }
 
     {
         BusyCursor busy;

@@ -1,8 +1,10 @@
 // From settings to sending: the send batch file and the Java runtime check.
 #include <QCoreApplication>
 
+#include "recipients/optout_gate.h"
 #include "sendrun/runtime_check.h"
 #include "sendrun/send_batch.h"
+#include "settings/optout_questions.h"
 #include "settings/settings_window.h"
 #include "shell/app_path.h"
 #include "shell/message_box.h"
@@ -28,8 +30,19 @@ void TForm3::SpeedButton7Click() {
         box("プロジェクト名に使用できない文字が入力されています。", shell::kStyleWarning);
         return;
     }
-    const std::optional<std::string> bat =
-        sendrun::writeSendBatch(store::ProjectStore(AppPath), project);
+    const store::ProjectStore store(AppPath);
+    // The last gate before a run: no opted-out address stays in the project's list.
+    const recipients::OptOutList optOuts = recipients::loadOptOutList(store);
+    if (!optOuts.empty()) {
+        const auto found = recipients::findProjectOptOuts(store, project, optOuts);
+        if (found.lines > 0) {
+            if (TForm1::fncMessageBox(optoutquestion::beforeBatch(found), shell::kCaption,
+                                      shell::kStyleQuestion) != shell::kResultOk)
+                return;
+            recipients::removeProjectOptOuts(store, project, optOuts);
+        }
+    }
+    const std::optional<std::string> bat = sendrun::writeSendBatch(store, project);
     if (!bat) {
         box("アプリケーションフォルダのパスに Shift-JIS で表せない文字があるため、"
             "バッチファイルを出力できません。",

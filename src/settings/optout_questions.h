@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+#include "recipients/optout_field.h"
+#include "recipients/optout_gate.h"
+
+// The questions the opt-out gates ask before they take addresses out of a list.
+namespace optoutquestion {
+
+// For the group save: the count and the first lines ("3行目 a@…"), their text in CP932.
+QString beforeSave(const recipients::FieldOptOuts& found);
+// For the batch file: the count per group of list.txt.
+QString beforeBatch(const recipients::ListOptOuts& found);
+
+}  // namespace optoutquestion
