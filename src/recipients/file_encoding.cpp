@@ -208,7 +208,7 @@ CellDecoder::~CellDecoder() {
     if (cd_ != reinterpret_cast<void*>(-1)) iconv_close(static_cast<iconv_t>(cd_));
 }
 
-bool CellDecoder::toUtf8(std::string_view cell, std::string& out) {
+bool CellDecoder::convert(std::string_view cell, std::string& out, bool lossy) {
     out.clear();
     if (cd_ == reinterpret_cast<void*>(-1)) return false;
     const auto cd = static_cast<iconv_t>(cd_);
@@ -218,25 +218,10 @@ bool CellDecoder::toUtf8(std::string_view cell, std::string& out) {
     std::size_t srcLeft = cell.size();
     char* dst = out.data();
     std::size_t dstLeft = out.size();
-    const std::size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-    out.resize(out.size() - dstLeft);
-    return rc != static_cast<std::size_t>(-1);
-}
-
-std::string CellDecoder::toUtf8Lossy(std::string_view cell) {
-    // The store shows CP932 this way too: a broken character is one mark, not a stray letter.
-    if (encoding_ == Encoding::Cp932) return store::cp932::toUtf8Lossy(std::string(cell));
-    std::string out;
-    if (cd_ == reinterpret_cast<void*>(-1)) return out;
-    const auto cd = static_cast<iconv_t>(cd_);
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    out.resize(cell.size() * 3 + 4);
-    char* src = const_cast<char*>(cell.data());
-    std::size_t srcLeft = cell.size();
-    char* dst = out.data();
-    std::size_t dstLeft = out.size();
-    while (srcLeft > 0) {
-        if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) != static_cast<std::size_t>(-1)) break;
+    bool whole = true;
+    while (iconv(cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<std::size_t>(-1)) {
+        whole = false;
+        if (!lossy) break;
         // iconv stops at the character it cannot read. One mark for the whole character,
         // so its trail bytes are not read as the start of the next one. No byte in gives
         // more than three out, so the room made above suffices.
@@ -249,6 +234,18 @@ std::string CellDecoder::toUtf8Lossy(std::string_view cell) {
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
     out.resize(out.size() - dstLeft);
+    return whole;
+}
+
+bool CellDecoder::toUtf8(std::string_view cell, std::string& out) {
+    return convert(cell, out, false);
+}
+
+std::string CellDecoder::toUtf8Lossy(std::string_view cell) {
+    // The store shows CP932 this way too: a broken character is one mark, not a stray letter.
+    if (encoding_ == Encoding::Cp932) return store::cp932::toUtf8Lossy(std::string(cell));
+    std::string out;
+    convert(cell, out, true);
     return out;
 }
 

@@ -45,6 +45,10 @@ public:
     std::string toUtf8Lossy(std::string_view cell);
 
 private:
+    // The cell's bytes as UTF-8 into out; lossy: one U+FFFD for each character that cannot
+    // be read. True when every byte was read.
+    bool convert(std::string_view cell, std::string& out, bool lossy);
+
     Encoding encoding_;
     void* cd_;
 };
