@@ -22,7 +22,7 @@ long peakResidentKib() {
     return -1;
 }
 
-Sample runChild(const std::vector<std::string>& args) {
+std::string runChildOutput(const std::vector<std::string>& args) {
     std::vector<std::string> all = {"/proc/self/exe"};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -48,7 +48,11 @@ Sample runChild(const std::vector<std::string>& args) {
     close(pipeFds[0]);
     int status = 0;
     waitpid(pid, &status, 0);
+    return output;
+}
 
+Sample runChild(const std::vector<std::string>& args) {
+    const std::string output = runChildOutput(args);
     std::istringstream lines(output);
     std::string line;
     while (std::getline(lines, line)) {

@@ -1,7 +1,9 @@
 #include "bench_window.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <cstdio>
+#include <stdexcept>
 
 #include "settings/settings_window.h"
 #include "timing.h"
@@ -13,16 +15,26 @@ void settle() {
     QCoreApplication::processEvents();
 }
 
+void waitForRecipients(TForm3& form) {
+    QElapsedTimer waited;
+    waited.start();
+    while (form.Memo1->isLoading()) {
+        if (waited.elapsed() > 120000) throw std::runtime_error("the recipients never loaded");
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    settle();
+}
+
 void pickProject(TForm3& form, int index) {
     form.cmbProject->setCurrentIndex(index);
     emit form.cmbProject->activated(index);
-    settle();
+    waitForRecipients(form);
 }
 
 void pickGroup(TForm3& form, int group) {
     form.cmbMailGroup->setCurrentIndex(group);
     emit form.cmbMailGroup->activated(group);
-    settle();
+    waitForRecipients(form);
 }
 
 double timedProjectLoad(TForm3& form, int index, long recipients) {

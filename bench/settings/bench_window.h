@@ -7,7 +7,11 @@ namespace bench {
 // Lets the window handle everything posted to it so far.
 void settle();
 
-// The user's picks: the combo box entry chosen and its handler run, as a click does.
+// Lets the window work until the recipient field has its text.
+void waitForRecipients(TForm3& form);
+
+// The user's picks: the combo box entry chosen and its handler run, as a click does; they
+// return once the recipients are in the field.
 void pickProject(TForm3& form, int index);
 void pickGroup(TForm3& form, int group);
 

@@ -1,19 +1,43 @@
 #include "settings/plain_text_field.h"
 
+#include <QAccessibleWidget>
 #include <QEvent>
 #include <QFontInfo>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QVBoxLayout>
+#include <utility>
+
+namespace {
+
+// A document without style bytes: nothing is ever coloured, and a million lines load
+// quicker and in half the memory.
+constexpr long kDocumentOptions = QsciScintillaBase::SC_DOCUMENTOPTION_STYLES_NONE;
+
+// The editor's own accessible counts every character from the top of the text at each
+// caret move, which at the end of a million lines stops the window for a tenth of a
+// second per key, and it is asked for even when no assistive tool listens. Then the field
+// is described as a plain editable widget; with a screen reader running it keeps the
+// editor's own, which reads the text.
+QAccessibleInterface* plainAccessible(const QString& className, QObject* object) {
+    if (QAccessible::isActive()) return nullptr;
+    if (className == QLatin1String("PlainTextField") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::EditableText);
+    return nullptr;
+}
+
+}  // namespace
 
 PlainTextField::PlainTextField(QWidget* parent) : QsciScintilla(parent) {
-    // A document without style bytes: nothing is ever coloured, and a million lines load
-    // quicker and in half the memory. Swapped in before any setting that the document holds.
-    const long document =
-        SendScintilla(SCI_CREATEDOCUMENT, 0UL, long(SC_DOCUMENTOPTION_STYLES_NONE));
-    SendScintilla(SCI_SETDOCPOINTER, 0UL, reinterpret_cast<void*>(document));
-    SendScintilla(SCI_RELEASEDOCUMENT, 0UL, reinterpret_cast<void*>(document));
+    static const bool accessibleInstalled = [] {
+        QAccessible::installFactory(plainAccessible);
+        return true;
+    }();
+    (void)accessibleInstalled;
+    swapInDocument(
+        reinterpret_cast<void*>(SendScintilla(SCI_CREATEDOCUMENT, 0UL, kDocumentOptions)));
     setLexer(nullptr);
-    setUtf8(true);
-    setEolMode(EolUnix);
+    applyDocumentSettings();
     setWrapMode(WrapNone);
     setFolding(NoFoldStyle);
     for (int margin = 0; margin < 5; ++margin) setMarginWidth(margin, 0);
@@ -30,17 +54,142 @@ PlainTextField::PlainTextField(QWidget* parent) : QsciScintilla(parent) {
     SendScintilla(SCI_SETSCROLLWIDTH, 1L);
     SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1L);
     setFocusPolicy(Qt::StrongFocus);
+    // The insert and delete notifications also count the characters before the change
+    // (for the accessible), each an O(text) walk: only the "before" ones are taken.
+    SendScintilla(SCI_SETMODEVENTMASK,
+                  long(SC_MODEVENTMASKALL & ~(SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT)));
+    connect(this, &QsciScintillaBase::SCN_MODIFIED, this, [this](int, int type) {
+        if (!(type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) || changeQueued_) return;
+        changeQueued_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                changeQueued_ = false;
+                emit textChanged();
+            },
+            Qt::QueuedConnection);
+    });
+
+    loadingNote_ = new QLabel(QStringLiteral("読込中…"), viewport());
+    loadingNote_->setObjectName(QStringLiteral("loadingNote"));
+    loadingNote_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    auto* layout = new QVBoxLayout(viewport());
+    layout->addWidget(loadingNote_, 0, Qt::AlignCenter);
+    loadingNote_->hide();
+}
+
+PlainTextField::~PlainTextField() {
+    loader_.cancelAll();
+}
+
+namespace {
+std::size_t backgroundBytes = std::size_t(1) << 20;
+}  // namespace
+
+std::size_t PlainTextField::backgroundLoadBytes() {
+    return backgroundBytes;
+}
+
+void PlainTextField::setBackgroundLoadBytes(std::size_t bytes) {
+    backgroundBytes = bytes;
+}
+
+bool PlainTextField::isLoading() const {
+    return loading_;
+}
+
+QVariant PlainTextField::inputMethodQuery(Qt::InputMethodQuery query) const {
+    // The engine answers with the whole paragraph, which in a list without blank lines
+    // is every line: the input method gets the caret's line instead.
+    if (query != Qt::ImSurroundingText && query != Qt::ImCursorPosition)
+        return QsciScintilla::inputMethodQuery(query);
+    const long pos = SendScintilla(SCI_GETCURRENTPOS);
+    const long line = SendScintilla(SCI_LINEFROMPOSITION, pos);
+    const QString text = this->text(int(line));
+    if (query == Qt::ImSurroundingText) return text;
+    const long before = pos - SendScintilla(SCI_POSITIONFROMLINE, line);
+    return int(QString::fromUtf8(text.toUtf8().left(before)).size());
+}
+
+void PlainTextField::applyDocumentSettings() {
+    setUtf8(true);
+    setEolMode(EolUnix);
+}
+
+void PlainTextField::swapInDocument(void* document) {
+    const bool readOnly = isReadOnly();
+    SendScintilla(SCI_SETDOCPOINTER, 0UL, document);
+    // The field's reference now keeps the document.
+    SendScintilla(SCI_RELEASEDOCUMENT, 0UL, document);
+    applyDocumentSettings();
+    // No undo record of a load: it is not an edit.
+    SendScintilla(SCI_SETUNDOCOLLECTION, 1L);
+    SendScintilla(SCI_EMPTYUNDOBUFFER);
+    SendScintilla(SCI_SETSAVEPOINT);
+    SendScintilla(SCI_GOTOPOS, 0L);
+    setReadOnly(readOnly);
+    emit textChanged();
 }
 
 void PlainTextField::setUtf8Text(const std::string& utf8) {
-    // No undo record of the fill: a load is not an edit, and a copy of a million lines
-    // in the undo buffer would double the memory.
-    SendScintilla(SCI_SETUNDOCOLLECTION, 0L);
-    SendScintilla(SCI_SETTEXT, utf8.c_str());
-    SendScintilla(SCI_EMPTYUNDOBUFFER);
-    SendScintilla(SCI_SETUNDOCOLLECTION, 1L);
-    SendScintilla(SCI_SETSAVEPOINT);
-    SendScintilla(SCI_GOTOPOS, 0L);
+    const bool wasLoading = loading_;
+    leaveLoading();
+    if (utf8.empty()) {
+        // A fresh document: emptying a million lines one by one takes far longer.
+        swapInDocument(
+            reinterpret_cast<void*>(SendScintilla(SCI_CREATEDOCUMENT, 0UL, kDocumentOptions)));
+    } else {
+        // No undo record of the fill: a load is not an edit, and a copy of a million lines
+        // in the undo buffer would double the memory.
+        SendScintilla(SCI_SETUNDOCOLLECTION, 0L);
+        SendScintilla(SCI_SETTEXT, utf8.c_str());
+        SendScintilla(SCI_EMPTYUNDOBUFFER);
+        SendScintilla(SCI_SETUNDOCOLLECTION, 1L);
+        SendScintilla(SCI_SETSAVEPOINT);
+        SendScintilla(SCI_GOTOPOS, 0L);
+    }
+    if (wasLoading) emit loadingEnded();
+}
+
+void PlainTextField::loadUtf8TextInBackground(std::function<std::string()> produce) {
+    loader_.cancelAll();
+    if (!loading_) readOnlyBefore_ = isReadOnly();
+    const quint64 generation = ++generation_;
+    loading_ = true;
+    // Empty at once, so nothing of the text before is ever seen with the one to come.
+    swapInDocument(
+        reinterpret_cast<void*>(SendScintilla(SCI_CREATEDOCUMENT, 0UL, kDocumentOptions)));
+    setReadOnly(true);
+    loadingNote_->show();
+    void* engineLoader =
+        reinterpret_cast<void*>(SendScintilla(SCI_CREATELOADER, 0UL, kDocumentOptions));
+    loader_.start(engineLoader, std::move(produce),
+                  [this, generation](void* document, std::exception_ptr error) {
+                      QMetaObject::invokeMethod(
+                          this, [=] { finishLoad(generation, document, error); },
+                          Qt::QueuedConnection);
+                  });
+}
+
+void PlainTextField::finishLoad(quint64 generation, void* document, std::exception_ptr error) {
+    if (generation != generation_ || !loading_) {
+        // Overtaken by a later text: this one is dropped.
+        if (document) SendScintilla(SCI_RELEASEDOCUMENT, 0UL, document);
+        return;
+    }
+    leaveLoading();
+    if (document) swapInDocument(document);
+    emit loadingEnded();
+    if (error) std::rethrow_exception(error);
+}
+
+void PlainTextField::leaveLoading() {
+    if (!loading_) return;
+    loader_.cancelAll();
+    ++generation_;
+    loading_ = false;
+    loadingNote_->hide();
+    setReadOnly(readOnlyBefore_);
 }
 
 std::string PlainTextField::utf8Text() const {

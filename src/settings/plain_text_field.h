@@ -2,8 +2,14 @@
 
 #include <Qsci/qsciscintilla.h>
 
+#include <exception>
+#include <functional>
 #include <string>
 #include <string_view>
+
+#include "settings/field_loader.h"
+
+class QLabel;
 
 // A plain multi-line field on the Scintilla engine, which stays quick with a million
 // lines: no margins, folding, colouring or wrapping, both scroll bars, LF line ends.
@@ -12,18 +18,50 @@ class PlainTextField : public QsciScintilla {
     Q_OBJECT
 public:
     explicit PlainTextField(QWidget* parent = nullptr);
+    ~PlainTextField() override;
 
-    // Replaces the whole text; the load cannot be undone.
+    // Replaces the whole text; the load cannot be undone. Ends a load under way.
     void setUtf8Text(const std::string& utf8);
     std::string utf8Text() const;
     // The text in the editor's own buffer, without a copy; valid until the next change.
     std::string_view utf8View() const;
     void clearText();
 
+    // Fills the field with what `produce` returns, both run on a worker thread. Until the
+    // whole text is in, the field is empty, read-only and says "読込中…"; then it is
+    // swapped in at once. A later load, setUtf8Text or clearText cancels this one. What
+    // `produce` throws is thrown again on the GUI thread, the field left empty.
+    void loadUtf8TextInBackground(std::function<std::string()> produce);
+    // True from a background load's start until its text is in (or it was replaced).
+    bool isLoading() const;
+    // Lists whose file is this large load in the background; smaller ones at once, which
+    // is quicker than a worker. Tests lower it to see the background load.
+    static std::size_t backgroundLoadBytes();
+    static void setBackgroundLoadBytes(std::size_t bytes);
+
     // Takes the font the window actually resolved, so the field matches its neighbours.
     void applyFont(const QFont& font);
+
+signals:
+    // The field has left the loading state: its text is whole and may be read or edited.
+    void loadingEnded();
 
 protected:
     void changeEvent(QEvent* event) override;
     bool event(QEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
+private:
+    // What the engine keeps per document rather than per view, set again on each swap.
+    void applyDocumentSettings();
+    void swapInDocument(void* document);
+    void finishLoad(quint64 generation, void* document, std::exception_ptr error);
+    void leaveLoading();
+
+    FieldLoader loader_;
+    QLabel* loadingNote_ = nullptr;
+    quint64 generation_ = 0;
+    bool loading_ = false;
+    bool readOnlyBefore_ = false;
+    bool changeQueued_ = false;
 };

@@ -6,7 +6,8 @@
 class PlainTextField;
 
 // "1,234件": the non-empty lines of a recipient field, counted once typing pauses. The
-// count reads the editor's buffer in place, so a million lines cost a few milliseconds.
+// count reads the editor's buffer in place, without moving it, so a million lines cost a
+// few milliseconds.
 class RecipientCountLabel : public QLabel {
     Q_OBJECT
 public:

@@ -1,4 +1,6 @@
 // Bringing the store onto the screen: the project list, a project, a group.
+#include <sys/stat.h>
+
 #include "settings/field_text.h"
 #include "settings/group_count.h"
 #include "settings/ini_keys.h"
@@ -91,10 +93,28 @@ void TForm3::showGroupName(const store::ProjectStore& store, const std::string& 
     pnlMailGroup->setText(fieldtext::fromStore(store.readGroupName(project, group)));
 }
 
+namespace {
+
+// The size of the list file, -1 when it is missing (then the read creates it, at once).
+long long fileBytes(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? (long long)info.st_size : -1;
+}
+
+}  // namespace
+
 void TForm3::showGroupContents(const store::ProjectStore& store, const std::string& project,
                                int group) {
-    Memo1->clearText();
-    {
+    const long long listBytes = fileBytes(store.listPath(project));
+    if (listBytes >= 0 && std::size_t(listBytes) >= PlainTextField::backgroundLoadBytes()) {
+        // Reading, converting and filling a large list stops the window for long: it is
+        // done on a worker, and the field shows it only once it is whole.
+        Memo1->loadUtf8TextInBackground([appPath = AppPath, project, group] {
+            return fieldtext::utf8FromStore(
+                store::ProjectStore(appPath).readRecipients(project, group));
+        });
+    } else {
+        Memo1->clearText();
         // One statement per copy, so the file's bytes are gone before the field takes its own.
         const std::string recipients =
             fieldtext::utf8FromStore(store.readRecipients(project, group));

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+#include <QThread>
+#include <atomic>
+#include <functional>
 
 #include "settings/plain_text_field.h"
 
@@ -58,6 +62,55 @@ TEST(PlainTextFieldTest, TabLeavesTheFieldInsteadOfInsertingATab) {
     QTest::keyClick(field, Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), next);
     EXPECT_EQ(field->utf8Text(), "");
+}
+
+// A load waits for its release, so the test sees the field while it is under way.
+std::function<std::string()> heldText(const std::string& text, const std::atomic<bool>& go) {
+    return [text, &go] {
+        while (!go) QThread::msleep(1);
+        return text;
+    };
+}
+
+TEST(PlainTextFieldTest, BackgroundLoadShowsOnlyTheLastTextWholeAndBlocksTypingMeanwhile) {
+    struct Case {
+        const char* name;
+        bool secondLoad;  // a second load starts before the first is released
+        bool replaced;    // the text is set directly while loading
+        std::string shown;
+    };
+    const std::string first = "a@x\nb@x", second = "c@x\n日本@x\n";
+    const Case cases[] = {{"one load", false, false, first},
+                          {"second load wins", true, false, second},
+                          {"a set text wins", false, true, "typed"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PlainTextField field;
+        field.show();
+        field.setUtf8Text("old");
+        std::atomic<bool> goFirst{false}, goSecond{false};
+        int ended = 0;
+        QObject::connect(&field, &PlainTextField::loadingEnded, [&] { ++ended; });
+        field.loadUtf8TextInBackground(heldText(first, goFirst));
+        EXPECT_TRUE(field.isLoading());
+        EXPECT_TRUE(field.isReadOnly());
+        EXPECT_FALSE(field.findChild<QLabel*>(QStringLiteral("loadingNote"))->isHidden());
+        EXPECT_EQ(field.utf8Text(), "");  // never the old text beside the new
+        QTest::keyClicks(&field, "z");
+        EXPECT_EQ(field.utf8Text(), "");
+        if (c.secondLoad) field.loadUtf8TextInBackground(heldText(second, goSecond));
+        if (c.replaced) field.setUtf8Text("typed");
+        goFirst = true;
+        QTest::qWait(50);
+        goSecond = true;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !field.isLoading(); }, 5000));
+        QTest::qWait(50);  // a dropped load that arrives late changes nothing
+        EXPECT_EQ(field.utf8Text(), c.shown);
+        EXPECT_EQ(ended, 1);
+        EXPECT_FALSE(field.isReadOnly());
+        EXPECT_TRUE(field.findChild<QLabel*>(QStringLiteral("loadingNote"))->isHidden());
+        EXPECT_FALSE(field.isUndoAvailable());
+    }
 }
 
 }  // namespace

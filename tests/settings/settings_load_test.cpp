@@ -236,6 +236,38 @@ TEST_F(LoadTest, PickingAGroupShowsThatGroupAndLeavesTheNewGroupNameAlone) {
     EXPECT_TRUE(boxes.calls().empty());
 }
 
+TEST_F(LoadTest, LargeListsLoadOffTheWindowAndTheLastPickWins) {
+    std::string listA, listB, shownA;
+    for (int n = 0; n < 3000; ++n) {
+        const std::string a = "a" + std::to_string(n) + "@x";
+        listA += a + ",0\r\n" + "other" + std::to_string(n) + "@x,1\r\n";
+        shownA += (n ? "\n" : "") + a;
+        listB += "b" + std::to_string(n) + "@x,0\r\n";
+    }
+    writeProjectFile("A", "list.txt", listA);
+    writeProjectFile("B", "list.txt", listB);
+    showWith({"A", "B"});
+    const std::size_t before = PlainTextField::backgroundLoadBytes();
+    PlainTextField::setBackgroundLoadBytes(0);
+
+    pick(form->cmbProject, 0);
+    EXPECT_TRUE(form->Memo1->isLoading());
+    EXPECT_TRUE(form->Memo1->isReadOnly());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form->Memo1->isLoading(); }, 10000));
+    EXPECT_EQ(form->Memo1->utf8Text(), shownA);
+    EXPECT_FALSE(form->Memo1->isReadOnly());
+
+    pick(form->cmbProject, 1);
+    pick(form->cmbProject, 0);
+    pick(form->cmbProject, 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form->Memo1->isLoading(); }, 10000));
+    QTest::qWait(100);
+    EXPECT_EQ(form->Memo1->utf8Text().substr(0, 4), "b0@x");
+    EXPECT_EQ(form->Memo1->lines(), 3000);
+    EXPECT_TRUE(boxes.calls().empty());
+    PlainTextField::setBackgroundLoadBytes(before);
+}
+
 TEST_F(LoadTest, MissingProjectFolderLoadsEmptyAndLeavesAnEmptyPrivateRecipientFile) {
     showWith({"Fresh"});
     form->Edit1->setText(QStringLiteral("unsaved"));
