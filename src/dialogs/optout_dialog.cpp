@@ -173,7 +173,8 @@ void OptOutDialog::importFrom(const QString& path) {
     std::string listed;
     for (const std::string& bytes : model_->entries())
         listed += store::cp932::toUtf8Lossy(bytes) + "\n";
-    const auto chosen = recipientimport::ask(this, path, std::move(listed));
+    // The opt-out list takes every address, opted out or not: no list applies to it.
+    const auto chosen = recipientimport::ask(this, path, std::move(listed), nullptr);
     if (!chosen) return;
     BusyCursor busy;
     std::vector<QString> addresses;

@@ -34,6 +34,9 @@ RecipientCheckDialog::RecipientCheckDialog(const recipients::FieldCheck& check, 
     summary_ = u("宛先：") + number(check.addresses) + u("件\n無効な行：") + number(check.invalid) +
                u("行\n重複している行：") + number(check.duplicates) + u("行");
     if (check.fullWidth > 0) summary_ += u("\n全角を含む行：") + number(check.fullWidth) + u("行");
+    if (check.optedOut > 0)
+        summary_ +=
+            u("\n") + recipienttext::optedOut() + u("：") + number(check.optedOut) + u("行");
     if (check.problems > check.first.size())
         summary_ += u("\n（最初の ") + number(check.first.size()) + u("行を表示しています）");
     auto* summary = new QLabel(summary_, this);
@@ -55,10 +58,12 @@ RecipientCheckDialog::RecipientCheckDialog(const recipients::FieldCheck& check, 
         line->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         table_->setItem(row, 0, line);
         table_->setItem(row, 1, new QTableWidgetItem(QString::fromStdString(problem.text)));
-        const QString reason = problem.duplicateOf ? recipienttext::duplicateOf(problem.duplicateOf)
-                               : problem.fullWidth
-                                   ? u("全角の文字が含まれています（半角に直せます）")
-                                   : recipienttext::fault(problem.fault);
+        // Opted out first: whatever else is wrong with the line, it must go.
+        const QString reason =
+            problem.optedOut      ? recipienttext::optedOut()
+            : problem.duplicateOf ? recipienttext::duplicateOf(problem.duplicateOf)
+            : problem.fullWidth ? u("全角の文字が含まれています（半角に直せます）")
+                                : recipienttext::fault(problem.fault);
         table_->setItem(row, 2, new QTableWidgetItem(reason));
         ++row;
     }
@@ -72,10 +77,13 @@ RecipientCheckDialog::RecipientCheckDialog(const recipients::FieldCheck& check, 
     auto* buttons = new QDialogButtonBox(this);
     remove_ = buttons->addButton(u("重複を削除"), QDialogButtonBox::ActionRole);
     convert_ = buttons->addButton(u("全角を半角に直す"), QDialogButtonBox::ActionRole);
+    removeOptedOut_ = buttons->addButton(u("配信停止を削除"), QDialogButtonBox::ActionRole);
     goTo_ = buttons->addButton(u("この行へ移動"), QDialogButtonBox::ActionRole);
     close_ = buttons->addButton(u("閉じる"), QDialogButtonBox::RejectRole);
     remove_->setEnabled(check.duplicates > 0);
     convert_->setEnabled(check.fullWidth > 0);
+    // Without opted-out lines the dialog stays as it was.
+    removeOptedOut_->setVisible(check.optedOut > 0);
     goTo_->setEnabled(false);
     close_->setDefault(true);
     connect(table_, &QTableWidget::itemSelectionChanged, this,
@@ -86,6 +94,10 @@ RecipientCheckDialog::RecipientCheckDialog(const recipients::FieldCheck& check, 
     });
     connect(convert_, &QPushButton::clicked, this, [this] {
         choice_ = Choice::ConvertFullWidth;
+        accept();
+    });
+    connect(removeOptedOut_, &QPushButton::clicked, this, [this] {
+        choice_ = Choice::RemoveOptedOut;
         accept();
     });
     connect(goTo_, &QPushButton::clicked, this, [this] { goToSelected(); });

@@ -8,13 +8,13 @@
 class QPushButton;
 class QTableWidget;
 
-// The recipient field's invalid lines, repeats and full-width lines, with their line
-// numbers; offers to remove the repeats, to make the full-width lines ASCII and to go to a
-// listed line.
+// The recipient field's invalid lines, repeats, full-width lines and opted-out lines, with
+// their line numbers; offers to remove the repeats, to make the full-width lines ASCII, to
+// remove the opted-out lines and to go to a listed line.
 class RecipientCheckDialog : public QDialog {
     Q_OBJECT
 public:
-    enum class Choice { Close, RemoveDuplicates, ConvertFullWidth, GoToLine };
+    enum class Choice { Close, RemoveDuplicates, ConvertFullWidth, RemoveOptedOut, GoToLine };
 
     explicit RecipientCheckDialog(const recipients::FieldCheck& check, QWidget* parent = nullptr);
 
@@ -29,6 +29,8 @@ public:
     QTableWidget* problemTable() const { return table_; }
     QPushButton* removeButton() const { return remove_; }
     QPushButton* convertButton() const { return convert_; }
+    // Shown only when the field holds opted-out lines.
+    QPushButton* removeOptedOutButton() const { return removeOptedOut_; }
     QPushButton* goToButton() const { return goTo_; }
     QPushButton* closeButton() const { return close_; }
     QString summaryText() const { return summary_; }
@@ -42,6 +44,7 @@ private:
     QTableWidget* table_ = nullptr;
     QPushButton* remove_ = nullptr;
     QPushButton* convert_ = nullptr;
+    QPushButton* removeOptedOut_ = nullptr;
     QPushButton* goTo_ = nullptr;
     QPushButton* close_ = nullptr;
 };

@@ -13,14 +13,15 @@
 namespace recipientfile {
 
 std::optional<recipients::ImportResult> read(QWidget* parent, const QString& path,
-                                             std::string field) {
+                                             std::string field,
+                                             const recipients::OptOutList* optOuts) {
     const std::string localPath = QFile::encodeName(path).toStdString();
     auto progress = std::make_shared<recipients::ImportProgress>();
     recipients::ImportResult result;
     std::exception_ptr failure;
     std::unique_ptr<QThread> worker(QThread::create([&] {
         try {
-            result = recipients::importRecipients(localPath, field, progress.get());
+            result = recipients::importRecipients(localPath, field, progress.get(), optOuts);
         } catch (...) {
             failure = std::current_exception();
         }

@@ -16,8 +16,10 @@ namespace recipientfile {
 // Files from this size on show the progress dialog.
 inline constexpr qint64 kProgressFrom = 4 * 1024 * 1024;
 
-// The result, or nothing when the user cancelled. `field` is the recipient field's text.
+// The result, or nothing when the user cancelled. `field` is the recipient field's text;
+// addresses on `optOuts` are left out (see importRecipients).
 std::optional<recipients::ImportResult> read(QWidget* parent, const QString& path,
-                                             std::string field);
+                                             std::string field,
+                                             const recipients::OptOutList* optOuts = nullptr);
 
 }  // namespace recipientfile

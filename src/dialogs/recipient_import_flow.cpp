@@ -33,8 +33,9 @@ QString unreadableText(const recipients::ImportResult& result, const QString& pa
 
 }  // namespace
 
-std::optional<Chosen> ask(QWidget* parent, const QString& path, std::string list) {
-    auto result = recipientfile::read(parent, path, std::move(list));
+std::optional<Chosen> ask(QWidget* parent, const QString& path, std::string list,
+                          const recipients::OptOutList* optOuts) {
+    auto result = recipientfile::read(parent, path, std::move(list), optOuts);
     if (!result) return std::nullopt;  // cancelled while reading
     if (result->status != recipients::ImportStatus::Done) {
         shell::showMessageBox(unreadableText(*result, path), shell::kCaption, shell::kStyleWarning);

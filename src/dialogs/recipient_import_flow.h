@@ -6,6 +6,10 @@
 
 class QWidget;
 
+namespace recipients {
+class OptOutList;
+}
+
 // Reading a recipient file the way every list of the tool takes one: read on a worker,
 // a warning naming a file that cannot be used, then the report with its choice.
 namespace recipientimport {
@@ -15,8 +19,10 @@ struct Chosen {
     bool replace = false;
 };
 
-// `list` is the list as it stands (UTF-8, one address a line), for the repeats. Nothing
-// when the user cancelled or the file could not be used (the user has been told).
-std::optional<Chosen> ask(QWidget* parent, const QString& path, std::string list);
+// `list` is the list as it stands (UTF-8, one address a line), for the repeats; addresses
+// on `optOuts` are left out and counted in the report. Nothing when the user cancelled or
+// the file could not be used (the user has been told).
+std::optional<Chosen> ask(QWidget* parent, const QString& path, std::string list,
+                          const recipients::OptOutList* optOuts = nullptr);
 
 }  // namespace recipientimport

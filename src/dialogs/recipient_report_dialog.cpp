@@ -54,6 +54,7 @@ RecipientReportDialog::RecipientReportDialog(const recipients::ImportResult& res
             u("件）"),
         u("無効な行：") + number(result.invalid) + u("行"),
     };
+    if (result.optedOut > 0) lines << u("配信停止 ") + number(result.optedOut) + u("件");
     if (result.halfWidth > 0)
         lines << u("全角を半角に直しました: ") + number(result.halfWidth) + u("件");
     summary_ = lines.join(QLatin1Char('\n'));

@@ -39,6 +39,10 @@ QString duplicateOf(std::size_t line) {
     return QStringLiteral("%1行目と重複しています").arg(number(line));
 }
 
+QString optedOut() {
+    return QStringLiteral("配信停止リストのアドレス");
+}
+
 QString encoding(recipients::Encoding encoding) {
     using recipients::Encoding;
     switch (encoding) {

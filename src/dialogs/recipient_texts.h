@@ -11,6 +11,8 @@ namespace recipienttext {
 
 QString fault(recipients::AddressFault fault);
 QString duplicateOf(std::size_t line);
+// Why a listed line is left out or should go: it names an opted-out address.
+QString optedOut();
 QString encoding(recipients::Encoding encoding);
 // "1,234,567": the count label and the reports group digits the way the users write them.
 QString number(std::size_t value);

@@ -7,6 +7,7 @@
 #include "recipients/address_set.h"
 #include "recipients/field_lines.h"
 #include "recipients/half_width.h"
+#include "recipients/optout_field.h"
 
 namespace recipients {
 namespace {
@@ -28,7 +29,14 @@ std::string_view judgedAddress(std::string_view line, std::string& held, bool& c
 }  // namespace
 
 FieldCheck checkField(std::string_view utf8, std::size_t keep) {
+    return checkField(utf8, OptOutList(), keep);
+}
+
+FieldCheck checkField(std::string_view utf8, const OptOutList& optOuts, std::size_t keep) {
     FieldCheck result;
+    // Only the line numbers are needed: the listing below keeps its own texts.
+    const FieldOptOuts found = findFieldOptOuts(utf8, optOuts, 0);
+    auto nextOptOut = found.lines.begin();
     // Converted addresses, where the map's views can point at them.
     std::deque<std::string> held;
     std::string text;
@@ -36,17 +44,20 @@ FieldCheck checkField(std::string_view utf8, std::size_t keep) {
     forEachFieldLine(utf8, [&](std::size_t index, std::string_view line) {
         if (line.empty()) return;
         ++result.addresses;
+        while (nextOptOut != found.lines.end() && *nextOptOut < index + 1) ++nextOptOut;
+        const bool optedOut = nextOptOut != found.lines.end() && *nextOptOut == index + 1;
+        result.optedOut += optedOut;
         bool converted = false;
         std::string_view address = judgedAddress(line, text, converted);
         if (converted) address = held.emplace_back(std::move(text));
-        FieldProblem problem{index + 1, std::string(), checkAddress(address), 0, false};
+        FieldProblem problem{index + 1, std::string(), checkAddress(address), 0, false, optedOut};
         if (problem.fault != AddressFault::None) {
             ++result.invalid;
         } else {
             problem.fullWidth = converted;
             result.fullWidth += converted;
             const auto [at, inserted] = firstLine.emplace(address, index + 1);
-            if (inserted && !converted) return;
+            if (inserted && !converted && !optedOut) return;
             if (!inserted) {
                 problem.duplicateOf = at->second;
                 ++result.duplicates;

@@ -85,7 +85,7 @@ std::string ImportResult::takeText(bool replace) {
 }
 
 ImportResult importRecipients(const std::string& path, std::string_view field,
-                              ImportProgress* progress) {
+                              ImportProgress* progress, const OptOutList* optOuts) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return readFailure(ImportStatus::CannotRead, std::strerror(errno));
     struct stat info {};
@@ -121,10 +121,12 @@ ImportResult importRecipients(const std::string& path, std::string_view field,
     }
     ::close(fd);
     bytes.resize(got);
-    return importBytes(std::move(bytes), field, progress);
+    return importBytes(std::move(bytes), field, progress, optOuts);
 }
 
-ImportResult importBytes(std::string bytes, std::string_view field, ImportProgress* progress) {
+ImportResult importBytes(std::string bytes, std::string_view field, ImportProgress* progress,
+                         const OptOutList* optOuts) {
+    if (optOuts && optOuts->empty()) optOuts = nullptr;
     report(progress, kReadEnd);
     // The table views this text: it lives until the addresses are taken out.
     const DecodedText decoded = decodeText(std::move(bytes), true);
@@ -213,6 +215,11 @@ ImportResult importBytes(std::string bytes, std::string_view field, ImportProgre
                 result.firstInvalid.push_back(
                     {table.line(r), shortened(trimBlanks(cell), kShownCellBytes), fault});
             ++result.invalid;
+            continue;
+        }
+        // Before the repeats: an opted-out address is never taken, so never repeated either.
+        if (optOuts && optOuts->containsUtf8(address)) {
+            ++result.optedOut;
             continue;
         }
         const std::size_t hash = FoldedHash()(address);

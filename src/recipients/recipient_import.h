@@ -8,6 +8,7 @@
 
 #include "recipients/address_check.h"
 #include "recipients/file_encoding.h"
+#include "recipients/optout_list.h"
 
 // Reading a recipient file (CSV, tab-separated or one address per line) into the addresses
 // a recipient field can take, with everything left out accounted for.
@@ -40,6 +41,8 @@ struct ImportResult {
     std::size_t fileDuplicates = 0;   // repeats of an address earlier in the file
     std::size_t fieldDuplicates = 0;  // distinct addresses of the file already in the field
     std::size_t invalid = 0;
+    // Rows whose valid address is on the opt-out list: left out, whether repeated or not.
+    std::size_t optedOut = 0;
     // Rows whose address passed only once its full-width forms were made ASCII.
     std::size_t halfWidth = 0;
     std::vector<InvalidRow> firstInvalid;  // the first kKeptInvalidRows of them
@@ -58,11 +61,13 @@ struct ImportResult {
     std::string takeText(bool replace);
 };
 
-// `field` is the recipient field's text (UTF-8, one address per line).
+// `field` is the recipient field's text (UTF-8, one address per line). Addresses on
+// `optOuts` are left out and counted; none is left out without a list.
 ImportResult importRecipients(const std::string& path, std::string_view field,
-                              ImportProgress* progress = nullptr);
+                              ImportProgress* progress = nullptr,
+                              const OptOutList* optOuts = nullptr);
 // The same over bytes already in memory.
 ImportResult importBytes(std::string bytes, std::string_view field,
-                         ImportProgress* progress = nullptr);
+                         ImportProgress* progress = nullptr, const OptOutList* optOuts = nullptr);
 
 }  // namespace recipients

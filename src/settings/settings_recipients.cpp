@@ -1,17 +1,20 @@
 // The recipient list's own tools: reading recipients from a file, and checking the list.
-// Both only change the field; the group is stored by its save button as before.
-#include <QDir>
+// Both only change the field; the group is stored by its save button as before. Both
+// load the opt-out list first: one that cannot be read stops them, never passes as empty.
 #include <QFileDialog>
 
 #include "dialogs/busy_cursor.h"
 #include "dialogs/recipient_check_dialog.h"
-#include "dialogs/recipient_file_reader.h"
-#include "dialogs/recipient_report_dialog.h"
+#include "dialogs/recipient_import_flow.h"
 #include "dialogs/recipient_texts.h"
 #include "recipients/field_check.h"
+#include "recipients/optout_field.h"
+#include "recipients/optout_list.h"
 #include "settings/recipient_count_label.h"
 #include "settings/settings_window.h"
 #include "settings/user_messages.h"
+#include "shell/app_path.h"
+#include "store/project_store.h"
 
 namespace {
 
@@ -36,26 +39,6 @@ void putRecipients(PlainTextField* field, std::string text, bool replace) {
     field->setCursorPosition(last == '\n' || last == '\r' ? firstNew - 1 : firstNew, 0);
 }
 
-QString unreadableText(const recipients::ImportResult& result, const QString& path) {
-    const QString file =
-        QStringLiteral("「") + QDir::toNativeSeparators(path) + QStringLiteral("」");
-    switch (result.status) {
-        case recipients::ImportStatus::NotText:
-            return QStringLiteral("ファイル") + file +
-                   QStringLiteral(
-                       "はテキストファイルではありません。"
-                       "CSVまたはテキスト形式で保存したファイルを選んでください。");
-        case recipients::ImportStatus::UnknownEncoding:
-            return QStringLiteral("ファイル") + file +
-                   QStringLiteral(
-                       "の文字コードを判別できません。UTF-8、Shift-JIS、EUC-JP、"
-                       "UTF-16のいずれかで保存したファイルを選んでください。");
-        default:
-            return QStringLiteral("ファイル") + file + QStringLiteral("を読み込めません。\n") +
-                   QString::fromLocal8Bit(result.systemError.c_str());
-    }
-}
-
 }  // namespace
 
 void TForm3::btnImportClick() {
@@ -66,28 +49,23 @@ void TForm3::btnImportClick() {
 }
 
 void TForm3::importRecipientsFrom(const QString& path) {
-    auto result = recipientfile::read(this, path, Memo1->utf8Text());
-    if (!result) return;  // cancelled while reading
-    if (result->status != recipients::ImportStatus::Done)
-        return usermsg::warn(unreadableText(*result, path));
-
-    RecipientReportDialog report(*result, QDir::toNativeSeparators(path), this);
-    const auto choice = report.ask();
-    if (choice == RecipientReportDialog::Choice::Cancel) return;
+    const recipients::OptOutList optOuts = recipients::loadOptOutList(store::ProjectStore(AppPath));
+    auto chosen = recipientimport::ask(this, path, Memo1->utf8Text(), &optOuts);
+    if (!chosen) return;
     {
         BusyCursor busy;
-        const bool replace = choice == RecipientReportDialog::Choice::Replace;
-        putRecipients(Memo1, result->takeText(replace), replace);
+        putRecipients(Memo1, std::move(chosen->text), chosen->replace);
     }
     lblRecipientCount->refresh();
     Memo1->setFocus();
 }
 
 void TForm3::btnCheckRecipientsClick() {
+    const recipients::OptOutList optOuts = recipients::loadOptOutList(store::ProjectStore(AppPath));
     recipients::FieldCheck check;
     {
         BusyCursor busy;
-        check = recipients::checkField(Memo1->utf8Text());
+        check = recipients::checkField(Memo1->utf8Text(), optOuts);
     }
     if (check.problems == 0)
         return usermsg::inform(QStringLiteral("宛先に問題は見つかりませんでした。（") +
@@ -118,6 +96,26 @@ void TForm3::btnCheckRecipientsClick() {
                             recipienttext::number(converted) +
                             QStringLiteral("件\n保存するには「ﾒｰﾙｸﾞﾙｰﾌﾟ設定情報更新」を"
                                            "押してください。"));
+            break;
+        }
+        case RecipientCheckDialog::Choice::RemoveOptedOut: {
+            std::string field = Memo1->utf8Text();
+            const bool ended = endsWithLineEnd(field);
+            const auto found = recipients::findFieldOptOuts(field, optOuts, 0);
+            recipients::removeFieldOptOuts(field, found);
+            // The last line gone leaves the one before with its line end: drop it, as typed.
+            if (!ended && endsWithLineEnd(field)) {
+                const char last = field.back();
+                field.pop_back();
+                if (last == '\n' && !field.empty() && field.back() == '\r') field.pop_back();
+            }
+            Memo1->setUtf8Text(field);
+            lblRecipientCount->refresh();
+            usermsg::inform(
+                recipienttext::optedOut() + QStringLiteral("を") +
+                recipienttext::number(found.count) +
+                QStringLiteral("行削除しました。"
+                               "保存するには「ﾒｰﾙｸﾞﾙｰﾌﾟ設定情報更新」を押してください。"));
             break;
         }
         case RecipientCheckDialog::Choice::GoToLine: {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "recipients/field_lines.h"
 
 namespace {
@@ -51,6 +53,15 @@ TEST(FieldCheck, ListsInvalidLinesAndRepeatsWithTheirLineNumbers) {
         EXPECT_EQ(check.first[i].fullWidth, expected[i].fullWidth);
     }
     EXPECT_EQ(recipients::checkField(field, 1).first.size(), 1u);
+
+    // Every form of b on the opt-out list is listed, once each; the other counts stay.
+    const auto optedOut = recipients::checkField(field, recipients::OptOutList("B@X.JP\r\n"));
+    std::vector<std::size_t> lines;
+    for (const auto& problem : optedOut.first)
+        if (problem.optedOut) lines.push_back(problem.line);
+    EXPECT_EQ(lines, (std::vector<std::size_t>{5, 6, 9}));
+    EXPECT_EQ(std::make_tuple(optedOut.optedOut, optedOut.duplicates, optedOut.problems),
+              std::make_tuple(3u, 3u, 8u));
     // Only the lines valid once made ASCII are converted; the rest stay as typed.
     std::size_t converted = 0;
     EXPECT_EQ(recipients::withHalfWidthLines(field, &converted),

@@ -88,28 +88,41 @@ TEST(RecipientImport, ShapesWithoutAHeader) {
         std::string replaced;
         std::size_t rows;
         std::size_t invalid;
+        std::size_t repeats;   // in the file and in the field
+        std::string optOut;    // optout.txt's bytes
+        std::size_t optedOut;  // rows left out for it
     } cases[] = {
         {"one address per line, LF", "a@x.jp\nb@x.jp\n\nA@X.JP\n", "", "a@x.jp\nb@x.jp\n",
-         "a@x.jp\nb@x.jp\n", 3, 0},
+         "a@x.jp\nb@x.jp\n", 3, 0, 1, "", 0},
         {"UTF-16 tab-separated, no header",
          sample::kUtf16LeBom + sample::encode("UTF-16LE", "太郎\tt@x.jp\r\n花子\th@x.jp\r\n"), "",
-         "t@x.jp\nh@x.jp\n", "t@x.jp\nh@x.jp\n", 2, 0},
+         "t@x.jp\nh@x.jp\n", "t@x.jp\nh@x.jp\n", 2, 0, 0, "", 0},
         {"addresses in the third column",
          sample::encode("CP932", "1,東京,a@x.jp\r\n2,大阪,b@x.jp\r\n3,京都,なし\r\n"), "",
-         "a@x.jp\nb@x.jp\n", "a@x.jp\nb@x.jp\n", 3, 1},
-        {"an emoji is not ASCII", "😀@x.jp\nok@x.jp\n", "", "ok@x.jp\n", "ok@x.jp\n", 2, 1},
-        {"empty file", "", "", "", "", 0, 0},
+         "a@x.jp\nb@x.jp\n", "a@x.jp\nb@x.jp\n", 3, 1, 0, "", 0},
+        {"an emoji is not ASCII", "😀@x.jp\nok@x.jp\n", "", "ok@x.jp\n", "ok@x.jp\n", 2, 1, 0, "",
+         0},
+        {"empty file", "", "", "", "", 0, 0, 0, "", 0},
         {"blank spreadsheet rows are no rows", "a,b@x.jp,c\r\n,,\r\n , ,\r\nd,,f\r\n", "",
-         "b@x.jp\n", "b@x.jp\n", 2, 1},
+         "b@x.jp\n", "b@x.jp\n", 2, 1, 0, "", 0},
         {"replacing keeps the addresses the field holds", "new@x.jp\nold@x.jp\nOLD@x.jp\n",
-         "old@x.jp\n", "new@x.jp\n", "new@x.jp\nold@x.jp\n", 3, 0},
+         "old@x.jp\n", "new@x.jp\n", "new@x.jp\nold@x.jp\n", 3, 0, 2, "", 0},
         {"full-width forms become ASCII",
          "ｓｈｉｍｉｚｕ＠ｅｘａｍｐｌｅ．ｊｐ\nｓｈｉｍｉｚｕ@example.jp\n", "",
-         "shimizu@example.jp\n", "shimizu@example.jp\n", 2, 0},
+         "shimizu@example.jp\n", "shimizu@example.jp\n", 2, 0, 1, "", 0},
+        // Every form of an opted-out address is left out, each row counted once, none as a
+        // repeat, not even of the field; the invalid row stays invalid.
+        {"opted-out addresses in any case or width are left out",
+         "a@x.jp\nＳＴＯＰ＠ｘ．ｊｐ\nStop@X.jp\n\"Name <stop@x.jp>\"\nstop@x\nb@x.jp\n",
+         "stop@x.jp\n", "a@x.jp\nb@x.jp\n", "a@x.jp\nb@x.jp\n", 6, 1, 0,
+         "  STOP@x.jp \r\nstop@x\r\n", 3},
+        {"an opt-out list of others changes nothing", "a@x.jp\nA@x.jp\n", "a@x.jp\n", "",
+         "a@x.jp\n", 2, 0, 2, "other@x.jp\r\n", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto result = recipients::importBytes(c.bytes, c.field);
+        const recipients::OptOutList optOuts(c.optOut);
+        const auto result = recipients::importBytes(c.bytes, c.field, nullptr, &optOuts);
         ASSERT_EQ(result.status, ImportStatus::Done);
         EXPECT_FALSE(result.header);
         EXPECT_EQ(result.appendText(), c.added);
@@ -117,6 +130,8 @@ TEST(RecipientImport, ShapesWithoutAHeader) {
         EXPECT_EQ(recipients::ImportResult(result).takeText(true), c.replaced);
         EXPECT_EQ(result.rowsRead, c.rows);
         EXPECT_EQ(result.invalid, c.invalid);
+        EXPECT_EQ(result.fileDuplicates + result.fieldDuplicates, c.repeats);
+        EXPECT_EQ(result.optedOut, c.optedOut);
     }
 }
 

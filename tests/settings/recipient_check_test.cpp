@@ -2,10 +2,12 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <filesystem>
 
 #include "dialogs/recipient_check_dialog.h"
 #include "settings/recipient_count_label.h"
 #include "settings_fixture.h"
+#include "shell/error_report.h"
 
 namespace {
 
@@ -31,8 +33,9 @@ protected:
             convertEnabled = dialog.convertButton()->isEnabled();
             QPushButton* button = choice == Choice::RemoveDuplicates   ? dialog.removeButton()
                                   : choice == Choice::ConvertFullWidth ? dialog.convertButton()
-                                  : choice == Choice::GoToLine         ? dialog.goToButton()
-                                                                       : dialog.closeButton();
+                                  : choice == Choice::RemoveOptedOut ? dialog.removeOptedOutButton()
+                                  : choice == Choice::GoToLine       ? dialog.goToButton()
+                                                                     : dialog.closeButton();
             button->click();
         });
     }
@@ -105,6 +108,35 @@ TEST_F(RecipientCheckTest, FullWidthLinesAreListedAndMadeAsciiOnRequest) {
     EXPECT_TRUE(lastBox().text.startsWith(QStringLiteral("全角を半角に直しました: 1件\n")))
         << utf8(lastBox().text);
     EXPECT_EQ(snapshot(), before);
+}
+
+TEST_F(RecipientCheckTest, OptedOutLinesAreListedAndRemovedAndAnUnreadableListStopsTheCheck) {
+    // Nothing else is wrong: the dialog shows for the opted-out lines alone.
+    const std::string field = "a@x.jp\r\nSTOP@x.jp\n  b@x.jp \rgo@x.jp";
+    form->Memo1->setUtf8Text(field);
+    app.write("optout.txt", "stop@x.jp\r\nGO@x.jp\r\n");
+    answerCheck(Choice::RemoveOptedOut);
+    const auto before = snapshot();
+    form->btnCheckRecipientsClick();
+    EXPECT_EQ(utf8(summary),
+              "宛先：4件\n無効な行：0行\n重複している行：0行\n配信停止リストのアドレス：2行");
+    EXPECT_EQ(rows, (QStringList{QStringLiteral("2|STOP@x.jp|配信停止リストのアドレス"),
+                                 QStringLiteral("4|go@x.jp|配信停止リストのアドレス")}));
+    EXPECT_EQ(form->Memo1->utf8Text(), "a@x.jp\r\n  b@x.jp ");
+    EXPECT_EQ(boxTexts(),
+              QStringList{QStringLiteral("配信停止リストのアドレスを2行削除しました。保存するには"
+                                         "「ﾒｰﾙｸﾞﾙｰﾌﾟ設定情報更新」を押してください。")});
+    EXPECT_EQ(snapshot(), before);
+
+    std::filesystem::remove(app.file("optout.txt"));
+    app.makeFolder("optout.txt");
+    form->Memo1->setUtf8Text(field);
+    dialogs = 0;
+    shell::runHandler([&] { form->btnCheckRecipientsClick(); });
+    EXPECT_EQ(dialogs, 0);
+    EXPECT_EQ(lastBox().style, shell::kStyleError);
+    EXPECT_TRUE(lastBox().text.contains(QString::fromStdString(app.file("optout.txt"))));
+    EXPECT_EQ(form->Memo1->utf8Text(), field);
 }
 
 TEST_F(RecipientCheckTest, AFieldWithoutProblemsSaysSo) {

@@ -6,10 +6,12 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
+#include <filesystem>
 
 #include "dialogs/recipient_report_dialog.h"
 #include "settings/recipient_count_label.h"
 #include "settings_fixture.h"
+#include "shell/error_report.h"
 
 namespace {
 
@@ -148,6 +150,26 @@ TEST_F(RecipientImportTest, TheReportSaysHowManyFullWidthAddressesWereMadeAscii)
     importBytes("ｓｈｉｍｉｚｕ＠ｅｘａｍｐｌｅ．ｊｐ\nｓａｔｏ@example.jp\n");
     EXPECT_TRUE(summary.endsWith(QStringLiteral("\n全角を半角に直しました: 2件"))) << utf8(summary);
     EXPECT_EQ(form->Memo1->utf8Text(), "old@example.com\nshimizu@example.jp\nsato@example.jp");
+}
+
+TEST_F(RecipientImportTest, OptedOutAddressesAreLeftOutAndAnUnreadableListStopsTheImport) {
+    form->Memo1->setUtf8Text("old@example.com");
+    app.write("optout.txt", "Sato@Example.jp\r\n");
+    answerReport(Choice::Append);
+    importBytes("ｓａｔｏ@example.jp\nnew@example.jp\nsato@example.jp\n");
+    EXPECT_TRUE(summary.contains(QStringLiteral("\n配信停止 2件"))) << utf8(summary);
+    EXPECT_EQ(form->Memo1->utf8Text(), "old@example.com\nnew@example.jp");
+
+    std::filesystem::remove(app.file("optout.txt"));
+    app.makeFolder("optout.txt");
+    reports = 0;
+    const auto before = snapshot();
+    shell::runHandler([&] { importBytes("other@example.jp\n"); });
+    EXPECT_EQ(reports, 0);
+    EXPECT_EQ(lastBox().style, shell::kStyleError);
+    EXPECT_TRUE(lastBox().text.contains(QString::fromStdString(app.file("optout.txt"))));
+    EXPECT_EQ(form->Memo1->utf8Text(), "old@example.com\nnew@example.jp");
+    EXPECT_EQ(snapshot(), before);
 }
 
 TEST_F(RecipientImportTest, AFileThatCannotBeReadIsNamedAndChangesNothing) {
