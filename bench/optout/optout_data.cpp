@@ -1,9 +1,13 @@
 #include "optout_data.h"
 
 #include <stdexcept>
+#include <vector>
 
+#include "store/atomic_file.h"
+#include "store/comFunc.h"
 #include "store/comma_text.h"
 #include "store/cp932.h"
+#include "store/project_store.h"
 #include "store/text_file.h"
 
 namespace benchoptout {
@@ -30,7 +34,52 @@ std::string upper(std::string_view address) {
     return out;
 }
 
+std::vector<std::string> addresses(const std::string& listPath) {
+    const std::string list = store::textfile::readAll(listPath);
+    store::textfile::LineReader lines(list);
+    std::vector<std::string> all;
+    std::string_view line;
+    while (lines.next(line)) all.emplace_back(store::commatext::addressPart(line));
+    return all;
+}
+
 }  // namespace
+
+void writeSaveStore(const std::string& listPath, const std::string& app, const std::string& project,
+                    std::size_t fieldLines) {
+    const std::vector<std::string> all = addresses(listPath);
+    if (all.size() < fieldLines) throw std::runtime_error("list too short for the group");
+    const store::ProjectStore s(app);
+    s.writeProjectList({project});
+    s.ensureProjectFolder(project);
+    fncIniWrite(s.iniPath(project), store::cp932::fromUtf8("メール同報システム").value(),
+                "GROUPCOUNT", "1");
+    std::string list;
+    for (std::size_t i = 0; i < fieldLines; ++i) list += all[i] + ",0\r\n";
+    store::textfile::writeAll(s.listPath(project), list);
+    s.writeGroupName(project, 0, "group");
+    s.writeSubject(project, 0, "subject");
+    s.writeBody(project, 0, "body");
+}
+
+void writeSaveOptOuts(const std::string& listPath, std::size_t fieldLines, std::size_t optOuts,
+                      std::size_t swapEvery, const std::string& noneInField,
+                      const std::string& someInField) {
+    const std::vector<std::string> all = addresses(listPath);
+    const std::size_t step = (all.size() - fieldLines) / optOuts;
+    if (all.size() <= fieldLines || step == 0 || fieldLines / (optOuts / swapEvery) == 0)
+        throw std::runtime_error("list too short for the opt-outs");
+    const std::size_t fieldStep = fieldLines / (optOuts / swapEvery);
+    std::string none, some;
+    for (std::size_t i = 0; i < optOuts; ++i) {
+        const std::string& outside = all[fieldLines + i * step];
+        const std::string entry = i % 3 == 0 ? upper(outside) : outside;
+        none += entry + "\r\n";
+        some += (i % swapEvery == 0 ? upper(all[i / swapEvery * fieldStep]) : entry) + "\r\n";
+    }
+    save(noneInField, none);
+    save(someInField, some);
+}
 
 std::size_t writeOptOutFiles(const std::string& listPath, std::size_t step,
                              const std::string& optOutPath, const std::string& awkOptOutPath,

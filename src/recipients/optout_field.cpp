@@ -1,9 +1,16 @@
 #include "recipients/optout_field.h"
 
+#include <cstdint>
 #include <cstring>
+#include <exception>
+#include <thread>
+
+#include "recipients/optout_key.h"
 
 namespace recipients {
 namespace {
+
+constexpr std::size_t kSplitBytes = 4 << 20;
 
 struct Span {
     std::size_t begin = 0;
@@ -11,10 +18,27 @@ struct Span {
     std::size_t next = 0;  // after the line end
 };
 
+// The first CR or LF from i, eight bytes at a time: a million lines are stepped over.
+std::size_t lineBreak(std::string_view text, std::size_t i) {
+    constexpr std::uint64_t ones = 0x0101010101010101ULL;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, text.data() + i, 8);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+        w = __builtin_bswap64(w);
+#endif
+        const std::uint64_t lf = w ^ (ones * '\n'), cr = w ^ (ones * '\r');
+        // Exact for the lowest flagged byte: a borrow only runs upwards from a match.
+        const std::uint64_t found = (((lf - ones) & ~lf) | ((cr - ones) & ~cr)) & (ones * 0x80);
+        if (found) return i + __builtin_ctzll(found) / 8;
+    }
+    while (i < text.size() && text[i] != '\n' && text[i] != '\r') ++i;
+    return i;
+}
+
 Span lineAt(std::string_view text, std::size_t pos) {
     Span line{pos, pos, pos};
-    std::size_t i = pos;
-    while (i < text.size() && text[i] != '\n' && text[i] != '\r') ++i;
+    const std::size_t i = lineBreak(text, pos);
     line.end = i;
     line.next = i;
     if (i < text.size())
@@ -28,19 +52,71 @@ std::string_view trimmed(std::string_view s) {
     return s;
 }
 
+// Contains is the lookup of a line that is not one plain run (see optoutkey::plainRun):
+// the usual line is, and is hashed as it is read, its key never built.
 template <typename Contains>
-FieldOptOuts findOptOuts(std::string_view text, std::size_t keep, Contains&& contains) {
+FieldOptOuts findInPart(std::string_view text, const OptOutList& optOuts, std::size_t keep,
+                        Contains& contains, std::size_t& lines) {
     FieldOptOuts found;
-    std::size_t number = 0;
+    std::size_t number = 0;  // a local: the other half's count may share its cache line
     for (std::size_t pos = 0; pos < text.size();) {
-        const Span line = lineAt(text, pos);
-        pos = line.next;
         ++number;
+        const optoutkey::PlainRun run = optoutkey::plainRun(text, pos, false);
+        const std::size_t stop = pos + run.size;
+        // A plain line's run ends at its line end; no need to look for it.
+        const bool plain =
+            run.size > 0 && (stop == text.size() || text[stop] == '\n' || text[stop] == '\r');
+        Span line = plain ? Span{stop, stop, stop} : lineAt(text, stop);
+        if (plain && stop < text.size())
+            line.next +=
+                text[stop] == '\r' && stop + 1 < text.size() && text[stop + 1] == '\n' ? 2 : 1;
+        line.begin = pos;
+        pos = line.next;
         const std::string_view address = text.substr(line.begin, line.end - line.begin);
-        if (!contains(address)) continue;
+        if (plain ? !optOuts.containsPlain(address, run.hash) : !contains(address)) continue;
         found.lines.push_back(number);
         if (found.count++ < keep) found.first.push_back({number, std::string(trimmed(address))});
     }
+    lines = number;
+    return found;
+}
+
+// A large field is read in two halves at once, split after a line end: the save waits for
+// the answer, and a second core halves the wait. The halves' lines join in order.
+template <typename Contains>
+FieldOptOuts findOptOuts(std::string_view text, const OptOutList& optOuts, std::size_t keep,
+                         Contains&& contains) {
+    std::size_t lines = 0;
+    const std::size_t split = text.size() >= kSplitBytes && std::thread::hardware_concurrency() > 1
+                                  ? lineAt(text, text.size() / 2).next
+                                  : text.size();
+    if (split >= text.size()) return findInPart(text, optOuts, keep, contains, lines);
+    FieldOptOuts second;
+    std::size_t secondLines = 0;
+    std::exception_ptr failed;
+    std::thread worker([&] {
+        try {
+            second = findInPart(text.substr(split), optOuts, keep, contains, secondLines);
+        } catch (...) {
+            failed = std::current_exception();
+        }
+    });
+    FieldOptOuts found;
+    try {
+        found = findInPart(text.substr(0, split), optOuts, keep, contains, lines);
+    } catch (...) {
+        worker.join();
+        throw;
+    }
+    worker.join();
+    if (failed) std::rethrow_exception(failed);
+    found.count += second.count;
+    for (const FieldOptOut& line : second.first) {
+        if (found.first.size() == keep) break;
+        found.first.push_back({line.line + lines, line.text});
+    }
+    found.lines.reserve(found.lines.size() + second.lines.size());
+    for (const std::size_t line : second.lines) found.lines.push_back(line + lines);
     return found;
 }
 
@@ -48,35 +124,35 @@ FieldOptOuts findOptOuts(std::string_view text, std::size_t keep, Contains&& con
 
 FieldOptOuts findFieldOptOuts(std::string_view utf8, const OptOutList& optOuts, std::size_t keep) {
     if (optOuts.empty()) return {};
-    return findOptOuts(utf8, keep,
+    return findOptOuts(utf8, optOuts, keep,
                        [&](std::string_view address) { return optOuts.containsUtf8(address); });
 }
 
 FieldOptOuts findCp932FieldOptOuts(std::string_view cp932, const OptOutList& optOuts,
                                    std::size_t keep) {
     if (optOuts.empty()) return {};
-    return findOptOuts(cp932, keep,
+    return findOptOuts(cp932, optOuts, keep,
                        [&](std::string_view address) { return optOuts.containsCp932(address); });
 }
 
 void removeFieldOptOuts(std::string& utf8, const FieldOptOuts& found) {
     if (found.lines.empty()) return;
-    auto next = found.lines.begin();
-    std::size_t number = 0;
-    std::size_t kept = 0;  // bytes of the result so far, at the front of the text
-    for (std::size_t pos = 0; pos < utf8.size();) {
-        const Span line = lineAt(utf8, pos);
-        pos = line.next;
+    const std::string_view text(utf8);
+    std::size_t number = 1, pos = 0;  // the line at pos
+    std::size_t kept = 0;             // bytes of the result so far, at the front of the text
+    std::size_t keptFrom = 0;         // the kept lines not yet moved start here
+    for (const std::size_t line : found.lines) {
+        for (; number < line && pos < text.size(); ++number) pos = lineAt(text, pos).next;
+        if (number != line || pos >= text.size()) break;
+        // Kept lines move as one run, not one by one.
+        if (kept != keptFrom) std::memmove(&utf8[kept], utf8.data() + keptFrom, pos - keptFrom);
+        kept += pos - keptFrom;
+        pos = lineAt(text, pos).next;
         ++number;
-        if (next != found.lines.end() && *next == number) {
-            ++next;
-            continue;
-        }
-        if (kept != line.begin)
-            std::memmove(&utf8[kept], utf8.data() + line.begin, line.next - line.begin);
-        kept += line.next - line.begin;
+        keptFrom = pos;
     }
-    utf8.resize(kept);
+    if (kept != keptFrom) std::memmove(&utf8[kept], utf8.data() + keptFrom, utf8.size() - keptFrom);
+    utf8.resize(kept + utf8.size() - keptFrom);
 }
 
 }  // namespace recipients

@@ -97,9 +97,22 @@ ListOptOuts scan(std::string_view text, const OptOutList& optOuts,
     std::map<std::string, std::size_t, GroupOrder> groups;
     std::size_t keptFrom = 0;
     for (std::size_t pos = 0; pos < text.size();) {
-        const Line line = readLine(text, pos);
+        // The usual line is "address,group" with a plain address: hashed as it is read.
+        const optoutkey::PlainRun run = optoutkey::plainRun(text, pos, true);
+        const std::size_t stop = pos + run.size;
+        Line line;
+        bool opted;
+        if (run.size > 0 && stop < text.size() && text[stop] == ',') {
+            line = readLine(text, stop);
+            line.begin = pos;
+            line.comma = stop;
+            opted = optOuts.containsPlain(text.substr(pos, run.size), run.hash);
+        } else {
+            line = readLine(text, pos);
+            opted = optedOut(text, line, optOuts);
+        }
         pos = line.next;
-        if (!optedOut(text, line, optOuts)) continue;
+        if (!opted) continue;
         ++found.lines;
         ++groups[groupOf(text.substr(line.begin, line.end - line.begin))];
         if (out && line.begin > keptFrom) (*out)(text.substr(keptFrom, line.begin - keptFrom));

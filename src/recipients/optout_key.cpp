@@ -56,6 +56,61 @@ bool isLead(unsigned char c) {
     return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
 
+// Eight bytes with the first in the lowest bits, on any machine.
+std::uint64_t load(const char* p) {
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    w = __builtin_bswap64(w);
+#endif
+    return w;
+}
+
+// The first n (< 8) bytes, the rest zero.
+std::uint64_t loadPart(const char* p, std::size_t n) {
+    char bytes[8] = {};
+    std::memcpy(bytes, p, n);
+    return load(bytes);
+}
+
+constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+constexpr std::uint64_t kHigh = kOnes * 0x80;
+
+constexpr std::uint64_t kSeed = 0x9E3779B97F4A7C15ULL;
+
+std::uint64_t mix(std::uint64_t hash, std::uint64_t word) {
+    hash = (hash ^ word) * 0xFF51AFD7ED558CCDULL;
+    return hash ^ (hash >> 29);
+}
+
+std::uint64_t finish(std::uint64_t hash, std::size_t size) {
+    hash ^= size;
+    hash *= 0xC4CEB9FE1A85EC53ULL;
+    hash ^= hash >> 33;
+    hash *= 0xFF51AFD7ED558CCDULL;
+    hash ^= hash >> 33;
+    return hash;
+}
+
+// The high bit of every byte that ends a plain run. Exact for the lowest such byte, which
+// is all a caller reads: a borrow only ever runs upwards from a flagged byte.
+std::uint64_t stops(std::uint64_t w, bool stopAtComma) {
+    std::uint64_t m = (w - kOnes * 0x21) | w;  // 0x00-0x20 and 0x80-0xFF
+    if (stopAtComma) {
+        const std::uint64_t comma = w ^ (kOnes * ',');
+        const std::uint64_t quote = w ^ (kOnes * '"');
+        m |= ((comma - kOnes) & ~comma) | ((quote - kOnes) & ~quote);
+    }
+    return m & kHigh;
+}
+
+// Letters folded, for bytes 0x21-0x7F: nothing carries between them.
+std::uint64_t foldedWord(std::uint64_t w) {
+    const std::uint64_t fromA = w + kOnes * (0x80 - 'A');
+    const std::uint64_t pastZ = w + kOnes * (0x80 - 'Z' - 1);
+    return w | ((fromA & ~pastZ & kHigh) >> 2);
+}
+
 bool isAscii(std::string_view text) {
     for (char c : text) {
         if (static_cast<unsigned char>(c) >= 0x80) return false;
@@ -123,6 +178,37 @@ bool fromUtf8(std::string_view address, std::string& out) {
 
 bool isAsciiKey(std::string_view key) {
     return isAscii(key);
+}
+
+std::uint64_t hashOf(std::string_view key) {
+    std::uint64_t hash = kSeed;
+    std::size_t i = 0;
+    for (; i + 8 <= key.size(); i += 8) hash = mix(hash, load(key.data() + i));
+    if (i < key.size()) hash = mix(hash, loadPart(key.data() + i, key.size() - i));
+    return finish(hash, key.size());
+}
+
+PlainRun plainRun(std::string_view text, std::size_t from, bool stopAtComma) {
+    // Word by word, as hashOf reads the key; the bytes from the stop on are masked off.
+    const char* const begin = text.data() + from;
+    const std::size_t size = text.size() - from;
+    std::uint64_t hash = kSeed;
+    std::size_t i = 0;
+    for (;;) {
+        const std::size_t left = size - i;
+        // Past the end a zero byte stops the run like any control byte.
+        const std::uint64_t w = left >= 8 ? load(begin + i) : loadPart(begin + i, left);
+        const std::uint64_t stop = stops(w, stopAtComma);
+        if (stop == 0) {
+            hash = mix(hash, foldedWord(w));
+            i += 8;
+            continue;
+        }
+        const int bytes = __builtin_ctzll(stop) / 8;
+        if (bytes > 0) hash = mix(hash, foldedWord(w) & (~std::uint64_t(0) >> (64 - 8 * bytes)));
+        i += std::size_t(bytes);
+        return {i, finish(hash, i)};
+    }
 }
 
 }  // namespace recipients::optoutkey

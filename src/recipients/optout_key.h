@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -22,5 +24,18 @@ bool isAsciiKey(std::string_view key);
 
 // The ASCII character of a two-byte CP932 full-width form (lead << 8 | trail), or 0.
 char halfWidthOf(unsigned code);
+
+// The hash the list files a key under.
+std::uint64_t hashOf(std::string_view key);
+
+// A run of plain bytes (0x21-0x7F) from `from`: nothing in it is converted or trimmed,
+// so its key is the run with its letters folded. The usual line is one such run, and a
+// scanner gets its key's hash in one pass without building the key.
+// With stopAtComma a comma or a quote ends the run too (list.txt's address part).
+struct PlainRun {
+    std::size_t size = 0;
+    std::uint64_t hash = 0;  // hashOf the folded run
+};
+PlainRun plainRun(std::string_view text, std::size_t from, bool stopAtComma);
 
 }  // namespace recipients::optoutkey

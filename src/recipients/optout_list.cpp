@@ -1,42 +1,32 @@
 #include "recipients/optout_list.h"
 
-#include <algorithm>
+#include <iconv.h>
+
+#include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <stdexcept>
 
 #include "recipients/optout_key.h"
-#include "store/cp932.h"
 #include "store/optout_file.h"
 #include "store/project_store.h"
 
 namespace recipients {
 namespace {
 
-std::uint64_t hashOf(std::string_view key) {
-    std::uint64_t hash = 0x9E3779B97F4A7C15ULL ^ key.size();
-    std::size_t i = 0;
-    for (; i + 8 <= key.size(); i += 8) {
-        std::uint64_t w;
-        std::memcpy(&w, key.data() + i, 8);
-        hash = (hash ^ w) * 0xFF51AFD7ED558CCDULL;
-        hash ^= hash >> 29;
-    }
-    if (i < key.size()) {
-        std::uint64_t w = 0;
-        std::memcpy(&w, key.data() + i, key.size() - i);
-        hash = (hash ^ w) * 0xFF51AFD7ED558CCDULL;
-    }
-    hash ^= hash >> 33;
-    hash *= 0xC4CEB9FE1A85EC53ULL;
-    hash ^= hash >> 33;
-    return hash;
+// The filter word of a hash and the three bits it sets there, from bits the table index
+// leaves alone.
+std::size_t filterWord(std::uint64_t hash, std::size_t mask) {
+    return static_cast<std::size_t>(hash >> 40) & mask;
 }
 
-// Two bits of the filter for a hash, from bits the table index does not use.
-std::size_t filterBit(std::uint64_t hash, int which, std::size_t mask) {
-    const std::uint64_t mixed =
-        which == 0 ? hash >> 32 : (hash ^ (hash >> 29)) * 0xBF58476D1CE4E5B9ULL >> 24;
-    return static_cast<std::size_t>(mixed) & mask;
+std::uint64_t filterBits(std::uint64_t hash) {
+    const std::uint64_t one = 1;
+    return one << (hash >> 22 & 63) | one << (hash >> 28 & 63) | one << (hash >> 34 & 63);
+}
+
+std::uint32_t check(std::uint64_t hash) {
+    return static_cast<std::uint32_t>(hash >> 32);
 }
 
 // The scratch key of the calling thread: a lookup per line must not allocate.
@@ -45,99 +35,184 @@ std::string& scratch() {
     return key;
 }
 
-template <typename Line>
-void forEachLine(std::string_view text, Line&& line) {
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos) end = text.size();
-        line(text.substr(pos, end - pos));
-        pos = end;
-        if (pos < text.size()) pos += text.compare(pos, 2, "\r\n") == 0 ? 2 : 1;
-    }
+char folded(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
+
+// The end of the line from pos (before CR or LF) and where the next one starts.
+std::size_t lineEnd(std::string_view text, std::size_t pos) {
+    while (pos < text.size() && text[pos] != '\r' && text[pos] != '\n') ++pos;
+    return pos;
+}
+
+std::size_t nextLine(std::string_view text, std::size_t end) {
+    if (end >= text.size()) return end;
+    return end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
+}
+
+// One converter for all the keys of a list: opening one costs more than a key's lookups.
+class Cp932ToUtf8 {
+public:
+    Cp932ToUtf8() : cd_(iconv_open("UTF-8", "CP932")) {}
+    ~Cp932ToUtf8() {
+        if (ok()) iconv_close(cd_);
+    }
+    Cp932ToUtf8(const Cp932ToUtf8&) = delete;
+    Cp932ToUtf8& operator=(const Cp932ToUtf8&) = delete;
+
+    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+    // Appends the UTF-8 form of a whole key to out; false, with out as it was, when a byte
+    // sequence is not CP932.
+    bool append(std::string_view key, std::string& out) {
+        const std::size_t before = out.size();
+        out.resize(before + key.size() * 3);  // no CP932 character takes more
+        char* src = const_cast<char*>(key.data());
+        std::size_t srcLeft = key.size();
+        char* dst = &out[before];
+        std::size_t dstLeft = key.size() * 3;
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        if (iconv(cd_, &src, &srcLeft, &dst, &dstLeft) == static_cast<std::size_t>(-1) ||
+            srcLeft != 0) {
+            out.resize(before);
+            return false;
+        }
+        out.resize(out.size() - dstLeft);
+        return true;
+    }
+
+private:
+    iconv_t cd_;
+};
 
 }  // namespace
 
+struct OptOutList::Utf8Forms {
+    std::once_flag built;
+    Table table;
+};
+
 OptOutList::OptOutList(std::string_view cp932Lines) {
-    std::vector<std::pair<std::size_t, std::size_t>> added, converted;
-    std::string key;
-    forEachLine(cp932Lines, [&](std::string_view line) {
-        optoutkey::fromCp932(line, key);
-        if (key.empty()) return;
-        added.emplace_back(keys_.size(), key.size());
-        keys_ += key;
-        if (optoutkey::isAsciiKey(key)) return;
-        // Not convertible: no typed line can name it, only a list.txt line.
-        if (const auto utf8 = store::cp932::toUtf8(key)) {
-            converted.emplace_back(keys_.size(), utf8->size());
-            keys_ += *utf8;
+    struct Added {
+        std::size_t offset, size;
+        std::uint64_t hash;
+    };
+    std::vector<Added> added;
+    added.reserve(cp932Lines.size() / 16);
+    std::string& keys = cp932_.keys;
+    keys.reserve(cp932Lines.size());
+    std::string& key = scratch();
+    bool anyWide = false;
+    for (std::size_t pos = 0; pos < cp932Lines.size();) {
+        const optoutkey::PlainRun run = optoutkey::plainRun(cp932Lines, pos, false);
+        std::size_t end = pos + run.size;
+        if (run.size > 0 && lineEnd(cp932Lines, end) == end) {
+            // Plain: the key is the line folded, hashed already.
+            const std::size_t offset = keys.size();
+            added.push_back({offset, run.size, run.hash});
+            keys.resize(offset + run.size);
+            for (std::size_t i = 0; i < run.size; ++i)
+                keys[offset + i] = folded(cp932Lines[pos + i]);
+        } else {
+            end = lineEnd(cp932Lines, pos);
+            optoutkey::fromCp932(cp932Lines.substr(pos, end - pos), key);
+            if (!key.empty()) {
+                added.push_back({keys.size(), key.size(), optoutkey::hashOf(key)});
+                keys += key;
+                anyWide = anyWide || !optoutkey::isAsciiKey(key);
+            }
         }
-    });
-    if (keys_.size() > UINT32_MAX) throw std::length_error("opt-out list too large");
-    size(cp932_, added.size());
-    size(utf8_, converted.size());
-    for (const auto& [offset, size] : added) count_ += insert(cp932_, offset, size);
-    for (const auto& [offset, size] : converted) insert(utf8_, offset, size);
+        pos = nextLine(cp932Lines, end);
+    }
+    if (keys.size() > UINT32_MAX) throw std::length_error("opt-out list too large");
+    cp932_.size(added.size());
+    for (const Added& a : added) count_ += cp932_.insert(a.offset, a.size, a.hash);
+    if (anyWide) utf8_ = std::make_shared<Utf8Forms>();
 }
 
-void OptOutList::size(Table& table, std::size_t keys) {
+void OptOutList::Table::size(std::size_t count) {
     // At most half full, so probes stay short and an empty slot always exists.
     std::size_t capacity = 16;
-    while (capacity < keys * 2) capacity *= 2;
-    table.entries.resize(capacity);
-    table.filter.resize(capacity * 8 / 64);
+    while (capacity < count * 2) capacity *= 2;
+    entries.assign(capacity, Slot{});
+    filter.assign(capacity / 8, 0);  // 16 bits a key and more
 }
 
-std::size_t OptOutList::find(const Table& table, std::string_view key, std::uint32_t hash) const {
-    const std::size_t mask = table.entries.size() - 1;
-    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-        const Slot& slot = table.entries[i];
+std::size_t OptOutList::Table::find(std::string_view key, std::uint64_t hash) const {
+    const std::size_t mask = entries.size() - 1;
+    for (std::size_t i = static_cast<std::size_t>(hash) & mask;; i = (i + 1) & mask) {
+        const Slot& slot = entries[i];
         if (slot.size == 0) return i;
-        if (slot.hash == hash && slot.size == key.size() &&
-            std::memcmp(keys_.data() + slot.offset, key.data(), key.size()) == 0)
+        if (slot.hash == check(hash) && slot.size == key.size() &&
+            std::memcmp(keys.data() + slot.offset, key.data(), key.size()) == 0)
             return i;
     }
 }
 
-bool OptOutList::insert(Table& table, std::size_t offset, std::size_t size) {
-    const std::string_view key(keys_.data() + offset, size);
-    const std::uint64_t hash = hashOf(key);
-    Slot& slot = table.entries[find(table, key, static_cast<std::uint32_t>(hash))];
+bool OptOutList::Table::insert(std::size_t offset, std::size_t size, std::uint64_t hash) {
+    Slot& slot = entries[find(std::string_view(keys.data() + offset, size), hash)];
     if (slot.size != 0) return false;  // a repeat in the file
-    slot = {static_cast<std::uint32_t>(hash), static_cast<std::uint32_t>(offset),
-            static_cast<std::uint32_t>(size)};
-    const std::size_t mask = table.filter.size() * 64 - 1;
-    for (int which : {0, 1}) {
-        const std::size_t bit = filterBit(hash, which, mask);
-        table.filter[bit / 64] |= std::uint64_t(1) << (bit % 64);
-    }
+    slot = {check(hash), static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(size)};
+    filter[filterWord(hash, filter.size() - 1)] |= filterBits(hash);
     return true;
 }
 
-bool OptOutList::contains(const Table& table, std::string_view key) const {
-    if (count_ == 0 || key.empty()) return false;
-    const std::uint64_t hash = hashOf(key);
-    const std::size_t mask = table.filter.size() * 64 - 1;
-    for (int which : {0, 1}) {
-        const std::size_t bit = filterBit(hash, which, mask);
-        if (!(table.filter[bit / 64] >> (bit % 64) & 1)) return false;
-    }
-    return table.entries[find(table, key, static_cast<std::uint32_t>(hash))].size != 0;
+bool OptOutList::Table::mayContain(std::uint64_t hash) const {
+    const std::uint64_t bits = filterBits(hash);
+    return (filter[filterWord(hash, filter.size() - 1)] & bits) == bits;
+}
+
+bool OptOutList::Table::contains(std::string_view key, std::uint64_t hash) const {
+    return mayContain(hash) && entries[find(key, hash)].size != 0;
+}
+
+const OptOutList::Table& OptOutList::utf8Forms() const {
+    static const Table none = [] {
+        Table table;
+        table.size(0);
+        return table;
+    }();
+    if (!utf8_) return none;
+    std::call_once(utf8_->built, [this] {
+        Table& table = utf8_->table;
+        std::vector<std::pair<std::size_t, std::size_t>> converted;
+        Cp932ToUtf8 converter;
+        for (const Slot& slot : cp932_.entries) {
+            const std::string_view key(cp932_.keys.data() + slot.offset, slot.size);
+            if (slot.size == 0 || optoutkey::isAsciiKey(key) || !converter.ok()) continue;
+            const std::size_t offset = table.keys.size();
+            // Not convertible: no typed line can name it, only a list.txt line.
+            if (converter.append(key, table.keys))
+                converted.emplace_back(offset, table.keys.size() - offset);
+        }
+        table.size(converted.size());
+        for (const auto& [offset, size] : converted)
+            table.insert(offset, size,
+                         optoutkey::hashOf(std::string_view(table.keys.data() + offset, size)));
+    });
+    return utf8_->table;
 }
 
 bool OptOutList::containsCp932(std::string_view address) const {
     if (count_ == 0) return false;
     std::string& key = scratch();
     optoutkey::fromCp932(address, key);
-    return contains(cp932_, key);
+    return !key.empty() && cp932_.contains(key, optoutkey::hashOf(key));
 }
 
 bool OptOutList::containsUtf8(std::string_view address) const {
     if (count_ == 0) return false;
     std::string& key = scratch();
     const bool ascii = optoutkey::fromUtf8(address, key);
-    return contains(ascii ? cp932_ : utf8_, key);
+    return !key.empty() && (ascii ? cp932_ : utf8Forms()).contains(key, optoutkey::hashOf(key));
+}
+
+bool OptOutList::containsPlain(std::string_view run, std::uint64_t hash) const {
+    if (count_ == 0 || run.empty() || !cp932_.mayContain(hash)) return false;
+    std::string& key = scratch();
+    key.resize(run.size());
+    for (std::size_t i = 0; i < run.size(); ++i) key[i] = folded(run[i]);
+    return cp932_.contains(key, hash);
 }
 
 OptOutList loadOptOutList(const store::ProjectStore& store) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,27 +27,36 @@ public:
 
     bool containsCp932(std::string_view address) const;
     bool containsUtf8(std::string_view address) const;
+    // A plain run of a line (optoutkey::plainRun) with the hash found while reading it: most
+    // lines are answered by the filter from that hash alone, without their key.
+    bool containsPlain(std::string_view run, std::uint64_t hash) const;
 
 private:
     struct Slot {
-        std::uint32_t hash = 0;
+        std::uint32_t hash = 0;  // the high half; the low one picked the slot
         std::uint32_t offset = 0;
         std::uint32_t size = 0;  // 0: empty; keys are never empty
     };
-    // Open addressing over keys_, with a bit filter in front: most lines of a list are not
-    // opted out, and the filter answers them from the cache instead of a large table.
+    // Open addressing over one string of keys, with a bit filter in front: most lines of a
+    // list are not opted out, and the filter answers them from one cached word instead of a
+    // large table.
     struct Table {
+        std::string keys;  // every key, one after the other
         std::vector<Slot> entries;
-        std::vector<std::uint64_t> filter;  // two bits a key, a power of two in size
+        std::vector<std::uint64_t> filter;  // three bits a key in one word; a power of two
+        void size(std::size_t count);
+        std::size_t find(std::string_view key, std::uint64_t hash) const;
+        bool insert(std::size_t offset, std::size_t size, std::uint64_t hash);
+        bool mayContain(std::uint64_t hash) const;
+        bool contains(std::string_view key, std::uint64_t hash) const;
     };
-    static void size(Table& table, std::size_t keys);
-    std::size_t find(const Table& table, std::string_view key, std::uint32_t hash) const;
-    bool insert(Table& table, std::size_t offset, std::size_t size);
-    bool contains(const Table& table, std::string_view key) const;
+    // The UTF-8 forms of the keys that are not ASCII, built the first time a UTF-8 line is
+    // looked up: the save and the batch file never need them. Shared by copies.
+    struct Utf8Forms;
+    const Table& utf8Forms() const;
 
-    std::string keys_;  // every key, one after the other
-    Table cp932_;       // every key
-    Table utf8_;        // the UTF-8 form of the keys that are not ASCII
+    Table cp932_;  // every key
+    std::shared_ptr<Utf8Forms> utf8_;
     std::size_t count_ = 0;
 };
 

@@ -13,8 +13,8 @@ using recipients::OptOutList;
 namespace {
 
 // list.txt bytes: kept lines (k) and opted-out ones (o), with quotes, trail bytes 0x5C and
-// 0x7C, a lead byte that takes the comma, a NUL, lines of no group and a last line
-// without a line end.
+// 0x7C, a lead byte that takes the comma, a NUL, lines of no group, a blank before the
+// comma, an empty address and a last line without a line end.
 struct ListLine {
     std::string bytes;
     bool optedOut;
@@ -31,6 +31,9 @@ struct ListLine {
     {"opt@x.jp\r\n", true},
     {std::string("c@x.jp,2\0opt@x.jp,2", 19) + "\r\n", false},
     {"\"a,b\",opt@x.jp\r\n", false},
+    {"OPT@X.JP\t,1\r\n", true},
+    {"opt@x.jpx,1\r\n", false},
+    {",opt@x.jp,1\r\n", false},
     {"opt@x.jp,2", true},
 };
 
@@ -43,9 +46,9 @@ std::string listText(bool keptOnly) {
 }
 
 void expectCounts(const recipients::ListOptOuts& found) {
-    EXPECT_EQ(found.lines, 7u);
+    EXPECT_EQ(found.lines, 8u);
     const std::vector<std::pair<std::string, std::size_t>> want = {
-        {"1", 3}, {"2", 2}, {"10", 1}, {"", 1}};
+        {"1", 4}, {"2", 2}, {"10", 1}, {"", 1}};
     ASSERT_EQ(found.groups.size(), want.size());
     for (std::size_t i = 0; i < want.size(); ++i) {
         EXPECT_EQ(found.groups[i].group, want[i].first);

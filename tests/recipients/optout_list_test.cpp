@@ -66,6 +66,56 @@ TEST(OptOutField, NamesOptedOutLinesAndRemovesOnlyThoseInPlace) {
     recipients::removeFieldOptOuts(field, found);
     EXPECT_EQ(field, "a@x.jp\nc@x.jp\r\ne@x.jp\r\n");
 
+    // Lines hashed as they are read against keys built whole, and the other way round, in
+    // both forms of the field.
+    const OptOutList keys("Long.Address@Example.JP\r\n ab@xy.jp \r\n" + sj("山田@x.jp"));
+    const struct {
+        std::string line;
+        bool opted;
+    } rows[] = {
+        {"long.address@example.jp", true},     // read plain at load, over three words
+        {" LONG.ADDRESS@EXAMPLE.JP\t", true},  // built whole: the same hash
+        {"AB@XY.JP", true},                    // the run ends on a word
+        {"ab@xy.j", false},
+        {"ab@xy.jpp", false},
+        {"ａｂ＠ｘｙ．ｊｐ", true},
+        {"山田@X.JP", true},
+        {"a,b@xy.jp", false},
+    };
+    std::string utf8, cp932, kept;
+    std::vector<std::size_t> want;
+    for (const auto& row : rows) {
+        utf8 += row.line + "\n";
+        cp932 += sj(row.line) + "\r\n";
+        if (row.opted) want.push_back(&row - rows + 1);
+        if (!row.opted) kept += sj(row.line) + "\r\n";
+    }
+    EXPECT_EQ(recipients::findFieldOptOuts(utf8, keys).lines, want);
+    const auto inCp932 = recipients::findCp932FieldOptOuts(cp932, keys);
+    EXPECT_EQ(inCp932.lines, want);
+    recipients::removeFieldOptOuts(cp932, inCp932);
+    EXPECT_EQ(cp932, kept);
+    // 山 is 0x8E 0x52: a trail byte that is a capital stops the plain run, never folds.
+    EXPECT_EQ(
+        recipients::findCp932FieldOptOuts("\x8er\x93\x63@x.jp\n" + sj("山田@x.jp"), keys).lines,
+        std::vector<std::size_t>{2});
+
+    // A field large enough to be read in two halves: the numbers and texts still join up.
+    std::string large;
+    while (large.size() < (5 << 20)) large += "a@x.jp\r\n";
+    const std::size_t middle = large.size() / 2 / 8;  // lines of 8 bytes
+    large.replace(8 * 2, 6, "B@X.JP");
+    large.replace(8 * middle, 6, "b@x.jp");
+    large.replace(8 * (middle + 1), 6, "D@x.jp");
+    large += "d@x.jp";
+    const auto halves = recipients::findCp932FieldOptOuts(large, list, 3);
+    EXPECT_EQ(halves.lines,
+              (std::vector<std::size_t>{3, middle + 1, middle + 2, large.size() / 8 + 1}));
+    EXPECT_EQ(halves.count, 4u);
+    ASSERT_EQ(halves.first.size(), 3u);
+    EXPECT_EQ(halves.first[2].line, middle + 2);
+    EXPECT_EQ(halves.first[2].text, "D@x.jp");
+
     std::string untouched = "b@x.jp\r\n";
     const auto none = recipients::findFieldOptOuts(untouched, OptOutList());
     recipients::removeFieldOptOuts(untouched, none);
