@@ -30,6 +30,7 @@
 #include "store/cp932.h"
 #include "store/project_store.h"
 #include "store/text_file.h"
+#include "temp_folder.h"
 #include "timing.h"
 
 namespace {
@@ -60,13 +61,6 @@ bool report(const char* what, const char* oursName, const char* baseName, const 
     std::printf("  %-20s %-10s %9.1f %s   %-10s %9.1f %s   ratio %.2f (target <= %.1f) %s\n", what,
                 oursName, ours, unit, baseName, base, unit, ratio, target, met ? "met" : "MISSED");
     return met;
-}
-
-template <typename Measure>
-bool onceMoreIfMissed(const Measure& measure) {
-    if (measure()) return true;
-    std::printf("      measured once more:\n");
-    return measure();
 }
 
 // A child: the group save's own steps, as the save button takes them, on the field.
@@ -114,13 +108,8 @@ int main(int argc, char** argv) {
         }
         const int runs = argc > 1 ? std::max(3, std::atoi(argv[1])) : 5;
 
-        char pattern[] = "/tmp/optout-bench-XXXXXX";
-        if (!mkdtemp(pattern)) throw std::runtime_error("no temporary folder");
-        const std::string folder = std::string(pattern) + "/";
-        struct Cleanup {
-            std::string path;
-            ~Cleanup() { std::filesystem::remove_all(path); }
-        } cleanup{folder};
+        const bench::TempFolder temp;
+        const std::string& folder = temp.path();
         const std::string gateApp = folder + "gate/", plainApp = folder + "plain/",
                           noneApp = folder + "none/", someApp = folder + "some/";
         for (const auto& app : {gateApp, plainApp, noneApp, someApp})
@@ -212,17 +201,17 @@ int main(int argc, char** argv) {
                                            std::filesystem::copy_options::overwrite_existing);
         };
         const auto saveSteps = [&](const std::string& app, const char* what) {
-            return onceMoreIfMissed([&] {
+            return benchstore::onceMoreIfMissed([&] {
                 return saves(what, {"--save", app, field}, {"--save", plainApp, field}, [] {});
             });
         };
         const auto windowSave = [&](const std::string& app, const char* what) {
-            return onceMoreIfMissed([&] {
+            return benchstore::onceMoreIfMissed([&] {
                 return saves(what, {"--window-save", app, fieldCount},
                              {"--window-save", windowApps[0], fieldCount}, restoreGroups);
             });
         };
-        const bool gateMet = onceMoreIfMissed(gateAgainstMawk);
+        const bool gateMet = benchstore::onceMoreIfMissed(gateAgainstMawk);
         std::printf("group save, %zu opt-outs, none or 1%% of them in the group:\n", kSaveOptOuts);
         bool saveMet = saveSteps(noneApp, "steps, none");
         saveMet = saveSteps(someApp, "steps, 1%") && saveMet;

@@ -16,6 +16,7 @@
 #include "bench_child.h"
 #include "bench_files.h"
 #include "bench_process.h"
+#include "temp_folder.h"
 #include "timing.h"
 
 namespace {
@@ -53,13 +54,8 @@ int main(int argc, char** argv) {
         }
         const int runs = argc > 1 ? std::max(3, std::atoi(argv[1])) : 5;
 
-        char pattern[] = "/tmp/recipients-bench-XXXXXX";
-        if (!mkdtemp(pattern)) throw std::runtime_error("no temporary folder");
-        const std::string folder = std::string(pattern) + "/";
-        struct Cleanup {
-            std::string path;
-            ~Cleanup() { std::filesystem::remove_all(path); }
-        } cleanup{folder};
+        const bench::TempFolder temp;
+        const std::string& folder = temp.path();
         const std::string loadApp = folder + "load/";
         const std::string importApp = folder + "import/";
         std::filesystem::create_directories(loadApp);

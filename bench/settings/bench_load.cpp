@@ -4,7 +4,7 @@
 
 #include "bench_process.h"
 #include "bench_store.h"
-#include "bench_temp_folder.h"
+#include "temp_folder.h"
 
 namespace bench {
 

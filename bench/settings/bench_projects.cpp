@@ -7,7 +7,7 @@
 #include "bench_press.h"
 #include "bench_process.h"
 #include "bench_store.h"
-#include "bench_temp_folder.h"
+#include "temp_folder.h"
 #include "bench_window.h"
 #include "settings/settings_window.h"
 #include "shell/app_path.h"

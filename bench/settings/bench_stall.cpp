@@ -8,7 +8,7 @@
 #include "bench_process.h"
 #include "bench_stall_runs.h"
 #include "bench_store.h"
-#include "bench_temp_folder.h"
+#include "temp_folder.h"
 #include "timing.h"
 
 namespace bench {

@@ -117,15 +117,6 @@ bool reportCheck(const std::vector<double>& times, std::size_t bytes) {
     return met;
 }
 
-// A machine shared with other work gives the odd slow series: a missed target is measured
-// once more, both figures are printed, and only a second miss counts.
-template <typename Measure>
-bool onceMoreIfMissed(const Measure& measure) {
-    if (measure()) return true;
-    std::printf("      measured once more:\n");
-    return measure();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -200,10 +191,10 @@ int main(int argc, char** argv) {
             return reportCheck(times, field.size());
         };
 
-        const bool readMet = onceMoreIfMissed(readAgainstAwk);
-        const bool storeMet = onceMoreIfMissed(storeAgainstCopy);
+        const bool readMet = benchstore::onceMoreIfMissed(readAgainstAwk);
+        const bool storeMet = benchstore::onceMoreIfMissed(storeAgainstCopy);
         ::unlink(copyPath.c_str());
-        const bool checkMet = field.empty() || onceMoreIfMissed(checkTyped);
+        const bool checkMet = field.empty() || benchstore::onceMoreIfMissed(checkTyped);
         return readMet && storeMet && checkMet ? 0 : 1;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "store_bench: %s\n", e.what());

@@ -1,4 +1,4 @@
-#include "bench_temp_folder.h"
+#include "temp_folder.h"
 
 #include <stdlib.h>
 
@@ -10,7 +10,7 @@ namespace bench {
 
 TempFolder::TempFolder() {
     std::string folder =
-        (std::filesystem::temp_directory_path() / "settings-bench-XXXXXX").string();
+        (std::filesystem::temp_directory_path() / "fendrival-bench-XXXXXX").string();
     if (!mkdtemp(folder.data())) throw std::runtime_error("cannot create a temporary folder");
     path_ = folder + "/";
 }
