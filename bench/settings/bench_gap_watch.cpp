@@ -24,26 +24,26 @@ void GapWatch::tick() {
     const auto now = Clock::now();
     longest_ = std::max(longest_, millis(now - last_));
     last_ = now;
-    if (total_ < 0 && done_()) total_ = millis(now - start_);
+    if (total_ < 0 && ran_ && done_()) total_ = millis(now - start_);
 }
 
 void GapWatch::measure(const std::function<void()>& action, int tailMs) {
     QEventLoop loop;
     longest_ = 0;
     total_ = -1;
-    bool ran = false;
+    ran_ = false;
     QTimer tail;
     tail.setSingleShot(true);
     connect(&tail, &QTimer::timeout, &loop, &QEventLoop::quit);
     // The tail starts once the action is done, checked on every tick.
     connect(&timer_, &QTimer::timeout, &loop, [&] {
-        if (ran && total_ >= 0 && !tail.isActive()) tail.start(tailMs);
+        if (ran_ && total_ >= 0 && !tail.isActive()) tail.start(tailMs);
     });
     QTimer::singleShot(0, &loop, [&] {
         start_ = last_ = Clock::now();
         timer_.start();
         action();
-        ran = true;
+        ran_ = true;
     });
     loop.exec();
     timer_.stop();

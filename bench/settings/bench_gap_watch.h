@@ -32,6 +32,7 @@ private:
     Clock::time_point start_, last_;
     double longest_ = 0;
     double total_ = -1;
+    bool ran_ = false;  // the action has returned: its own nested loops tick too
 };
 
 }  // namespace bench

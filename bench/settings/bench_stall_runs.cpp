@@ -1,16 +1,21 @@
 #include "bench_stall_runs.h"
 
 #include <QKeyEvent>
+#include <QPushButton>
 #include <cstdio>
 #include <functional>
 
 #include "bench_gap_watch.h"
 #include "bench_store.h"
 #include "bench_window.h"
+#include "dialogs/recipient_check_dialog.h"
+#include "dialogs/recipient_report_dialog.h"
 #include "settings/settings_window.h"
 #include "shell/app_path.h"
 #include "shell/fendrival_application.h"
 #include "shell/message_box.h"
+#include "store/atomic_file.h"
+#include "store/project_store.h"
 
 namespace bench {
 
@@ -20,10 +25,35 @@ namespace {
 constexpr int kTailMs = 450;
 
 const std::vector<std::string> kNames = {
-    "pick the project",   "group 2 -> group 1",  "Ctrl+End",   "Return at the end",
-    "a character at end", "typing near the top", "group save", "delete last group",
-    // The list check and the import up to its report join here.
+    "pick the project",     "group 2 -> group 1",      "Ctrl+End",     "Return at the end",
+    "a character at end",   "typing near the top",     "group save",   "delete last group",
+    "宛先チェック",         "import up to the report", "import, 置換", "batch-file gate",
+    "group save, opt-outs",
 };
+
+// The opt-out list of the gates: this many addresses, kOptedOutInList of them in the list.
+constexpr long kOptOuts = 100000;
+constexpr long kOptedOutInList = 1000;
+
+// The file the import reads: group 1's addresses, one a line, so 置換 leaves the same list.
+std::string writeImportFile(const std::string& appPath, long recipients) {
+    std::string text;
+    text.reserve(std::size_t(recipients) * 27);
+    for (long n = 0; n < recipients; ++n) text += address(2 * n) + "\n";
+    const std::string path = appPath + "/import.txt";
+    store::textfile::writeAll(path, text);
+    return path;
+}
+
+// Spread over group 1 (even numbers), the rest in no list.
+void writeOptOuts(const std::string& appPath, long recipients) {
+    std::string text;
+    for (long k = 0; k < kOptOuts; ++k)
+        text += (k < kOptedOutInList ? address(2 * (k * (recipients / kOptedOutInList)))
+                                     : address(10 * recipients + k)) +
+                "\r\n";
+    store::textfile::writeAll(store::ProjectStore(appPath).optOutPath(), text);
+}
 
 struct StallAction {
     std::function<void()> untimed;  // puts the window where the action starts, if needed
@@ -45,7 +75,8 @@ void choose(QComboBox* list, int index) {
     emit list->activated(index);
 }
 
-std::vector<StallAction> actions(TForm3& form, long recipients, const std::vector<int>& boxes) {
+std::vector<StallAction> actions(TForm3& form, long recipients, const std::vector<int>& boxes,
+                                 const QString& importPath, int& dialogs) {
     PlainTextField& field = *form.Memo1;
     const auto shows = [&field, recipients](long first) {
         return [&field, recipients, first] {
@@ -76,6 +107,43 @@ std::vector<StallAction> actions(TForm3& form, long recipients, const std::vecto
          [&field] { return field.text(0).startsWith(QLatin1Char('y')); }},
         {nullptr, [&form] { form.SpeedButton5Click(); }, lastBox(shell::kStyleInformation)},
         {nullptr, [&form] { form.SpeedButton6Click(); }, lastBox(shell::kStylePlain)},
+        {[&dialogs] {
+             dialogs = 0;
+             RecipientCheckDialog::setScript([&dialogs](RecipientCheckDialog& d) {
+                 ++dialogs;
+                 d.closeButton()->click();
+             });
+         },
+         [&form] { form.btnCheckRecipientsClick(); }, [&dialogs] { return dialogs == 1; }},
+        {[&dialogs] {
+             dialogs = 0;
+             RecipientReportDialog::setScript([&dialogs](RecipientReportDialog& d) {
+                 ++dialogs;
+                 d.cancelButton()->click();
+             });
+         },
+         [&form, importPath] { form.importRecipientsFrom(importPath); },
+         [&dialogs] { return dialogs == 1; }},
+        {[&dialogs] {
+             dialogs = 0;
+             RecipientReportDialog::setScript([&dialogs](RecipientReportDialog& d) {
+                 ++dialogs;
+                 d.replaceButton()->click();
+             });
+         },
+         [&form, importPath] { form.importRecipientsFrom(importPath); },
+         [&dialogs, shows] { return dialogs == 1 && shows(0)(); }},
+        {[recipients] { writeOptOuts(AppPath, recipients); }, [&form] { form.SpeedButton7Click(); },
+         [&boxes, lastBox] {
+             return boxes.size() >= 2 && boxes[boxes.size() - 2] == shell::kStyleQuestion &&
+                    lastBox(shell::kStyleInformation)();
+         }},
+        {nullptr, [&form] { form.SpeedButton5Click(); },
+         [&field, &boxes, lastBox, recipients] {
+             return boxes.size() >= 2 && boxes[boxes.size() - 2] == shell::kStyleQuestion &&
+                    lastBox(shell::kStyleInformation)() &&
+                    field.lines() == recipients - kOptedOutInList;
+         }},
     };
 }
 
@@ -98,7 +166,9 @@ int runStalls(int argc, char** argv, const std::string& appPath, long recipients
     form.activateWindow();
     settle();
 
-    const std::vector<StallAction> all = actions(form, recipients, boxes);
+    const QString importPath = QString::fromStdString(writeImportFile(appPath, recipients));
+    int dialogs = 0;
+    const std::vector<StallAction> all = actions(form, recipients, boxes, importPath, dialogs);
     for (std::size_t i = 0; i < all.size(); ++i) {
         const StallAction& action = all[i];
         if (action.untimed) {
@@ -115,6 +185,8 @@ int runStalls(int argc, char** argv, const std::string& appPath, long recipients
         std::fflush(stdout);
     }
     shell::setMessageBoxResponder(nullptr);
+    RecipientCheckDialog::setScript(nullptr);
+    RecipientReportDialog::setScript(nullptr);
     return 0;
 }
 

@@ -7,6 +7,20 @@
 
 namespace workerprogress {
 
+void setUpBusyBox(QProgressDialog& dialog, const QString& objectName, const QString& title,
+                  const QString& label, const QString& cancelText) {
+    dialog.setObjectName(objectName);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(label);
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setCancelButtonText(cancelText);
+    dialog.setRange(0, 0);  // no steps to count: a busy bar
+    dialog.setMinimumDuration(0);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+    dialog.setMinimumWidth(420);
+}
+
 void run(QWidget* parent, const QString& objectName, const QString& title, const QString& label,
          const std::function<void(const std::atomic<bool>& cancel)>& work) {
     struct Shared {
@@ -16,16 +30,7 @@ void run(QWidget* parent, const QString& objectName, const QString& title, const
     auto shared = std::make_shared<Shared>();
 
     QProgressDialog dialog(parent);
-    dialog.setObjectName(objectName);
-    dialog.setWindowTitle(title);
-    dialog.setLabelText(label);
-    dialog.setWindowModality(Qt::WindowModal);
-    dialog.setCancelButtonText(QStringLiteral("中止"));
-    dialog.setRange(0, 0);  // no steps to count: a busy bar
-    dialog.setMinimumDuration(0);
-    dialog.setAutoClose(false);
-    dialog.setAutoReset(false);
-    dialog.setMinimumWidth(420);
+    setUpBusyBox(dialog, objectName, title, label, QStringLiteral("中止"));
 
     // `work` outlives the thread: it is joined below, whichever way the dialog ends.
     std::thread worker([shared, &work] {

@@ -83,7 +83,7 @@ PlainTextField::~PlainTextField() {
 }
 
 namespace {
-std::size_t backgroundBytes = std::size_t(1) << 20;
+std::size_t backgroundBytes = std::size_t(4) << 20;
 }  // namespace
 
 std::size_t PlainTextField::backgroundLoadBytes() {
@@ -99,16 +99,41 @@ bool PlainTextField::isLoading() const {
 }
 
 QVariant PlainTextField::inputMethodQuery(Qt::InputMethodQuery query) const {
-    // The engine answers with the whole paragraph, which in a list without blank lines
-    // is every line: the input method gets the caret's line instead.
-    if (query != Qt::ImSurroundingText && query != Qt::ImCursorPosition)
-        return QsciScintilla::inputMethodQuery(query);
+    // The engine answers from the whole paragraph, which in a list without blank lines is
+    // every line, at each key: the input method gets the caret's line instead.
+    switch (query) {
+        case Qt::ImSurroundingText:
+        case Qt::ImCursorPosition:
+        case Qt::ImAnchorPosition:
+        case Qt::ImTextBeforeCursor:
+        case Qt::ImTextAfterCursor:
+            break;
+        default:
+            return QsciScintilla::inputMethodQuery(query);
+    }
     const long pos = SendScintilla(SCI_GETCURRENTPOS);
     const long line = SendScintilla(SCI_LINEFROMPOSITION, pos);
+    const long lineStart = SendScintilla(SCI_POSITIONFROMLINE, line);
     const QString text = this->text(int(line));
-    if (query == Qt::ImSurroundingText) return text;
-    const long before = pos - SendScintilla(SCI_POSITIONFROMLINE, line);
-    return int(QString::fromUtf8(text.toUtf8().left(before)).size());
+    const auto unitsTo = [&](long at) {
+        return int(QString::fromUtf8(text.toUtf8().left(int(at - lineStart))).size());
+    };
+    switch (query) {
+        case Qt::ImSurroundingText:
+            return text;
+        case Qt::ImCursorPosition:
+            return unitsTo(pos);
+        case Qt::ImAnchorPosition: {
+            // An anchor on another line is outside the text given: the caret stands for it.
+            const long anchor = SendScintilla(SCI_GETANCHOR);
+            const bool sameLine = SendScintilla(SCI_LINEFROMPOSITION, anchor) == line;
+            return unitsTo(sameLine ? anchor : pos);
+        }
+        case Qt::ImTextBeforeCursor:
+            return text.left(unitsTo(pos));
+        default:
+            return text.mid(unitsTo(pos));
+    }
 }
 
 void PlainTextField::applyDocumentSettings() {
@@ -205,6 +230,26 @@ std::string_view PlainTextField::utf8View() const {
     const long length = SendScintilla(SCI_GETLENGTH);
     const auto* text = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
     return text ? std::string_view(text, std::size_t(length)) : std::string_view();
+}
+
+void PlainTextField::removeLines(const std::vector<std::size_t>& lines) {
+    if (lines.empty()) return;
+    const long count = SendScintilla(SCI_GETLINECOUNT);
+    const bool readOnly = isReadOnly();
+    setReadOnly(false);
+    SendScintilla(SCI_BEGINUNDOACTION);
+    // From the last up, so the line numbers still to come stay valid and the engine's
+    // buffer gap moves once over the text.
+    for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
+        const long line = long(*it) - 1;
+        if (line < 0 || line >= count) continue;
+        const long from = SendScintilla(SCI_POSITIONFROMLINE, line);
+        const long to = line + 1 < count ? SendScintilla(SCI_POSITIONFROMLINE, line + 1)
+                                         : SendScintilla(SCI_GETLENGTH);
+        SendScintilla(SCI_DELETERANGE, static_cast<unsigned long>(from), to - from);
+    }
+    SendScintilla(SCI_ENDUNDOACTION);
+    setReadOnly(readOnly);
 }
 
 void PlainTextField::clearText() {

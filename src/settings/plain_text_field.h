@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "settings/field_loader.h"
 
@@ -26,6 +27,10 @@ public:
     // The text in the editor's own buffer, without a copy; valid until the next change.
     std::string_view utf8View() const;
     void clearText();
+    // Removes the given lines (1-based, ascending), each with its line end, as one undo
+    // step; every other line stays byte for byte. Setting a million lines again instead
+    // would stop the window.
+    void removeLines(const std::vector<std::size_t>& lines);
 
     // Fills the field with what `produce` returns, both run on a worker thread. Until the
     // whole text is in, the field is empty, read-only and says "読込中…"; then it is

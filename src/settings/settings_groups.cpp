@@ -1,11 +1,17 @@
 // Mail group actions: adding a group, saving the shown group, deleting the last group.
+#include <memory>
+
 #include "dialogs/busy_cursor.h"
+#include "dialogs/off_thread.h"
 #include "recipients/optout_field.h"
 #include "settings/combo_entries.h"
+#include "settings/field_line_removal.h"
 #include "settings/field_text.h"
 #include "settings/group_count.h"
 #include "settings/ini_keys.h"
+#include "settings/loading_refusal.h"
 #include "settings/optout_questions.h"
+#include "settings/plain_text_field.h"
 #include "settings/recipient_count_label.h"
 #include "settings/recipient_refusal.h"
 #include "settings/settings_window.h"
@@ -70,6 +76,7 @@ void TForm3::SpeedButton4Click() {
 }
 
 void TForm3::SpeedButton5Click() {
+    if (loadingrefusal::refuse(Memo1)) return;
     const auto project = groupProject();
     if (!project) return;
     const int group = cmbMailGroup->currentIndex();
@@ -77,34 +84,47 @@ void TForm3::SpeedButton5Click() {
         return usermsg::warn(QStringLiteral("保存するメールグループを選択してください。"),
                              cmbMailGroup);
     const std::string number = std::to_string(group);
-    // An opt-out list that cannot be read stops the save: it is never taken as empty.
-    const recipients::OptOutList optOuts = recipients::loadOptOutList(store::ProjectStore(AppPath));
-    std::optional<std::string> recipients, subject, body;
+    const store::ProjectStore store(AppPath);
+    // A million lines take a while to convert, check and look up: a worker reads the
+    // field's buffer in place, kept read-only meanwhile, and the questions come after.
+    std::optional<std::string> recipients;
+    store::recipients::TypedLinesCheck check;
+    ::recipients::FieldOptOuts optedOut;
     {
-        BusyCursor busy;
-        recipients = storedtext::fromField(Memo1, QStringLiteral("ﾒｰﾙ送信先ﾘｽﾄ"));
-        if (!recipients) return;
-        const auto check = store::recipients::checkTypedLines(*recipients, number);
-        if (check.refused > 0) {
-            usermsg::warn(recipientRefusalText(check), Memo1);
-            Memo1->setCursorPosition(int(check.first.front().line), 0);
-            return;
+        const bool readOnly = Memo1->isReadOnly();
+        Memo1->setReadOnly(true);
+        const std::string_view field = Memo1->utf8View();
+        try {
+            offthread::holdingInput([&] {
+                // An opt-out list that cannot be read stops the save: never taken as empty.
+                const auto optOuts = ::recipients::loadOptOutList(store);
+                recipients = fieldtext::toStoreFromUtf8(field);
+                if (!recipients) return;
+                check = store::recipients::checkTypedLines(*recipients, number);
+                if (check.refused == 0)
+                    optedOut = ::recipients::findCp932FieldOptOuts(*recipients, optOuts, 3);
+            });
+        } catch (...) {
+            Memo1->setReadOnly(readOnly);
+            throw;
         }
+        Memo1->setReadOnly(readOnly);
     }
-    subject = storedtext::fromField(txtMailSubject, QStringLiteral("ﾒｰﾙ件名"));
+    if (!recipients) return storedtext::refuseUnstorable(Memo1, QStringLiteral("ﾒｰﾙ送信先ﾘｽﾄ"));
+    if (check.refused > 0) {
+        usermsg::warn(recipientRefusalText(check), Memo1);
+        Memo1->setCursorPosition(int(check.first.front().line), 0);
+        return;
+    }
+    const auto subject = storedtext::fromField(txtMailSubject, QStringLiteral("ﾒｰﾙ件名"));
     if (!subject) return;
-    body = storedtext::fromField(txtMailBody, QStringLiteral("ﾒｰﾙ本文"));
+    const auto body = storedtext::fromField(txtMailBody, QStringLiteral("ﾒｰﾙ本文"));
     if (!body) return;
     const QString name = pnlMailGroup->text();
-    const auto optedOut = ::recipients::findCp932FieldOptOuts(*recipients, optOuts, 3);
     if (optedOut.count > 0) {
         // No saving them anyway: OK takes them out of the field and saves.
         if (!usermsg::ask(optoutquestion::beforeSave(optedOut))) return;
-        BusyCursor busy;
-        std::string field = Memo1->utf8Text();
-        ::recipients::removeFieldOptOuts(field, optedOut);
-        Memo1->setUtf8Text(field);
-        ::recipients::removeFieldOptOuts(*recipients, optedOut);
+        removeFoundLines(Memo1, optedOut);
         lblRecipientCount->refresh();
     } else if (!usermsg::ask(
                    QStringLiteral("「") + name +
@@ -112,15 +132,14 @@ void TForm3::SpeedButton5Click() {
         return;
     }
 
-    {
-        BusyCursor busy;
-        const store::ProjectStore store(AppPath);
+    offthread::holdingInput([&] {
+        ::recipients::removeFieldOptOuts(*recipients, optedOut);
         store.storeRecipients(*project, group, *recipients);
         recipients.reset();
         store.ensureProjectFolder(*project);
         store.writeSubject(*project, group, *subject);
         store.writeBody(*project, group, *body);
-    }
+    });
     usermsg::inform(QStringLiteral("「") + name +
                     QStringLiteral("」グループとしてメール送信先リスト、件名、メール本文を"
                                    "保存しました。"));

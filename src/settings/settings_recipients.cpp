@@ -2,14 +2,18 @@
 // Both only change the field; the group is stored by its save button as before. Both
 // load the opt-out list first: one that cannot be read stops them, never passes as empty.
 #include <QFileDialog>
+#include <memory>
 
 #include "dialogs/busy_cursor.h"
+#include "dialogs/off_thread.h"
 #include "dialogs/recipient_check_dialog.h"
 #include "dialogs/recipient_import_flow.h"
 #include "dialogs/recipient_texts.h"
 #include "recipients/field_check.h"
 #include "recipients/optout_field.h"
 #include "recipients/optout_list.h"
+#include "settings/field_line_removal.h"
+#include "settings/loading_refusal.h"
 #include "settings/recipient_count_label.h"
 #include "settings/settings_window.h"
 #include "settings/user_messages.h"
@@ -22,11 +26,22 @@ bool endsWithLineEnd(const std::string& text) {
     return !text.empty() && (text.back() == '\n' || text.back() == '\r');
 }
 
+// A large text is built into the editor on a worker and swapped in at once: setting a
+// million lines here would stop the window.
+void replaceText(PlainTextField* field, std::string text) {
+    if (text.size() < PlainTextField::backgroundLoadBytes()) return field->setUtf8Text(text);
+    auto held = std::make_shared<std::string>(std::move(text));
+    field->loadUtf8TextInBackground([held] { return std::move(*held); });
+}
+
+// Lists this large check behind a box that can cancel; smaller ones under the wait cursor.
+constexpr std::size_t kCheckBoxFrom = 4 * 1024 * 1024;
+
 // Puts LF-ended addresses into the field, as its last lines or as all of it.
 void putRecipients(PlainTextField* field, std::string text, bool replace) {
     if (endsWithLineEnd(text)) text.pop_back();
     const long length = field->SendScintilla(QsciScintilla::SCI_GETLENGTH);
-    if (replace || length == 0) return field->setUtf8Text(text);
+    if (replace || length == 0) return replaceText(field, std::move(text));
     const auto last = char(field->SendScintilla(QsciScintilla::SCI_GETCHARAT, length - 1));
     if (last != '\n' && last != '\r') text.insert(text.begin(), '\n');
     const int firstNew = field->lines();
@@ -42,6 +57,7 @@ void putRecipients(PlainTextField* field, std::string text, bool replace) {
 }  // namespace
 
 void TForm3::btnImportClick() {
+    if (loadingrefusal::refuse(Memo1)) return;
     const QString path = QFileDialog::getOpenFileName(
         this, QStringLiteral("宛先ファイルを開く"), QString(),
         QStringLiteral("CSV・テキストファイル (*.csv *.txt *.tsv);;すべてのファイル (*)"));
@@ -49,6 +65,7 @@ void TForm3::btnImportClick() {
 }
 
 void TForm3::importRecipientsFrom(const QString& path) {
+    if (loadingrefusal::refuse(Memo1)) return;
     const recipients::OptOutList optOuts = recipients::loadOptOutList(store::ProjectStore(AppPath));
     auto chosen = recipientimport::ask(this, path, Memo1->utf8Text(), &optOuts);
     if (!chosen) return;
@@ -61,12 +78,26 @@ void TForm3::importRecipientsFrom(const QString& path) {
 }
 
 void TForm3::btnCheckRecipientsClick() {
-    const recipients::OptOutList optOuts = recipients::loadOptOutList(store::ProjectStore(AppPath));
-    recipients::FieldCheck check;
-    {
-        BusyCursor busy;
-        check = recipients::checkField(Memo1->utf8Text(), optOuts);
-    }
+    if (loadingrefusal::refuse(Memo1)) return;
+    // The worker reads a snapshot: after a cancel it may still run while the field changes.
+    struct Checked {
+        std::string text;
+        recipients::OptOutList optOuts;
+        recipients::FieldCheck check;
+    };
+    auto checked = std::make_shared<Checked>();
+    checked->text = Memo1->utf8Text();
+    const auto work = [checked, appPath = AppPath] {
+        // One that cannot be read stops the check: never taken as empty.
+        checked->optOuts = recipients::loadOptOutList(store::ProjectStore(appPath));
+        checked->check = recipients::checkField(checked->text, checked->optOuts);
+    };
+    if (checked->text.size() < kCheckBoxFrom)
+        offthread::holdingInput(work);
+    else if (!offthread::withCancelBox(this, QStringLiteral("宛先を確認しています…"), work))
+        return;
+    const std::string& before = checked->text;
+    const recipients::FieldCheck& check = checked->check;
     if (check.problems == 0)
         return usermsg::inform(QStringLiteral("宛先に問題は見つかりませんでした。（") +
                                recipienttext::number(check.addresses) + QStringLiteral("件）"));
@@ -74,10 +105,10 @@ void TForm3::btnCheckRecipientsClick() {
     RecipientCheckDialog dialog(check, this);
     switch (dialog.ask()) {
         case RecipientCheckDialog::Choice::RemoveDuplicates: {
-            const std::string before = Memo1->utf8Text();
-            std::string after = recipients::withoutDuplicateLines(before);
+            std::string after;
+            offthread::holdingInput([&] { after = recipients::withoutDuplicateLines(before); });
             if (!endsWithLineEnd(before) && endsWithLineEnd(after)) after.pop_back();
-            Memo1->setUtf8Text(after);
+            replaceText(Memo1, std::move(after));
             lblRecipientCount->refresh();
             usermsg::inform(
                 QStringLiteral("重複していた") + recipienttext::number(check.duplicates) +
@@ -86,11 +117,12 @@ void TForm3::btnCheckRecipientsClick() {
             break;
         }
         case RecipientCheckDialog::Choice::ConvertFullWidth: {
-            const std::string before = Memo1->utf8Text();
             std::size_t converted = 0;
-            std::string after = recipients::withHalfWidthLines(before, &converted);
+            std::string after;
+            offthread::holdingInput(
+                [&] { after = recipients::withHalfWidthLines(before, &converted); });
             if (!endsWithLineEnd(before) && endsWithLineEnd(after)) after.pop_back();
-            Memo1->setUtf8Text(after);
+            replaceText(Memo1, std::move(after));
             lblRecipientCount->refresh();
             usermsg::inform(QStringLiteral("全角を半角に直しました: ") +
                             recipienttext::number(converted) +
@@ -99,17 +131,10 @@ void TForm3::btnCheckRecipientsClick() {
             break;
         }
         case RecipientCheckDialog::Choice::RemoveOptedOut: {
-            std::string field = Memo1->utf8Text();
-            const bool ended = endsWithLineEnd(field);
-            const auto found = recipients::findFieldOptOuts(field, optOuts, 0);
-            recipients::removeFieldOptOuts(field, found);
-            // The last line gone leaves the one before with its line end: drop it, as typed.
-            if (!ended && endsWithLineEnd(field)) {
-                const char last = field.back();
-                field.pop_back();
-                if (last == '\n' && !field.empty() && field.back() == '\r') field.pop_back();
-            }
-            Memo1->setUtf8Text(field);
+            recipients::FieldOptOuts found;
+            offthread::holdingInput(
+                [&] { found = recipients::findFieldOptOuts(before, checked->optOuts, 0); });
+            removeFoundLines(Memo1, found);
             lblRecipientCount->refresh();
             usermsg::inform(
                 recipienttext::optedOut() + QStringLiteral("を") +

@@ -1,6 +1,7 @@
 // From settings to sending: the send batch file and the Java runtime check.
 #include <QCoreApplication>
 
+#include "dialogs/off_thread.h"
 #include "recipients/optout_gate.h"
 #include "sendrun/runtime_check.h"
 #include "sendrun/send_batch.h"
@@ -31,18 +32,24 @@ void TForm3::SpeedButton7Click() {
         return;
     }
     const store::ProjectStore store(AppPath);
-    // The last gate before a run: no opted-out address stays in the project's list.
-    const recipients::OptOutList optOuts = recipients::loadOptOutList(store);
-    if (!optOuts.empty()) {
-        const auto found = recipients::findProjectOptOuts(store, project, optOuts);
-        if (found.lines > 0) {
-            if (TForm1::fncMessageBox(optoutquestion::beforeBatch(found), shell::kCaption,
-                                      shell::kStyleQuestion) != shell::kResultOk)
-                return;
-            recipients::removeProjectOptOuts(store, project, optOuts);
-        }
-    }
-    const std::optional<std::string> bat = sendrun::writeSendBatch(store, project);
+    // The last gate before a run: no opted-out address stays in the project's list. A
+    // million lines take a while to look up and rewrite: a worker does it, the question
+    // comes between.
+    recipients::OptOutList optOuts;
+    recipients::ListOptOuts found;
+    offthread::holdingInput([&] {
+        optOuts = recipients::loadOptOutList(store);
+        if (!optOuts.empty()) found = recipients::findProjectOptOuts(store, project, optOuts);
+    });
+    if (found.lines > 0 &&
+        TForm1::fncMessageBox(optoutquestion::beforeBatch(found), shell::kCaption,
+                              shell::kStyleQuestion) != shell::kResultOk)
+        return;
+    std::optional<std::string> bat;
+    offthread::holdingInput([&] {
+        if (found.lines > 0) recipients::removeProjectOptOuts(store, project, optOuts);
+        bat = sendrun::writeSendBatch(store, project);
+    });
     if (!bat) {
         box("アプリケーションフォルダのパスに Shift-JIS で表せない文字があるため、"
             "バッチファイルを出力できません。",

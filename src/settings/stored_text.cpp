@@ -49,11 +49,15 @@ std::optional<std::string> fromField(QLineEdit* field, const QString& label) {
 
 std::optional<std::string> fromField(PlainTextField* field, const QString& label) {
     if (auto bytes = fieldtext::toStoreFromUtf8(field->utf8View())) return bytes;
+    refuseUnstorable(field, label);
+    return std::nullopt;
+}
+
+void refuseUnstorable(PlainTextField* field, const QString& label) {
     const auto where =
         firstUnstorable(QString::fromStdString(field->utf8Text())).value_or(Unstorable{});
     usermsg::warn(refusal(label, where, true), field);
     field->setCursorPosition(where.line, where.index);
-    return std::nullopt;
 }
 
 }  // namespace storedtext

@@ -14,6 +14,8 @@ namespace storedtext {
 
 std::optional<std::string> fromField(QLineEdit* field, const QString& label);
 std::optional<std::string> fromField(PlainTextField* field, const QString& label);
+// The refusal alone, for a field whose text failed the conversion elsewhere.
+void refuseUnstorable(PlainTextField* field, const QString& label);
 
 // The first character of the text that Shift-JIS cannot hold: its line (0-based, lines
 // separated by LF) and position in the line, in UTF-16 units as the fields count them.

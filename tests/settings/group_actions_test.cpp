@@ -1,4 +1,7 @@
 #include <QApplication>
+#include <QTest>
+#include <QThread>
+#include <atomic>
 
 #include "settings_fixture.h"
 #include "shell/message_box.h"
@@ -70,6 +73,33 @@ TEST_F(GroupActionsTest, EveryActionRefusesWithoutAProjectOrWithAnUnusableCountA
             EXPECT_EQ(QApplication::focusWidget(), form->cmbProject);
         }
     }
+}
+
+TEST_F(GroupActionsTest, SaveCheckAndImportRefuseWhileTheListLoadsAndWriteNothing) {
+    loadGroups(2);
+    std::atomic<bool> release{false};
+    form->Memo1->loadUtf8TextInBackground([&release] {
+        while (!release) QThread::msleep(5);
+        return std::string("late@example.com\n");
+    });
+    const struct {
+        const char* name;
+        void (TForm3::*action)();
+    } cases[] = {
+        {"save", &TForm3::SpeedButton5Click},
+        {"check", &TForm3::btnCheckRecipientsClick},
+        {"import", &TForm3::btnImportClick},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        expectRefused(c.action,
+                      "宛先リストを読み込み中です。読み込みが終わってから、"
+                      "もう一度操作してください。");
+        EXPECT_TRUE(form->Memo1->isLoading());
+    }
+    release = true;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form->Memo1->isLoading(); }, 5000));
+    EXPECT_EQ(form->Memo1->utf8Text(), "late@example.com\n");
 }
 
 TEST_F(GroupActionsTest, AddingAppendsTheGroupWithoutMovingTheSelection) {

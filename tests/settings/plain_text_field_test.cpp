@@ -7,6 +7,8 @@
 #include <QThread>
 #include <atomic>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "settings/plain_text_field.h"
 
@@ -21,6 +23,30 @@ TEST(PlainTextFieldTest, TakesAndGivesTheWholeTextInOnePiece) {
     EXPECT_EQ(field.text(), QString::fromStdString(text));
     field.clearText();
     EXPECT_EQ(field.utf8Text(), "");
+}
+
+TEST(PlainTextFieldTest, RemovingLinesKeepsEveryOtherLineByteForByteAndUndoesAtOnce) {
+    const struct {
+        const char* name;
+        std::string text;
+        std::vector<std::size_t> lines;
+        std::string after;
+    } cases[] = {
+        {"first and last", "a\nb\nc", {1, 3}, "b\n"},
+        {"mixed line ends", "a\r\nb\rc\r\nd\n", {2, 3}, "a\r\nd\n"},
+        {"keeps blanks and blanks inside", "a\n\n b \nc\n", {1, 4}, "\n b \n"},
+        {"beyond the end", "a\nb", {2, 7}, "a\n"},
+        {"every line", "日本\n語", {1, 2}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        PlainTextField field;
+        field.setUtf8Text(c.text);
+        field.removeLines(c.lines);
+        EXPECT_EQ(field.utf8Text(), c.after);
+        field.undo();
+        EXPECT_EQ(field.utf8Text(), c.text);
+    }
 }
 
 TEST(PlainTextFieldTest, LoadIsNotUndoableButTypingIs) {
