@@ -55,6 +55,8 @@ int measureImport(int argc, char** argv, const std::string& appPath, const std::
     });
     const auto start = Clock::now();
     form.importRecipientsFrom(QString::fromStdString(csv));
+    // A large list goes in on a worker: the import is done when the field shows it.
+    bench::waitForRecipients(form);
     bench::settle();
     const double millis = millisSince(start);
     if (!reported || form.Memo1->lines() != expected) {

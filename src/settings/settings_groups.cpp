@@ -1,6 +1,9 @@
 // Mail group actions: adding a group, saving the shown group, deleting the last group.
 #include <memory>
 
+#include <exception>
+#include <thread>
+
 #include "dialogs/busy_cursor.h"
 #include "dialogs/off_thread.h"
 #include "recipients/optout_field.h"
@@ -97,8 +100,19 @@ void TForm3::SpeedButton5Click() {
         try {
             offthread::holdingInput([&] {
                 // An opt-out list that cannot be read stops the save: never taken as empty.
-                const auto optOuts = ::recipients::loadOptOutList(store);
+                // It loads beside the conversion; neither needs the other.
+                ::recipients::OptOutList optOuts;
+                std::exception_ptr unreadable;
+                std::thread loader([&] {
+                    try {
+                        optOuts = ::recipients::loadOptOutList(store);
+                    } catch (...) {
+                        unreadable = std::current_exception();
+                    }
+                });
                 recipients = fieldtext::toStoreFromUtf8(field);
+                loader.join();
+                if (unreadable) std::rethrow_exception(unreadable);
                 if (!recipients) return;
                 check = store::recipients::checkTypedLines(*recipients, number);
                 if (check.refused == 0)
