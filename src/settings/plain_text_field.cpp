@@ -54,11 +54,10 @@ PlainTextField::PlainTextField(QWidget* parent) : QsciScintilla(parent) {
     SendScintilla(SCI_SETSCROLLWIDTH, 1L);
     SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1L);
     setFocusPolicy(Qt::StrongFocus);
-    // The insert and delete notifications also count the characters before the change
-    // (for the accessible), each an O(text) walk: only the "before" ones are taken.
-    SendScintilla(SCI_SETMODEVENTMASK,
-                  long(SC_MODEVENTMASKALL & ~(SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT)));
+    accessibilityActiveChanged(QAccessible::isActive());
+    QAccessible::installActivationObserver(this);
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this, [this](int, int type) {
+        if (!leanNotifications_) return;  // the engine says so itself
         if (!(type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) || changeQueued_) return;
         changeQueued_ = true;
         QMetaObject::invokeMethod(
@@ -79,7 +78,18 @@ PlainTextField::PlainTextField(QWidget* parent) : QsciScintilla(parent) {
 }
 
 PlainTextField::~PlainTextField() {
+    QAccessible::removeActivationObserver(this);
     loader_.cancelAll();
+}
+
+void PlainTextField::accessibilityActiveChanged(bool active) {
+    // The insert and delete notifications also count the characters before the change
+    // for the accessible, each an O(text) walk: without an assistive tool only the
+    // "before" ones are taken, and the change is told from those.
+    leanNotifications_ = !active;
+    SendScintilla(SCI_SETMODEVENTMASK,
+                  long(active ? SC_MODEVENTMASKALL
+                              : SC_MODEVENTMASKALL & ~(SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT)));
 }
 
 namespace {

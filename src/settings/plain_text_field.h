@@ -1,6 +1,7 @@
 #pragma once
 
 #include <Qsci/qsciscintilla.h>
+#include <QAccessible>
 
 #include <exception>
 #include <functional>
@@ -15,7 +16,7 @@ class QLabel;
 // A plain multi-line field on the Scintilla engine, which stays quick with a million
 // lines: no margins, folding, colouring or wrapping, both scroll bars, LF line ends.
 // Text goes in and out as UTF-8 in one piece.
-class PlainTextField : public QsciScintilla {
+class PlainTextField : public QsciScintilla, private QAccessible::ActivationObserver {
     Q_OBJECT
 public:
     explicit PlainTextField(QWidget* parent = nullptr);
@@ -57,6 +58,8 @@ protected:
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 private:
+    // The full change notifications while an assistive tool listens, the lean ones else.
+    void accessibilityActiveChanged(bool active) override;
     // What the engine keeps per document rather than per view, set again on each swap.
     void applyDocumentSettings();
     void swapInDocument(void* document);
@@ -68,5 +71,6 @@ private:
     quint64 generation_ = 0;
     bool loading_ = false;
     bool readOnlyBefore_ = false;
+    bool leanNotifications_ = true;
     bool changeQueued_ = false;
 };
