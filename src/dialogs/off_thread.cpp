@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "dialogs/busy_cursor.h"
-#include "dialogs/worker_progress.h"
 #include "shell/message_box.h"
 
 namespace offthread {
@@ -54,6 +53,33 @@ Stragglers& stragglers() {
     return value;
 }
 
+// A window-modal box with a busy bar and a cancel button, for work whose length is unknown.
+void setUpBusyBox(QProgressDialog& dialog, const QString& objectName, const QString& title,
+                  const QString& label, const QString& cancelText) {
+    dialog.setObjectName(objectName);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(label);
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setCancelButtonText(cancelText);
+    dialog.setRange(0, 0);  // no steps to count: a busy bar
+    dialog.setMinimumDuration(0);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+    dialog.setMinimumWidth(420);
+}
+
+// Shows the box until the worker says it has finished or the user cancels. Polled rather
+// than signalled from the worker, so no Qt object crosses threads.
+void showUntil(QProgressDialog& dialog, const std::atomic<bool>& finished) {
+    QTimer poll(&dialog);
+    QObject::connect(&poll, &QTimer::timeout, &dialog, [&dialog, &finished] {
+        if (finished) dialog.accept();
+    });
+    poll.start(20);
+    if (!finished) dialog.exec();
+    poll.stop();
+}
+
 }  // namespace
 
 void holdingInput(const std::function<void()>& work) {
@@ -84,8 +110,8 @@ bool withCancelBox(QWidget* parent, const QString& label, std::function<void()> 
     shared->work = std::move(work);
 
     QProgressDialog dialog(parent);
-    workerprogress::setUpBusyBox(dialog, QStringLiteral("offThreadProgress"), shell::kCaption,
-                                 label, QStringLiteral("キャンセル"));
+    setUpBusyBox(dialog, QStringLiteral("offThreadProgress"), shell::kCaption, label,
+                 QStringLiteral("キャンセル"));
 
     // The worker keeps the shared state: after a cancel it may end after this function.
     stragglers().add(std::thread([shared] {
@@ -97,17 +123,32 @@ bool withCancelBox(QWidget* parent, const QString& label, std::function<void()> 
                          shared->finished = true;
                      }),
                      std::shared_ptr<const std::atomic<bool>>(shared, &shared->finished));
-    // Polled rather than signalled from the worker, so no Qt object crosses threads.
-    QTimer poll(&dialog);
-    QObject::connect(&poll, &QTimer::timeout, &dialog, [&dialog, shared] {
-        if (shared->finished) dialog.accept();
-    });
-    poll.start(20);
-    if (!shared->finished) dialog.exec();
-    poll.stop();
+    showUntil(dialog, shared->finished);
     if (!shared->finished) return false;
     if (shared->failure) std::rethrow_exception(shared->failure);
     return true;
+}
+
+void behindStopBox(QWidget* parent, const QString& objectName, const QString& title,
+                   const QString& label,
+                   const std::function<void(const std::atomic<bool>& stop)>& work) {
+    struct Shared {
+        std::atomic<bool> stop{false};
+        std::atomic<bool> finished{false};
+    };
+    auto shared = std::make_shared<Shared>();
+    QProgressDialog dialog(parent);
+    setUpBusyBox(dialog, objectName, title, label, QStringLiteral("中止"));
+    QObject::connect(&dialog, &QProgressDialog::canceled, &dialog,
+                     [shared] { shared->stop = true; });
+    // `work` outlives the thread: it is joined below, whichever way the box ends.
+    std::thread worker([shared, &work] {
+        work(shared->stop);
+        shared->finished = true;
+    });
+    showUntil(dialog, shared->finished);
+    shared->stop = shared->stop || !shared->finished;
+    worker.join();  // within a poll interval of the stop flag
 }
 
 }  // namespace offthread

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <atomic>
 #include <functional>
 
 class QWidget;
@@ -18,5 +19,11 @@ void holdingInput(const std::function<void()>& work);
 // dropped, so it must own everything it reads and writes. What it throws otherwise is
 // thrown again here.
 bool withCancelBox(QWidget* parent, const QString& label, std::function<void()> work);
+
+// Behind a window-modal box with a busy bar, `label` and "中止", which sets the flag the
+// work is given; the work must then end soon. Returns once it has ended.
+void behindStopBox(QWidget* parent, const QString& objectName, const QString& title,
+                   const QString& label,
+                   const std::function<void(const std::atomic<bool>& stop)>& work);
 
 }  // namespace offthread

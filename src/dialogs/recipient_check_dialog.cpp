@@ -13,11 +13,6 @@
 
 namespace {
 
-RecipientCheckDialog::Script& script() {
-    static RecipientCheckDialog::Script current;
-    return current;
-}
-
 QString u(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
@@ -118,14 +113,6 @@ void RecipientCheckDialog::goToSelected() {
 
 RecipientCheckDialog::Choice RecipientCheckDialog::ask() {
     choice_ = Choice::Close;
-    if (script()) {
-        script()(*this);
-    } else {
-        exec();
-    }
+    showOrScript(*this);
     return choice_;
-}
-
-void RecipientCheckDialog::setScript(Script script) {
-    ::script() = std::move(script);
 }

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <functional>
 
+#include "dialogs/scripted_dialog.h"
 #include "recipients/field_check.h"
 
 class QPushButton;
@@ -11,7 +12,7 @@ class QTableWidget;
 // The recipient field's invalid lines, repeats, full-width lines and opted-out lines, with
 // their line numbers; offers to remove the repeats, to make the full-width lines ASCII, to
 // remove the opted-out lines and to go to a listed line.
-class RecipientCheckDialog : public QDialog {
+class RecipientCheckDialog : public QDialog, public ScriptedDialog<RecipientCheckDialog> {
     Q_OBJECT
 public:
     enum class Choice { Close, RemoveDuplicates, ConvertFullWidth, RemoveOptedOut, GoToLine };
@@ -20,8 +21,6 @@ public:
 
     // Shows the dialog and waits; a test script answers instead when set.
     Choice ask();
-    using Script = std::function<void(RecipientCheckDialog&)>;
-    static void setScript(Script script);
 
     // The 1-based field line of the chosen table row (GoToLine), 0 when none.
     std::size_t chosenLine() const { return chosenLine_; }

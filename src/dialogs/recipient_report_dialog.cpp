@@ -16,11 +16,6 @@
 
 namespace {
 
-RecipientReportDialog::Script& script() {
-    static RecipientReportDialog::Script current;
-    return current;
-}
-
 QString u(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
@@ -130,16 +125,8 @@ void RecipientReportDialog::choose(Choice choice) {
 
 RecipientReportDialog::Choice RecipientReportDialog::ask() {
     choice_ = Choice::Cancel;
-    if (script()) {
-        script()(*this);
-    } else {
-        exec();
-    }
+    showOrScript(*this);
     return choice_;
-}
-
-void RecipientReportDialog::setScript(Script script) {
-    ::script() = std::move(script);
 }
 
 QString RecipientReportDialog::summaryText() const {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <functional>
 
+#include "dialogs/scripted_dialog.h"
 #include "recipients/recipient_import.h"
 
 class QPushButton;
@@ -11,7 +12,7 @@ class QTableWidget;
 
 // What an import found, before anything changes: the counts, a copyable table of the
 // rows left out, and the choice to append, replace or cancel.
-class RecipientReportDialog : public QDialog {
+class RecipientReportDialog : public QDialog, public ScriptedDialog<RecipientReportDialog> {
     Q_OBJECT
 public:
     enum class Choice { Append, Replace, Cancel };
@@ -21,9 +22,6 @@ public:
 
     // Shows the dialog and waits for the choice; a test script answers instead when set.
     Choice ask();
-    // Tests drive the real dialog through this instead of a user (nullptr: show it).
-    using Script = std::function<void(RecipientReportDialog&)>;
-    static void setScript(Script script);
 
     QPushButton* appendButton() const { return append_; }
     QPushButton* replaceButton() const { return replace_; }

@@ -16,11 +16,6 @@
 
 namespace {
 
-TestMailDialog::Script& script() {
-    static TestMailDialog::Script value;
-    return value;
-}
-
 // The last address given, for as long as the tool runs.
 QString& lastAddress() {
     static QString value;
@@ -100,14 +95,6 @@ void TestMailDialog::trySend() {
 std::optional<QString> TestMailDialog::ask() {
     chosen_.reset();
     address_->setFocus();
-    if (script()) {
-        script()(*this);
-    } else {
-        exec();
-    }
+    showOrScript(*this);
     return chosen_;
-}
-
-void TestMailDialog::setScript(Script script) {
-    ::script() = std::move(script);
 }

@@ -5,22 +5,21 @@
 #include <functional>
 #include <optional>
 
+#include "dialogs/scripted_dialog.h"
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
 // Asks for the one address a test mail goes to. The address stays in the dialog until the
 // tool ends, so a second test after an edit needs no retyping; nothing is stored.
-class TestMailDialog : public QDialog {
+class TestMailDialog : public QDialog, public ScriptedDialog<TestMailDialog> {
     Q_OBJECT
 public:
     TestMailDialog(const QString& sender, const QString& subject, QWidget* parent = nullptr);
 
     // The address, trimmed and in half-width form, or nothing when the user cancelled.
     std::optional<QString> ask();
-    // Tests drive the real dialog through this instead of a user (nullptr: show it).
-    using Script = std::function<void(TestMailDialog&)>;
-    static void setScript(Script script);
 
     QLineEdit* addressField() const { return address_; }
     QPushButton* sendButton() const { return send_; }

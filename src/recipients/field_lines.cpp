@@ -25,4 +25,14 @@ std::size_t countNonEmptyLines(const char* data, std::size_t size) {
     return count;
 }
 
+bool endsWithLineEnd(std::string_view text) {
+    return !text.empty() && (text.back() == '\n' || text.back() == '\r');
+}
+
+void keepFinalLineEnd(bool hadOne, std::string& text) {
+    if (hadOne) return;
+    if (!text.empty() && text.back() == '\n') text.pop_back();
+    if (!text.empty() && text.back() == '\r') text.pop_back();
+}
+
 }  // namespace recipients

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 // The lines of a recipient field's text, as the store splits them: at LF, CR LF or CR.
@@ -20,6 +21,12 @@ void forEachFieldLine(std::string_view text, Fn&& fn) {
             pos += text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n' ? 2 : 1;
     }
 }
+
+// True when the text ends in a line end (LF or CR).
+bool endsWithLineEnd(std::string_view text);
+// Removing or rewriting lines may leave a final line end the text did not have before:
+// unless `hadOne`, it is dropped, so the text still ends as it was typed.
+void keepFinalLineEnd(bool hadOne, std::string& text);
 
 // The number of lines holding at least one character (blanks count: saving stores them).
 // Scans in place: the count label runs it on the editor's own buffer.

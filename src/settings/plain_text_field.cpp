@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QVBoxLayout>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -260,6 +261,12 @@ void PlainTextField::removeLines(const std::vector<std::size_t>& lines) {
     }
     SendScintilla(SCI_ENDUNDOACTION);
     setReadOnly(readOnly);
+}
+
+void PlainTextField::replaceUtf8Text(std::string utf8) {
+    if (utf8.size() < backgroundLoadBytes()) return setUtf8Text(utf8);
+    auto held = std::make_shared<std::string>(std::move(utf8));
+    loadUtf8TextInBackground([held] { return std::move(*held); });
 }
 
 void PlainTextField::clearText() {

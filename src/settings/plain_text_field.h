@@ -38,6 +38,9 @@ public:
     // swapped in at once. A later load, setUtf8Text or clearText cancels this one. What
     // `produce` throws is thrown again on the GUI thread, the field left empty.
     void loadUtf8TextInBackground(std::function<std::string()> produce);
+    // setUtf8Text for a small text; a large one goes in through a background load, since
+    // setting a million lines here would stop the window.
+    void replaceUtf8Text(std::string utf8);
     // True from a background load's start until its text is in (or it was replaced).
     bool isLoading() const;
     // Lists whose file is this large load in the background; smaller ones at once, which

@@ -10,6 +10,7 @@
 #include "dialogs/recipient_import_flow.h"
 #include "dialogs/recipient_texts.h"
 #include "recipients/field_check.h"
+#include "recipients/field_lines.h"
 #include "recipients/optout_field.h"
 #include "recipients/optout_list.h"
 #include "settings/field_line_removal.h"
@@ -22,26 +23,17 @@
 
 namespace {
 
-bool endsWithLineEnd(const std::string& text) {
-    return !text.empty() && (text.back() == '\n' || text.back() == '\r');
-}
-
-// A large text is built into the editor on a worker and swapped in at once: setting a
-// million lines here would stop the window.
-void replaceText(PlainTextField* field, std::string text) {
-    if (text.size() < PlainTextField::backgroundLoadBytes()) return field->setUtf8Text(text);
-    auto held = std::make_shared<std::string>(std::move(text));
-    field->loadUtf8TextInBackground([held] { return std::move(*held); });
-}
+const QString kSaveReminder =
+    QStringLiteral("保存するには「ﾒｰﾙｸﾞﾙｰﾌﾟ設定情報更新」を押してください。");
 
 // Lists this large check behind a box that can cancel; smaller ones under the wait cursor.
 constexpr std::size_t kCheckBoxFrom = 4 * 1024 * 1024;
 
 // Puts LF-ended addresses into the field, as its last lines or as all of it.
 void putRecipients(PlainTextField* field, std::string text, bool replace) {
-    if (endsWithLineEnd(text)) text.pop_back();
+    if (recipients::endsWithLineEnd(text)) text.pop_back();
     const long length = field->SendScintilla(QsciScintilla::SCI_GETLENGTH);
-    if (replace || length == 0) return replaceText(field, std::move(text));
+    if (replace || length == 0) return field->replaceUtf8Text(std::move(text));
     const auto last = char(field->SendScintilla(QsciScintilla::SCI_GETCHARAT, length - 1));
     if (last != '\n' && last != '\r') text.insert(text.begin(), '\n');
     const int firstNew = field->lines();
@@ -107,13 +99,12 @@ void TForm3::btnCheckRecipientsClick() {
         case RecipientCheckDialog::Choice::RemoveDuplicates: {
             std::string after;
             offthread::holdingInput([&] { after = recipients::withoutDuplicateLines(before); });
-            if (!endsWithLineEnd(before) && endsWithLineEnd(after)) after.pop_back();
-            replaceText(Memo1, std::move(after));
+            recipients::keepFinalLineEnd(recipients::endsWithLineEnd(before), after);
+            Memo1->replaceUtf8Text(std::move(after));
             lblRecipientCount->refresh();
-            usermsg::inform(
-                QStringLiteral("重複していた") + recipienttext::number(check.duplicates) +
-                QStringLiteral("行を削除しました。"
-                               "保存するには「ﾒｰﾙｸﾞﾙｰﾌﾟ設定情報更新」を押してください。"));
+            usermsg::inform(QStringLiteral("重複していた") +
+                            recipienttext::number(check.duplicates) +
+                            QStringLiteral("行を削除しました。") + kSaveReminder);
             break;
         }
         case RecipientCheckDialog::Choice::ConvertFullWidth: {
@@ -121,13 +112,12 @@ void TForm3::btnCheckRecipientsClick() {
             std::string after;
             offthread::holdingInput(
                 [&] { after = recipients::withHalfWidthLines(before, &converted); });
-            if (!endsWithLineEnd(before) && endsWithLineEnd(after)) after.pop_back();
-            replaceText(Memo1, std::move(after));
+            recipients::keepFinalLineEnd(recipients::endsWithLineEnd(before), after);
+            Memo1->replaceUtf8Text(std::move(after));
             lblRecipientCount->refresh();
             usermsg::inform(QStringLiteral("全角を半角に直しました: ") +
-                            recipienttext::number(converted) +
-                            QStringLiteral("件\n保存するには「ﾒｰﾙｸﾞﾙｰﾌﾟ設定情報更新」を"
-                                           "押してください。"));
+                            recipienttext::number(converted) + QStringLiteral("件\n") +
+                            kSaveReminder);
             break;
         }
         case RecipientCheckDialog::Choice::RemoveOptedOut: {
@@ -136,11 +126,9 @@ void TForm3::btnCheckRecipientsClick() {
                 [&] { found = recipients::findFieldOptOuts(before, checked->optOuts, 0); });
             removeFoundLines(Memo1, found);
             lblRecipientCount->refresh();
-            usermsg::inform(
-                recipienttext::optedOut() + QStringLiteral("を") +
-                recipienttext::number(found.count) +
-                QStringLiteral("行削除しました。"
-                               "保存するには「ﾒｰﾙｸﾞﾙｰﾌﾟ設定情報更新」を押してください。"));
+            usermsg::inform(recipienttext::optedOut() + QStringLiteral("を") +
+                            recipienttext::number(found.count) +
+                            QStringLiteral("行削除しました。") + kSaveReminder);
             break;
         }
         case RecipientCheckDialog::Choice::GoToLine: {

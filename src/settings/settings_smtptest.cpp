@@ -1,6 +1,6 @@
 // "接続テスト": tries the SMTP fields as they stand, saved or not. Nothing is sent or stored.
+#include "dialogs/off_thread.h"
 #include "dialogs/smtp_result_text.h"
-#include "dialogs/worker_progress.h"
 #include "settings/settings_window.h"
 #include "settings/user_messages.h"
 #include "smtp/server_address.h"
@@ -35,7 +35,7 @@ void TForm3::btnSmtpTestClick() {
     auto request = smtpRequestOrWarn();
     if (!request) return;
     smtp::Result result;
-    workerprogress::run(
+    offthread::behindStopBox(
         this, QStringLiteral("SmtpTestDialog"), QStringLiteral("接続テスト"),
         QStringLiteral("SMTPサーバー %1 に接続しています…")
             .arg(QString::fromStdString(smtp::hostForUrl(request->server) + ":" +

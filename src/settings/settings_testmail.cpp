@@ -3,9 +3,9 @@
 #include <ctime>
 
 #include "dialogs/mail_preview_dialog.h"
+#include "dialogs/off_thread.h"
 #include "dialogs/smtp_result_text.h"
 #include "dialogs/test_mail_dialog.h"
-#include "dialogs/worker_progress.h"
 #include "recipients/address_check.h"
 #include "recipients/half_width.h"
 #include "settings/settings_window.h"
@@ -68,7 +68,7 @@ void TForm3::btnTestMailClick() {
     request.message = smtp::buildMessage(mail);
 
     smtp::SendResult result;
-    workerprogress::run(
+    offthread::behindStopBox(
         this, QStringLiteral("TestMailProgress"), QStringLiteral("テスト送信"),
         QStringLiteral("%1 へテストメールを送信しています…").arg(*to),
         [&](const std::atomic<bool>& cancel) { result = smtp::send(request, cancel); });
