@@ -108,11 +108,8 @@ int main(int argc, char** argv) {
             setenv("QT_QPA_PLATFORM", "offscreen", 1);
             return benchoptout::measureWindowSave(argc, argv, argv[2], std::stol(argv[3]));
         }
-        if (argc > 2) {
-            std::fprintf(stderr, "usage: %s [runs]\n", argv[0]);
-            return 2;
-        }
-        const int runs = argc > 1 ? std::max(3, std::atoi(argv[1])) : 5;
+        const int runs = benchstore::runsFromArguments(argc, argv);
+        if (runs == 0) return 2;
 
         const bench::TempFolder temp;
         const std::string& folder = temp.path();

@@ -48,11 +48,8 @@ int main(int argc, char** argv) {
             return benchrecipients::measureGroupLoad(argc, argv, argv[2], std::stol(argv[3]));
         if (argc == 5 && std::strcmp(argv[1], "--import") == 0)
             return benchrecipients::measureImport(argc, argv, argv[2], argv[3], std::stol(argv[4]));
-        if (argc > 2) {
-            std::fprintf(stderr, "usage: %s [runs]\n", argv[0]);
-            return 2;
-        }
-        const int runs = argc > 1 ? std::max(3, std::atoi(argv[1])) : 5;
+        const int runs = benchstore::runsFromArguments(argc, argv);
+        if (runs == 0) return 2;
 
         const bench::TempFolder temp;
         const std::string& folder = temp.path();
