@@ -96,6 +96,7 @@ TestSmtpServer::TestSmtpServer(Mode mode, bool auth, std::vector<std::string> op
     args.push_back(mode == Mode::Plain         ? "plain"
                    : mode == Mode::StartTls    ? "starttls"
                    : mode == Mode::ImplicitTls ? "tls"
+                   : mode == Mode::Scripted    ? "script"
                                                : "silent");
     std::string pattern =
         (std::filesystem::temp_directory_path() / "fendrival-smtp-server-XXXXXX").string();
@@ -104,7 +105,7 @@ TestSmtpServer::TestSmtpServer(Mode mode, bool auth, std::vector<std::string> op
         args.insert(args.end(), {"--dir", folder_});
     }
     args.insert(args.end(), options.begin(), options.end());
-    if (mode == Mode::StartTls || mode == Mode::ImplicitTls) {
+    if (mode == Mode::StartTls || mode == Mode::ImplicitTls || mode == Mode::Scripted) {
         const TestCertificates& files = testCertificates();
         args.insert(args.end(), {"--cert", files.certFile, "--key", files.keyFile});
     }
