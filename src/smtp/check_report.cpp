@@ -1,7 +1,5 @@
 #include "smtp/check_report.h"
 
-#include "smtp/reply_class.h"
-
 namespace smtp {
 
 namespace {
@@ -25,9 +23,7 @@ std::string tlsFact(const Request& request, const Result& result) {
 // The reply to the failing step; else the last refusing line (a refused STARTTLS explains
 // a missing TLS), never a line that agreed to something.
 std::string replyBehind(const Result& result) {
-    if (!result.reply.empty()) return result.reply;
-    const std::string line = telling(result.serverLines);
-    return isRefusal(line) ? line : std::string();
+    return result.reply.empty() ? lastRefusal(result.serverLines) : result.reply;
 }
 
 // The name the server was greeted with: servers that want a qualified one refuse mail.

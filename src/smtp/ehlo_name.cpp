@@ -51,16 +51,12 @@ bool isOwn(const std::string& literal, const std::vector<std::string>& own) {
     return !literal.empty() && std::find(own.begin(), own.end(), literal) != own.end();
 }
 
-// The address as libcurl's resolve list writes it.
+// The address as libcurl's resolve list writes it: IPv4 bare, IPv6 in brackets.
 std::string forResolveList(const sockaddr* address) {
-    char text[INET6_ADDRSTRLEN] = {};
-    if (address->sa_family == AF_INET6) {
-        inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(address)->sin6_addr, text,
-                  sizeof text);
-        return "[" + std::string(text) + "]";
-    }
-    inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(address)->sin_addr, text, sizeof text);
-    return text;
+    const std::string literal = addressLiteral(address);
+    const std::string six = "[IPv6:";
+    if (literal.rfind(six, 0) == 0) return "[" + literal.substr(six.size());
+    return literal.substr(1, literal.size() - 2);
 }
 
 // The local end the routing table picks for a connection to `destination`.
@@ -145,7 +141,7 @@ std::string hostQualifiedName() {
 
 std::string localEndLiteral(const std::string& server, std::vector<std::string>& pinned) {
     pinned.clear();
-    const AddressList list = lookUp(server, 0);
+    const AddressList list = lookUp(server, AI_IDN);
     std::string literal;
     for (const addrinfo* a = list.get(); a; a = a->ai_next) {
         const std::string local = localEndFor(*a);

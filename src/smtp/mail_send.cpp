@@ -48,7 +48,7 @@ SendResult send(const SendRequest& request, const std::atomic<bool>& cancel) {
         {"MAIL FROM", "MAIL FROM:<" + request.from + ">\r\n", isPositive, Failure::SenderRefused},
         {"RCPT TO", "RCPT TO:<" + request.to + ">\r\n", isPositive, Failure::RecipientRefused},
         {"DATA", "DATA\r\n", isIntermediate, Failure::MessageRefused},
-        {"本文", dataForm(request.message), isPositive, Failure::MessageRefused},
+        {"本文の送信", dataForm(request.message), isPositive, Failure::MessageRefused},
     };
     if (session.open(result) && session.logIn(result)) {
         bool ok = true;
@@ -62,11 +62,7 @@ SendResult send(const SendRequest& request, const std::atomic<bool>& cancel) {
                 break;
             }
         }
-        if (ok && session.quiet(result)) {
-            result.failure = Failure::None;
-            result.acceptedReply = reply.last;
-            session.quit();
-        }
+        if (ok && session.succeed(result)) result.acceptedReply = reply.last;
     }
     session.finish(result);
     return result;

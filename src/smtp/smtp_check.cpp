@@ -78,10 +78,16 @@ Failure authFailure(const std::string& replyLine) {
     return Failure::AuthFailed;
 }
 
-std::string telling(const std::vector<std::string>& serverLines) {
+std::string lastRefusal(const std::vector<std::string>& serverLines) {
     for (auto line = serverLines.rbegin(); line != serverLines.rend(); ++line)
         if (isRefusal(*line)) return *line;
-    return serverLines.empty() ? std::string() : serverLines.back();
+    return {};
+}
+
+std::string telling(const std::vector<std::string>& serverLines) {
+    const std::string refusal = lastRefusal(serverLines);
+    if (!refusal.empty() || serverLines.empty()) return refusal;
+    return serverLines.back();
 }
 
 Result run(const Request& request, const std::atomic<bool>& cancel) {
@@ -92,9 +98,8 @@ Result run(const Request& request, const std::atomic<bool>& cancel) {
         session.command("NOOP", "NOOP", reply, result)) {
         if (!isPositive(reply.code)) {
             session.refuse(Failure::ServerRefused, reply, result);
-        } else if (session.quiet(result)) {
-            result.failure = Failure::None;
-            session.quit();
+        } else {
+            session.succeed(result);
         }
     }
     session.finish(result);

@@ -90,5 +90,7 @@ Failure authFailure(const std::string& replyLine);
 // The reply line that best explains a failure: the last one with a 4xx or 5xx code,
 // else the last one; empty when the server said nothing.
 std::string telling(const std::vector<std::string>& serverLines);
+// The last line with a 4xx or 5xx code; empty when none refused.
+std::string lastRefusal(const std::vector<std::string>& serverLines);
 
 }  // namespace smtp

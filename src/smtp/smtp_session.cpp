@@ -145,33 +145,38 @@ struct Session::State {
         return true;
     }
 
-    bool waitFor(short events, Clock::time_point until, Result& result) {
+    bool waitToSend(Result& result) {
         curl_socket_t socket = CURL_SOCKET_BAD;
         curl_easy_getinfo(easy, CURLINFO_ACTIVESOCKET, &socket);
         if (socket == CURL_SOCKET_BAD) return hungUp(result);
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
-        pollfd p{socket, events, 0};
-        poll(&p, 1, int(std::clamp<long long>(left.count() + 1, 0, kPollMilliseconds)));
+        pollfd p{socket, POLLOUT, 0};
+        poll(&p, 1, kPollMilliseconds);
         return !stopRequested(result);
     }
 
-    enum class Got { Bytes, Nothing, Failed };
+    enum class Got { Bytes, Nothing, Closed, Stopped };
 
-    // What the server sent, waiting until `until` at most; Failed with the result set.
+    // What the server sent, waiting until `until` at most. Stopped (cancel or the step's
+    // limit) sets the result; Closed leaves it to the caller.
     Got receive(char* buffer, std::size_t size, std::size_t& n, Clock::time_point until,
                 Result& result) {
         for (;;) {
             n = 0;
             const CURLcode code = curl_easy_recv(easy, buffer, size, &n);
             if (code == CURLE_OK && n > 0) return Got::Bytes;
-            if (code != CURLE_AGAIN) {
-                hungUp(result);
-                return Got::Failed;
+            curl_socket_t socket = CURL_SOCKET_BAD;
+            curl_easy_getinfo(easy, CURLINFO_ACTIVESOCKET, &socket);
+            if (code != CURLE_AGAIN || socket == CURL_SOCKET_BAD) {
+                open = false;
+                return Got::Closed;
             }
             // TLS records that carry no data (a session ticket) wake the poll too.
-            if (Clock::now() >= until) return stopRequested(result) ? Got::Failed : Got::Nothing;
-            if (!waitFor(POLLIN, until, result)) return Got::Failed;
+            if (stopRequested(result)) return Got::Stopped;
+            if (Clock::now() >= until) return Got::Nothing;
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
+            pollfd p{socket, POLLIN, 0};
+            poll(&p, 1, int(std::clamp<long long>(left.count() + 1, 0, kPollMilliseconds)));
         }
     }
 
@@ -232,9 +237,11 @@ struct Session::State {
         switch (receive(buffer, sizeof buffer, n, Clock::now() + kStrayWait, result)) {
             case Got::Nothing:
                 return true;
+            case Got::Closed:
+                return true;  // what was answered stands; QUIT cannot go
             case Got::Bytes:
                 return stray(std::string(buffer, n), result);
-            case Got::Failed:
+            case Got::Stopped:
                 return false;
         }
         return false;
@@ -389,8 +396,7 @@ bool Session::open(Result& result) {
     result.curlText = s.errorText[0] ? std::string(s.errorText) : curl_easy_strerror(code);
     if (code != CURLE_OK) {
         result.failure = classify(code, false, s.lines, result.curlText);
-        const std::string line = telling(s.lines);
-        if (isRefusal(line)) result.reply = line;
+        result.reply = lastRefusal(s.lines);
         return false;
     }
     s.open = true;
@@ -458,7 +464,7 @@ bool Session::sendThenRead(const char* step, const std::string& bytes, Reply& re
         std::size_t n = 0;
         const CURLcode code = curl_easy_send(s.easy, bytes.data() + sent, bytes.size() - sent, &n);
         if (code == CURLE_AGAIN) {
-            if (!s.waitFor(POLLOUT, s.deadline, result)) return false;
+            if (!s.waitToSend(result)) return false;
             continue;
         }
         if (code != CURLE_OK) return s.hungUp(result);
@@ -468,8 +474,9 @@ bool Session::sendThenRead(const char* step, const std::string& bytes, Reply& re
     char buffer[4096];
     for (;;) {
         std::size_t n = 0;
-        if (s.receive(buffer, sizeof buffer, n, s.deadline, result) != State::Got::Bytes)
-            return false;
+        const State::Got got = s.receive(buffer, sizeof buffer, n, s.deadline, result);
+        if (got == State::Got::Closed) return s.hungUp(result);
+        if (got != State::Got::Bytes) return false;
         const std::size_t used = s.reader.feed(buffer, n);
         s.keepLines(s.reader);
         if (!s.reader.complete()) continue;
@@ -482,12 +489,15 @@ bool Session::sendThenRead(const char* step, const std::string& bytes, Reply& re
     return true;
 }
 
-bool Session::quiet(Result& result) {
+bool Session::succeed(Result& result) {
     State& s = *state_;
     if (!s.open) return false;
     s.startStep();
     s.settled = s.quiet(result);
-    return s.settled;
+    if (!s.settled) return false;
+    result.failure = Failure::None;
+    quit();
+    return true;
 }
 
 void Session::quit() {

@@ -36,9 +36,9 @@ public:
     bool command(const char* step, const std::string& line, Reply& reply, Result& result);
     // Raw bytes followed by the reply, for the message data.
     bool sendThenRead(const char* step, const std::string& bytes, Reply& reply, Result& result);
-    // Listens briefly for bytes that answer nothing before a success is called one: false
-    // with result.failure set and the session ended when some came.
-    bool quiet(Result& result);
+    // The dialogue went well: once no stray bytes follow the last reply, the result is a
+    // success and QUIT ends it. False with result.failure set when some came.
+    bool succeed(Result& result);
     // QUIT and its reply; a late failure here changes no result.
     void quit();
     // Copies what was seen into the result; call once at the end.

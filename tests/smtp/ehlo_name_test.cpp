@@ -56,4 +56,10 @@ TEST(EhloName, AddressLiteralsAsTheGreetingWritesThem) {
     EXPECT_EQ(smtp::addressLiteral(reinterpret_cast<sockaddr*>(&mapped)), "[192.0.2.10]");
 }
 
+TEST(EhloName, LocalEndOfAConnectionToTheServer) {
+    std::vector<std::string> pinned;
+    EXPECT_EQ(smtp::localEndLiteral("127.0.0.1", pinned), "[127.0.0.1]");
+    EXPECT_EQ(pinned, std::vector<std::string>{"127.0.0.1"});
+}
+
 }  // namespace

@@ -118,7 +118,7 @@ const StreamCase kCases[] = {
         .withAuth(),
     row("RefusalBehindAcceptedData",
         kPlain + kMailUntilData + Script{"S250 2.0.0 Ok: queued\r\n554 5.7.1 Rejected\r\n"},
-        Failure::UnexpectedReply, "554 5.7.1 Rejected", "本文")
+        Failure::UnexpectedReply, "554 5.7.1 Rejected", "本文の送信")
         .asMail(),
     row("UnsolicitedReplyAfterGreeting",
         Script{"S220 test.example ESMTP\r\n250 2.0.0 unsolicited\r\n", "EEHLO",
@@ -150,7 +150,11 @@ const StreamCase kCases[] = {
                    "S334 once more\r\n", "E*", "S501 5.7.0 Cancelled\r\n", "EQUIT", "S221 Bye\r\n"},
         Failure::AuthFailed, "334 once more", "AUTH")
         .withAuth()
-        .hearing("EHLO *\nSTARTTLS\nEHLO *\nAUTH LOGIN\n*\n*\n*\nQUIT\n"),
+        .hearing("EHLO *\nSTARTTLS\nEHLO *\nAUTH LOGIN\n?\n?\n*\nQUIT\n"),
+    row("HangUpAfterAcceptedData",
+        kPlain + kMailUntilData + Script{"S250 2.0.0 Ok: queued\r\n", "C"}, Failure::None,
+        "250 2.0.0 Ok: queued")
+        .asMail(),
     row("DotAfterCrLf", kPlain + kMailUntilData + kAccepted, Failure::None, "250 2.0.0")
         .asMail("a\r\n.b\r\n", "a\r\n..b\r\n.\r\n"),
     row("DotAfterLoneLf", kPlain + kMailUntilData + kAccepted, Failure::None, "250 2.0.0")
@@ -180,7 +184,7 @@ std::string hex(const std::string& bytes) {
     return out;
 }
 
-// The received lines, with each EHLO's name and the AUTH LOGIN exchange's lines masked.
+// The received lines, with each EHLO's name masked and the credentials as "?".
 std::string masked(const std::string& received) {
     std::string out;
     std::size_t start = 0;
@@ -188,8 +192,9 @@ std::string masked(const std::string& received) {
          start = end + 1) {
         std::string line = received.substr(start, end - start);
         if (line.rfind("EHLO ", 0) == 0) line = "EHLO *";
-        if (line != "AUTH LOGIN" && line != "QUIT" && line != "STARTTLS" && line != "EHLO *")
-            line = "*";
+        if (line != "AUTH LOGIN" && line != "QUIT" && line != "STARTTLS" && line != "EHLO *" &&
+            line != "*")
+            line = "?";
         out += line + "\n";
     }
     return out;

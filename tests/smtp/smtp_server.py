@@ -104,6 +104,10 @@ class Channel:
         context.load_cert_chain(self.args.cert, self.args.key)
         self.conn = context.wrap_socket(self.conn, server_side=True)
 
+    def hang_up(self):
+        self.conn.close()
+        raise EOFError
+
     def repeat(self, data):
         until = time.monotonic() + 30
         while time.monotonic() < until:
@@ -131,6 +135,7 @@ def run_script(args):
             "T": lambda _: channel.start_tls(),
             "W": lambda data: time.sleep(float(data)),
             "R": channel.repeat,
+            "C": lambda _: channel.hang_up(),
         }
         try:
             for letter, data in steps:
