@@ -1,6 +1,7 @@
 // The name we greet with, decided from what the name service says.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <netinet/in.h>
 
 #include "smtp/ehlo_name.h"
@@ -35,25 +36,24 @@ TEST(EhloName, QualifiedNameThatLeadsHomeElseTheLiteral) {
 }
 
 TEST(EhloName, AddressLiteralsAsTheGreetingWritesThem) {
-    sockaddr_in four{};
-    four.sin_family = AF_INET;
-    four.sin_addr.s_addr = htonl(0xC000020A);  // 192.0.2.10
-    EXPECT_EQ(smtp::addressLiteral(reinterpret_cast<sockaddr*>(&four)), "[192.0.2.10]");
-    sockaddr_in6 six{};
-    six.sin6_family = AF_INET6;
-    six.sin6_addr.s6_addr[0] = 0x20;
-    six.sin6_addr.s6_addr[1] = 0x01;
-    six.sin6_addr.s6_addr[2] = 0x0d;
-    six.sin6_addr.s6_addr[3] = 0xb8;
-    six.sin6_addr.s6_addr[15] = 1;
-    EXPECT_EQ(smtp::addressLiteral(reinterpret_cast<sockaddr*>(&six)), "[IPv6:2001:db8::1]");
-    sockaddr_in6 mapped{};
-    mapped.sin6_family = AF_INET6;
-    mapped.sin6_addr.s6_addr[10] = mapped.sin6_addr.s6_addr[11] = 0xff;
-    mapped.sin6_addr.s6_addr[12] = 192;
-    mapped.sin6_addr.s6_addr[14] = 2;
-    mapped.sin6_addr.s6_addr[15] = 10;
-    EXPECT_EQ(smtp::addressLiteral(reinterpret_cast<sockaddr*>(&mapped)), "[192.0.2.10]");
+    const struct {
+        int family;
+        const char* address;
+        const char* literal;
+    } cases[] = {
+        {AF_INET, "192.0.2.10", "[192.0.2.10]"},
+        {AF_INET6, "2001:db8::1", "[IPv6:2001:db8::1]"},
+        {AF_INET6, "::ffff:192.0.2.10", "[192.0.2.10]"},  // a v4 peer on a v6 socket
+    };
+    for (const auto& c : cases) {
+        sockaddr_storage address{};
+        address.ss_family = sa_family_t(c.family);
+        void* bytes = c.family == AF_INET
+                          ? static_cast<void*>(&reinterpret_cast<sockaddr_in*>(&address)->sin_addr)
+                          : &reinterpret_cast<sockaddr_in6*>(&address)->sin6_addr;
+        ASSERT_EQ(inet_pton(c.family, c.address, bytes), 1) << c.address;
+        EXPECT_EQ(smtp::addressLiteral(reinterpret_cast<sockaddr*>(&address)), c.literal);
+    }
 }
 
 TEST(EhloName, LocalEndOfAConnectionToTheServer) {
