@@ -63,6 +63,13 @@ std::string urlPath(const std::string& name) {
     return path;
 }
 
+// The command's leading letters ("EHLO" of "EHLO name").
+std::string verbOf(const char* data, std::size_t size) {
+    std::size_t n = 0;
+    while (n < size && std::isupper(static_cast<unsigned char>(data[n]))) ++n;
+    return std::string(data, n);
+}
+
 }  // namespace
 
 struct Session::State {
@@ -257,7 +264,9 @@ int onDebug(CURL*, curl_infotype type, char* data, std::size_t size, void* user)
             state->handshakeBytes(data, size);
             break;
         case CURLINFO_HEADER_OUT:
-            // A command of libcurl's went out; what it says is never looked at.
+            // A command of libcurl's went out (EHLO, STARTTLS: it never has credentials).
+            // Only its verb is kept, to name the step.
+            state->step = verbOf(data, size);
             state->startStep();
             break;
         case CURLINFO_TEXT:
