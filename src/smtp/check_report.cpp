@@ -26,6 +26,9 @@ std::string replyBehind(const Result& result) {
     return result.reply.empty() ? lastRefusal(result.serverLines) : result.reply;
 }
 
+const char* const kReadTheReply =
+    "下のサーバーの応答を読み、SMTPサーバーアドレスとポート番号を確かめてください。";
+
 // The name the server was greeted with: servers that want a qualified one refuse mail.
 void addEhloFact(const Result& result, Report& report) {
     if (!result.ehloName.empty())
@@ -125,15 +128,13 @@ void describeFailure(const Request& request, const Result& result, Report& repor
             break;
         case Failure::ServerRefused:
             report.headline = "SMTPサーバーが想定外の応答を返したか、接続を切りました。";
-            report.advice =
-                "下のサーバーの応答を読み、SMTPサーバーアドレスとポート番号を確かめてください。";
+            report.advice = kReadTheReply;
             break;
         case Failure::UnexpectedReply:
             report.headline =
                 "SMTPサーバーが想定外の応答を返しました。やり取りの順序が崩れたため、接続を切り"
                 "ました。";
-            report.advice =
-                "下のサーバーの応答を読み、SMTPサーバーアドレスとポート番号を確かめてください。";
+            report.advice = kReadTheReply;
             break;
         case Failure::Cancelled:
             report.headline = "接続テストを中止しました。";

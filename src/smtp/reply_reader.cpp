@@ -1,7 +1,8 @@
 #include "smtp/reply_reader.h"
 
+#include <strings.h>
+
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 
 #include "smtp/reply_class.h"
@@ -9,11 +10,6 @@
 namespace smtp {
 
 namespace {
-
-std::string upper(std::string text) {
-    for (char& c : text) c = char(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
 
 std::vector<std::string> words(const std::string& text) {
     std::vector<std::string> out;
@@ -26,21 +22,26 @@ std::vector<std::string> words(const std::string& text) {
     return out;
 }
 
-// One EHLO keyword line ("AUTH PLAIN LOGIN", "SIZE 1000", "8BITMIME").
+bool same(const std::string& word, const char* keyword) {
+    return strcasecmp(word.c_str(), keyword) == 0;
+}
+
+// One EHLO keyword line ("AUTH PLAIN LOGIN", "SIZE 1000", "8BITMIME"); keywords and
+// mechanisms are case-blind.
 void noteCapability(const std::string& text, Capabilities& capabilities) {
-    std::vector<std::string> list = words(upper(text));
+    std::vector<std::string> list = words(text);
     if (list.empty()) return;
     // Some servers still write the old "AUTH=LOGIN PLAIN" form.
-    if (list[0].rfind("AUTH=", 0) == 0) {
+    if (strncasecmp(list[0].c_str(), "AUTH=", 5) == 0) {
         list.push_back(list[0].substr(5));
         list[0] = "AUTH";
     }
-    if (list[0] == "AUTH") {
+    if (same(list[0], "AUTH")) {
         for (std::size_t i = 1; i < list.size(); ++i)
             if (!capabilities.offers(list[i].c_str())) capabilities.auth.push_back(list[i]);
-    } else if (list[0] == "SIZE") {
+    } else if (same(list[0], "SIZE")) {
         capabilities.size = true;
-    } else if (list[0] == "8BITMIME") {
+    } else if (same(list[0], "8BITMIME")) {
         capabilities.eightBitMime = true;
     }
 }
@@ -48,7 +49,8 @@ void noteCapability(const std::string& text, Capabilities& capabilities) {
 }  // namespace
 
 bool Capabilities::offers(const char* mechanism) const {
-    return std::find(auth.begin(), auth.end(), mechanism) != auth.end();
+    return std::any_of(auth.begin(), auth.end(),
+                       [mechanism](const std::string& m) { return same(m, mechanism); });
 }
 
 std::size_t ReplyReader::feed(const char* data, std::size_t size) {

@@ -11,11 +11,11 @@ namespace smtp {
 
 // What the server offers in its EHLO reply.
 struct Capabilities {
-    std::vector<std::string> auth;  // mechanisms, upper case
+    std::vector<std::string> auth;  // mechanisms as the server wrote them
     bool size = false;
     bool eightBitMime = false;
 
-    bool offers(const char* mechanism) const;
+    bool offers(const char* mechanism) const;  // in any case
 };
 
 class ReplyReader {

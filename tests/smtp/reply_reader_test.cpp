@@ -30,13 +30,13 @@ TEST(ReplyReader, TakesOneReplyWhateverThePieces) {
         {"25 Ok\r\n", true, true, 0, "25 Ok", 7},
         {"Ok\r\n", true, true, 0, "Ok", 4},
         {"250-a\r\n251 b\r\n", true, true, 250, "251 b", 14},
-        {"250-greets\r\n250-AUTH PLAIN\r\n250-size 100\r\n250-auth=LOGIN\r\n250 8BITMIME\r\n",
+        {"250-greets\r\n250-Auth plain\r\n250-size 100\r\n250-auth=LOGIN\r\n250 8BITMIME\r\n",
          true,
          false,
          250,
          "250 8BITMIME",
          72,
-         {"PLAIN", "LOGIN"},
+         {"plain", "LOGIN"},
          true,
          true},
         // The greeting's domain is no keyword, and a refusal offers nothing.
@@ -60,6 +60,7 @@ TEST(ReplyReader, TakesOneReplyWhateverThePieces) {
             EXPECT_EQ(reader.lastLine(), c.last);
             EXPECT_EQ(used, c.used);
             EXPECT_EQ(reader.capabilities().auth, c.auth);
+            EXPECT_EQ(reader.capabilities().offers("PLAIN"), !c.auth.empty());
             EXPECT_EQ(reader.capabilities().size, c.size);
             EXPECT_EQ(reader.capabilities().eightBitMime, c.eightBitMime);
         }

@@ -37,10 +37,10 @@ def free_port():
         return probe.getsockname()[1]
 
 
-def run_silent():
+def listen_in_background(handle):
+    """Hands each connection to `handle` on a thread of its own; returns the port and stop."""
     listener = bound_socket()
     listener.listen(8)
-    held = []
 
     def accept():
         while True:
@@ -48,10 +48,15 @@ def run_silent():
                 conn, _ = listener.accept()
             except OSError:
                 return
-            held.append(conn)  # kept open, never written to
+            threading.Thread(target=handle, args=(conn,), daemon=True).start()
 
     threading.Thread(target=accept, daemon=True).start()
     return listener.getsockname()[1], listener.close
+
+
+def run_silent():
+    held = []
+    return listen_in_background(held.append)  # kept open, never written to
 
 
 class Channel:
@@ -118,14 +123,8 @@ class Channel:
 def run_script(args):
     with open(args.script) as lines:
         steps = [(line[0], bytes.fromhex(line[1:].strip())) for line in lines if line.strip()]
-    listener = bound_socket()
-    listener.listen(1)
 
-    def serve():
-        try:
-            conn, _ = listener.accept()
-        except OSError:
-            return
+    def serve(conn):
         conn.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
         channel = Channel(conn, args)
         actions = {
@@ -148,8 +147,7 @@ def run_script(args):
         finally:
             channel.conn.close()
 
-    threading.Thread(target=serve, daemon=True).start()
-    return listener.getsockname()[1], listener.close
+    return listen_in_background(serve)
 
 
 def run_smtp(args):
