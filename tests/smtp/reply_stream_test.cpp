@@ -104,6 +104,10 @@ const Script kLogIn = {"EAUTH", "S235 2.7.0 Ok\r\n", "ENOOP", "S250 2.0.0 Ok\r\n
                        "EQUIT", "S221 Bye\r\n"};
 
 const StreamCase kCases[] = {
+    // Every row checks the name the server was greeted with; this one is about nothing else.
+    row("GreetsWithAProperName",
+        kPlain + Script{"ENOOP", "S250 2.0.0 Ok\r\n", "EQUIT", "S221 Bye\r\n"}, Failure::None)
+        .hearing("EHLO *\n?\nQUIT\n"),
     row("ContinuationThatNeverEnds", kPlain + Script{"ENOOP", "R250-still thinking\r\n"},
         Failure::Timeout, "", "NOOP"),
     row("GreetingThatNeverEnds", {"R220-welcome\r\n"}, Failure::Timeout),
@@ -187,7 +191,8 @@ std::string hex(const std::string& bytes) {
     return out;
 }
 
-// The received lines, with each EHLO's name masked and the credentials as "?".
+// The received lines: each EHLO's name masked, any other command but QUIT, STARTTLS, AUTH LOGIN
+// and "*" as "?" (credentials among them).
 std::string masked(const std::string& received) {
     std::string out;
     std::size_t start = 0;
