@@ -225,16 +225,10 @@ TEST_P(ReplyStreams, GiveOneVerdictHoweverTheBytesAreSplit) {
                           {"--script", scriptPath, "--split", split[int(GetParam().split)]});
     ASSERT_NE(server.port(), 0);
 
-    smtp::SendRequest request;
-    request.server = "127.0.0.1";
-    request.port = server.port();
-    request.caFile = testCertificates().caFile;
+    smtp::SendRequest request = localRequest(server.port());
     request.stepTimeout = kStep;
     request.auth = c.auth;
-    request.user = TestSmtpServer::kUser;
     request.password = TestSmtpServer::kPassword;
-    request.from = "sender@example.com";
-    request.to = "taro@example.com";
     request.message = c.message;
     const std::atomic<bool> cancel{false};
     const auto started = std::chrono::steady_clock::now();

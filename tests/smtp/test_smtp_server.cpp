@@ -91,6 +91,17 @@ int unusedPort() {
     return 0;
 }
 
+smtp::SendRequest localRequest(int port) {
+    smtp::SendRequest request;
+    request.server = "127.0.0.1";
+    request.port = port;
+    request.caFile = testCertificates().caFile;
+    request.user = TestSmtpServer::kUser;
+    request.from = "sender@example.com";
+    request.to = "taro@example.com";
+    return request;
+}
+
 TestSmtpServer::TestSmtpServer(Mode mode, bool auth, std::vector<std::string> options) {
     std::vector<std::string> args = {"/usr/bin/python3", SMTP_SERVER_SCRIPT, "--mode"};
     args.push_back(mode == Mode::Plain         ? "plain"

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "smtp/mail_send.h"
+
 // A real SMTP server (python3-aiosmtpd) on 127.0.0.1 and a free port below 10000 (the
 // window's port field holds four digits), for as long as the object lives; or, in Silent
 // mode, a listener that accepts and never says a word; or, in Scripted mode, a byte stream
@@ -46,3 +48,7 @@ const TestCertificates& testCertificates();
 
 // A port below 10000 on 127.0.0.1 where nothing listens.
 int unusedPort();
+
+// A test mail to the server on 127.0.0.1 at `port`, trusting the test CA, from and to
+// addresses at example.com; the user is kUser, no password yet.
+smtp::SendRequest localRequest(int port);
