@@ -23,9 +23,16 @@ std::string tlsFact(const Request& request, const Result& result) {
 // The reply to the failing step; else the last refusing line (a refused STARTTLS explains
 // a missing TLS), never a line that agreed to something.
 std::string replyBehind(const Result& result) {
-    if (!result.reply.empty()) return result.reply;
-    const std::string line = telling(result.serverLines);
-    return !line.empty() && (line[0] == '4' || line[0] == '5') ? line : std::string();
+    return result.reply.empty() ? lastRefusal(result.serverLines) : result.reply;
+}
+
+const char* const kReadTheReply =
+    "下のサーバーの応答を読み、SMTPサーバーアドレスとポート番号を確かめてください。";
+
+// The name the server was greeted with: servers that want a qualified one refuse mail.
+void addEhloFact(const Result& result, Report& report) {
+    if (!result.ehloName.empty())
+        report.facts.push_back("・名乗った名前（EHLO）: " + printable(result.ehloName));
 }
 
 void describeFailure(const Request& request, const Result& result, Report& report) {
@@ -121,8 +128,13 @@ void describeFailure(const Request& request, const Result& result, Report& repor
             break;
         case Failure::ServerRefused:
             report.headline = "SMTPサーバーが想定外の応答を返したか、接続を切りました。";
-            report.advice =
-                "下のサーバーの応答を読み、SMTPサーバーアドレスとポート番号を確かめてください。";
+            report.advice = kReadTheReply;
+            break;
+        case Failure::UnexpectedReply:
+            report.headline =
+                "SMTPサーバーが想定外の応答を返しました。やり取りの順序が崩れたため、接続を切り"
+                "ました。";
+            report.advice = kReadTheReply;
             break;
         case Failure::Cancelled:
             report.headline = "接続テストを中止しました。";
@@ -141,6 +153,8 @@ void describeFailure(const Request& request, const Result& result, Report& repor
             break;
     }
     if (result.connected) report.facts.push_back("・到達: " + target(request) + " に接続しました");
+    if (result.connected) addEhloFact(result, report);
+    if (!result.step.empty()) report.facts.push_back("・失敗した手順: " + printable(result.step));
     const bool tlsBroken = result.failure == Failure::TlsFailed ||
                            result.failure == Failure::CertificateUntrusted ||
                            result.failure == Failure::CertificateUnknownIssuer ||
@@ -164,6 +178,7 @@ Report describe(const Request& request, const Result& result) {
     report.ok = true;
     report.headline = "SMTPサーバーへの接続テストに成功しました（メールは送信していません）。";
     report.facts.push_back("・到達: " + target(request) + " に接続しました");
+    addEhloFact(result, report);
     report.facts.push_back(tlsFact(request, result));
     if (result.authenticated) report.facts.push_back("・認証: 成功しました");
     return report;

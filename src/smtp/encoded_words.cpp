@@ -8,7 +8,7 @@ namespace smtp {
 
 namespace {
 
-constexpr std::size_t kLineLimit = 78;
+constexpr std::size_t kLineLimit = 76;  // a line that holds encoded-words
 constexpr std::size_t kWordLimit = 75;  // the longest encoded-word allowed
 const std::string kPrefix = "=?UTF-8?B?";
 const std::string kQPrefix = "=?UTF-8?Q?";

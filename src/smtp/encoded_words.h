@@ -13,7 +13,7 @@ namespace smtp {
 bool needsEncodedWords(const std::string& text);
 
 // The header's raw value after the colon, as GMime writes it: one encoded-word per line,
-// each line within 78 columns; `nameLength` is the length of "Name:" on the first line,
+// each line within 76 columns; `nameLength` is the length of "Name:" on the first line,
 // `tail` (such as " <address>") follows the last word, on a line of its own if it must.
 std::string foldedEncodedWords(const std::string& utf8, std::size_t nameLength,
                                const std::string& tail = "");

@@ -122,6 +122,12 @@ void link(const xmlNode* node, TextWriter& w) {
         w.text(" (" + href + ")");
 }
 
+// An image stands as its alt text in brackets; one without says nothing.
+void image(const xmlNode* node, TextWriter& w) {
+    const std::string alt = trimmed(attribute(node, "alt"));
+    if (!alt.empty()) w.text("[" + alt + "]");
+}
+
 void walk(const xmlNode* node, TextWriter& w) {
     if (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) {
         if (node->content) w.text(reinterpret_cast<const char*>(node->content));
@@ -131,6 +137,7 @@ void walk(const xmlNode* node, TextWriter& w) {
     if (named(node, {"script", "style", "head", "title", "template"})) return;
     if (named(node, {"br"})) return w.lineBreak();
     if (named(node, {"a"})) return link(node, w);
+    if (named(node, {"img"})) return image(node, w);
     const int around = isParagraph(node) ? 2 : isBlock(node) ? 1 : 0;
     const bool pre = named(node, {"pre", "textarea"});
     if (around) w.breaks(around);

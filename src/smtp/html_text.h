@@ -6,7 +6,8 @@
 namespace smtp {
 
 // Text of the HTML (UTF-8), with LF line ends: blocks and <br> as line breaks, links as
-// "text (URL)", scripts and styles dropped, entities decoded, blanks collapsed outside <pre>.
+// "text (URL)", images as their alt text in brackets, scripts and styles dropped, entities
+// decoded, blanks collapsed outside <pre>.
 std::string htmlToText(const std::string& html);
 
 }  // namespace smtp

@@ -1,6 +1,8 @@
 #include "smtp/mail_send.h"
 
+#include "smtp/reply_class.h"
 #include "smtp/smtp_session.h"
+#include "store/text_file.h"
 
 namespace smtp {
 
@@ -16,13 +18,14 @@ bool envelopeAddressOk(const std::string& address) {
 std::string dataForm(const std::string& message) {
     std::string data;
     data.reserve(message.size() + message.size() / 64 + 8);
-    bool lineStart = true;
-    for (std::size_t i = 0; i < message.size(); ++i) {
-        if (lineStart && message[i] == '.') data += '.';
-        data += message[i];
-        lineStart = message[i] == '\n' && i > 0 && message[i - 1] == '\r';
+    // Every line end, lone LF and lone CR included, goes out as CR LF, so a dot after any of
+    // them starts a line for the server too.
+    store::textfile::LineReader lines(message);
+    for (std::string_view line; lines.next(line);) {
+        if (!line.empty() && line[0] == '.') data += '.';
+        data.append(line.data(), line.size());
+        data += "\r\n";
     }
-    if (!message.empty() && !lineStart) data += "\r\n";
     data += ".\r\n";
     return data;
 }
@@ -37,32 +40,29 @@ SendResult send(const SendRequest& request, const std::atomic<bool>& cancel) {
     Reply reply;
     // Each step: its command, the reply it needs, and what a refusal means.
     const struct {
+        const char* name;
         std::string bytes;
-        int wanted;
+        bool (*wanted)(int code);
         Failure refused;
     } steps[] = {
-        {"MAIL FROM:<" + request.from + ">\r\n", 2, Failure::SenderRefused},
-        {"RCPT TO:<" + request.to + ">\r\n", 2, Failure::RecipientRefused},
-        {"DATA\r\n", 3, Failure::MessageRefused},
-        {dataForm(request.message), 2, Failure::MessageRefused},
+        {"MAIL FROM", "MAIL FROM:<" + request.from + ">\r\n", isPositive, Failure::SenderRefused},
+        {"RCPT TO", "RCPT TO:<" + request.to + ">\r\n", isPositive, Failure::RecipientRefused},
+        {"DATA", "DATA\r\n", isIntermediate, Failure::MessageRefused},
+        {"本文の送信", dataForm(request.message), isPositive, Failure::MessageRefused},
     };
     if (session.open(result) && session.logIn(result)) {
         bool ok = true;
         for (const auto& step : steps) {
-            if (!session.sendThenRead(step.bytes, reply, result)) {
+            if (!session.sendThenRead(step.name, step.bytes, reply, result)) {
                 ok = false;
                 break;
             }
-            if (reply.code / 100 != step.wanted) {
+            if (!step.wanted(reply.code)) {
                 ok = session.refuse(step.refused, reply, result);
                 break;
             }
         }
-        if (ok) {
-            result.failure = Failure::None;
-            result.acceptedReply = reply.last;
-            session.quit();
-        }
+        if (ok && session.succeed(result)) result.acceptedReply = reply.last;
     }
     session.finish(result);
     return result;

@@ -27,8 +27,8 @@ SendResult send(const SendRequest& request, const std::atomic<bool>& cancel);
 // angle bracket or comma (a comma could make it a list).
 bool envelopeAddressOk(const std::string& address);
 
-// The message as DATA carries it: a dot that starts a line is doubled, and the data ends
-// with CR LF "." CR LF.
+// The message as DATA carries it: every line end as CR LF, a dot that starts a line doubled,
+// and the end marked with CR LF "." CR LF. A NUL byte ends the text, as RFC 5321 allows none.
 std::string dataForm(const std::string& message);
 
 }  // namespace smtp

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "smtp/reply_class.h"
 #include "smtp/smtp_session.h"
 
 namespace smtp {
@@ -12,7 +13,7 @@ namespace smtp {
 namespace {
 
 bool isAuthOk(const std::string& line) {
-    return line.rfind("235", 0) == 0;
+    return replyCode(line) == 235;
 }
 
 bool contains(const std::string& text, const char* part) {
@@ -38,7 +39,7 @@ Failure classify(int curlCode, bool authAsked, const std::vector<std::string>& s
     const bool authAccepted = std::any_of(serverLines.begin(), serverLines.end(),
                                           [](const std::string& line) { return isAuthOk(line); });
     const std::string reply = telling(serverLines);
-    const bool refused = !reply.empty() && (reply[0] == '4' || reply[0] == '5');
+    const bool refused = isRefusal(reply);
     switch (curlCode) {
         case CURLE_OK:
             return authAsked && !authAccepted ? Failure::AuthNotOffered : Failure::None;
@@ -69,30 +70,36 @@ Failure classify(int curlCode, bool authAsked, const std::vector<std::string>& s
 }
 
 Failure authFailure(const std::string& replyLine) {
-    const std::string code = replyLine.substr(0, 3);
-    if (code == "535" || contains(replyLine, " 5.7.8")) return Failure::AuthRefused;
-    if (!code.empty() && code[0] == '4') return Failure::AuthTemporary;
-    if (code == "534") return Failure::AuthOtherMethod;
-    if (code == "530" || code == "538") return Failure::AuthNeedsEncryption;
+    const int code = replyCode(replyLine);
+    if (code == 535 || contains(replyLine, " 5.7.8")) return Failure::AuthRefused;
+    if (isTransient(code)) return Failure::AuthTemporary;
+    if (code == 534) return Failure::AuthOtherMethod;
+    if (code == 530 || code == 538) return Failure::AuthNeedsEncryption;
     return Failure::AuthFailed;
 }
 
-std::string telling(const std::vector<std::string>& serverLines) {
+std::string lastRefusal(const std::vector<std::string>& serverLines) {
     for (auto line = serverLines.rbegin(); line != serverLines.rend(); ++line)
-        if (!line->empty() && ((*line)[0] == '4' || (*line)[0] == '5')) return *line;
-    return serverLines.empty() ? std::string() : serverLines.back();
+        if (isRefusal(*line)) return *line;
+    return {};
+}
+
+std::string telling(const std::vector<std::string>& serverLines) {
+    const std::string refusal = lastRefusal(serverLines);
+    if (!refusal.empty() || serverLines.empty()) return refusal;
+    return serverLines.back();
 }
 
 Result run(const Request& request, const std::atomic<bool>& cancel) {
     Result result;
     Session session(request, cancel);
     Reply reply;
-    if (session.open(result) && session.logIn(result) && session.command("NOOP", reply, result)) {
-        if (reply.code / 100 == 2) {
-            result.failure = Failure::None;
-            session.quit();
-        } else {
+    if (session.open(result) && session.logIn(result) &&
+        session.command("NOOP", "NOOP", reply, result)) {
+        if (!isPositive(reply.code)) {
             session.refuse(Failure::ServerRefused, reply, result);
+        } else {
+            session.succeed(result);
         }
     }
     session.finish(result);

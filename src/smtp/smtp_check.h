@@ -44,7 +44,8 @@ enum class Failure {
     AuthNeedsEncryption,       // 530 or 538
     AuthFailed,                // any other refusal of AUTH
     AuthNotOffered,
-    ServerRefused,  // an unexpected reply, or the server hung up
+    ServerRefused,    // a refusing reply where none was expected, or the server hung up
+    UnexpectedReply,  // a reply out of form, or bytes that answer no command of ours
     Cancelled,
     Other,
     // The test mail's own steps.
@@ -63,6 +64,11 @@ struct Result {
     std::vector<std::string> serverLines;
     // The reply to the step that failed; empty when the failure was no reply of the server.
     std::string reply;
+    // The command of the step that failed ("MAIL FROM", never its arguments); empty while
+    // libcurl still leads the dialogue.
+    std::string step;
+    // The name our EHLO gave; empty when no EHLO went out.
+    std::string ehloName;
     int curlCode = 0;
     std::string curlText;  // libcurl's own error text
 };
@@ -84,5 +90,7 @@ Failure authFailure(const std::string& replyLine);
 // The reply line that best explains a failure: the last one with a 4xx or 5xx code,
 // else the last one; empty when the server said nothing.
 std::string telling(const std::vector<std::string>& serverLines);
+// The last line with a 4xx or 5xx code; empty when none refused.
+std::string lastRefusal(const std::vector<std::string>& serverLines);
 
 }  // namespace smtp

@@ -1,13 +1,18 @@
 #include "smtp/smtp_session.h"
 
+#include <arpa/inet.h>
 #include <curl/curl.h>
 #include <poll.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <mutex>
 
+#include "smtp/ehlo_name.h"
+#include "smtp/reply_class.h"
+#include "smtp/reply_reader.h"
 #include "smtp/server_address.h"
 
 namespace smtp {
@@ -16,10 +21,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A hostile server must not fill the memory: keep a bounded tail of short lines.
+// A hostile server must not fill the memory: the lines kept for display are a bounded tail.
 constexpr std::size_t kMaxLines = 64;
-constexpr std::size_t kMaxLineBytes = 512;
 constexpr int kPollMilliseconds = 100;
+// Bytes that answer no command of ours come right behind a reply; this is how long we
+// listen for them before the next command goes out.
+constexpr std::chrono::milliseconds kStrayWait{100};
 
 void initialiseOnce() {
     static std::once_flag once;
@@ -32,8 +39,35 @@ std::string caFileFor(const Request& request) {
     return variable ? std::string(variable) : std::string();
 }
 
-bool isFinalLine(const std::string& line) {
-    return line.size() < 4 || line[3] != '-';
+bool isAddress(const std::string& server) {
+    unsigned char bytes[sizeof(in6_addr)];
+    return inet_pton(AF_INET, server.c_str(), bytes) == 1 ||
+           inet_pton(AF_INET6, server.c_str(), bytes) == 1;
+}
+
+// The URL's path is libcurl's EHLO name; brackets and colons of a literal must not read
+// as URL syntax.
+std::string urlPath(const std::string& name) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string path = "/";
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte) || c == '-' || c == '.') {
+            path += c;
+        } else {
+            path += '%';
+            path += hex[byte >> 4];
+            path += hex[byte & 15];
+        }
+    }
+    return path;
+}
+
+// The command's leading letters ("EHLO" of "EHLO name").
+std::string verbOf(const char* data, std::size_t size) {
+    std::size_t n = 0;
+    while (n < size && std::isupper(static_cast<unsigned char>(data[n]))) ++n;
+    return std::string(data, n);
 }
 
 }  // namespace
@@ -43,47 +77,56 @@ struct Session::State {
     const std::atomic<bool>* cancel = nullptr;
     CURL* easy = nullptr;
     CURLM* multi = nullptr;
-    Clock::time_point lastActivity = Clock::now();
+    curl_slist* pinned = nullptr;
+    // Set when a command goes out; what comes in never moves it.
+    Clock::time_point deadline = Clock::now();
     bool stopped = false;  // cancel or time-out: the progress callback aborts what is left
+    bool settled = false;  // listened for stray bytes since the last reply
     bool connected = false;
     bool open = false;
     std::string tlsVersion;
-    std::string partial;
+    std::string step;
+    ReplyReader handshake;      // the replies libcurl reads
+    Capabilities capabilities;  // of the last EHLO reply
+    std::string brokenLine;     // the first line of libcurl's part that was out of form
+    ReplyReader reader;         // the replies to our commands
     std::vector<std::string> lines;
     char errorText[CURL_ERROR_SIZE] = {};
 
+    void startStep() { deadline = Clock::now() + request.stepTimeout; }
+
     void addLine(std::string line) {
-        if (line.size() > kMaxLineBytes) line.resize(kMaxLineBytes);
         if (lines.size() == kMaxLines) lines.erase(lines.begin());
         lines.push_back(std::move(line));
         connected = true;
     }
 
-    // Splits what came in into lines; returns the last line of a complete reply, if any.
-    bool addIncoming(const char* data, std::size_t size, std::string* finalLine) {
-        partial.append(data, size);
-        bool complete = false;
-        std::size_t start = 0;
-        for (std::size_t end; (end = partial.find('\n', start)) != std::string::npos;
-             start = end + 1) {
-            std::size_t stop = end;
-            if (stop > start && partial[stop - 1] == '\r') --stop;
-            std::string line = partial.substr(start, stop - start);
-            if (isFinalLine(line)) {
-                complete = true;
-                if (finalLine) *finalLine = line;
-            }
-            addLine(std::move(line));
+    void keepLines(ReplyReader& from) {
+        for (std::string& line : from.takeLines()) addLine(std::move(line));
+    }
+
+    // libcurl hands over its lines one by one; each EHLO reply replaces what was offered.
+    void handshakeBytes(const char* data, std::size_t size) {
+        while (size > 0) {
+            const std::size_t used = handshake.feed(data, size);
+            data += used;
+            size -= used;
+            if (!handshake.complete()) break;
+            if (handshake.malformed() && brokenLine.empty()) brokenLine = handshake.lastLine();
+            if (handshake.code() == 250) capabilities = handshake.capabilities();
+            keepLines(handshake);
+            handshake.restart();
         }
-        partial.erase(0, start);
-        if (partial.size() > kMaxLineBytes) partial.resize(kMaxLineBytes);
-        return complete;
+        keepLines(handshake);
     }
 
     // libcurl's own notes; only two facts are taken from them.
     void noteText(const char* data, std::size_t size) {
         const std::string text(data, size);
-        if (text.rfind("Connected to ", 0) == 0) connected = true;
+        if (text.rfind("Connected to ", 0) == 0) {
+            connected = true;
+            startStep();  // the greeting has a step of its own
+        }
         const std::string tlsNote = "SSL connection using ";
         if (text.rfind(tlsNote, 0) == 0) {
             const std::size_t from = tlsNote.size();
@@ -96,32 +139,118 @@ struct Session::State {
         if (cancel->load()) {
             result.failure = Failure::Cancelled;
             result.curlCode = CURLE_ABORTED_BY_CALLBACK;
-        } else if (Clock::now() - lastActivity > request.stepTimeout) {
+        } else if (Clock::now() > deadline) {
             result.failure = Failure::Timeout;
             result.curlCode = CURLE_OPERATION_TIMEDOUT;
         } else {
             return false;
         }
         result.curlText = curl_easy_strerror(CURLcode(result.curlCode));
+        result.step = step;
         stopped = true;
         open = false;
         return true;
     }
 
-    bool waitFor(short events, Result& result) {
+    bool waitToSend(Result& result) {
         curl_socket_t socket = CURL_SOCKET_BAD;
         curl_easy_getinfo(easy, CURLINFO_ACTIVESOCKET, &socket);
         if (socket == CURL_SOCKET_BAD) return hungUp(result);
-        pollfd p{socket, events, 0};
+        pollfd p{socket, POLLOUT, 0};
         poll(&p, 1, kPollMilliseconds);
         return !stopRequested(result);
+    }
+
+    enum class Got { Bytes, Nothing, Closed, Stopped };
+
+    // What the server sent, waiting until `until` at most. Stopped (cancel or the step's
+    // limit) sets the result; Closed leaves it to the caller.
+    Got receive(char* buffer, std::size_t size, std::size_t& n, Clock::time_point until,
+                Result& result) {
+        for (;;) {
+            n = 0;
+            const CURLcode code = curl_easy_recv(easy, buffer, size, &n);
+            if (code == CURLE_OK && n > 0) return Got::Bytes;
+            curl_socket_t socket = CURL_SOCKET_BAD;
+            curl_easy_getinfo(easy, CURLINFO_ACTIVESOCKET, &socket);
+            if (code != CURLE_AGAIN || socket == CURL_SOCKET_BAD) {
+                open = false;
+                return Got::Closed;
+            }
+            // TLS records that carry no data (a session ticket) wake the poll too.
+            if (stopRequested(result)) return Got::Stopped;
+            if (Clock::now() >= until) return Got::Nothing;
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
+            pollfd p{socket, POLLIN, 0};
+            poll(&p, 1, int(std::clamp<long long>(left.count() + 1, 0, kPollMilliseconds)));
+        }
     }
 
     bool hungUp(Result& result) {
         result.failure = Failure::ServerRefused;
         result.curlCode = CURLE_RECV_ERROR;
         result.curlText = "the server closed the connection";
+        result.step = step;
         open = false;
+        return false;
+    }
+
+    // Bytes that belong to no reply we asked for. Their first line is read on to its end, if
+    // that comes soon, so the box shows what the server meant to say.
+    bool stray(std::string bytes, Result& result) {
+        const Clock::time_point until = Clock::now() + kStrayWait;
+        char buffer[ReplyReader::kMaxLineBytes];
+        std::size_t n = 0;
+        while (bytes.find('\n') == std::string::npos && bytes.size() < sizeof buffer &&
+               receive(buffer, sizeof buffer, n, until, result) == Got::Bytes)
+            bytes.append(buffer, n);
+        reader.restart();
+        reader.feed(bytes.data(), bytes.size());
+        const std::string partial = reader.pendingLine();
+        std::vector<std::string> ended = reader.takeLines();
+        if (ended.empty()) ended.push_back(partial);
+        const std::string first = ended.front();
+        for (std::string& line : ended) addLine(std::move(line));
+        return unexpected(first, result);
+    }
+
+    // The dialogue is out of step: whatever we read next could answer anything. QUIT without
+    // waiting for its answer, then hang up once the server has gone quiet: closing on unread
+    // bytes resets the connection, and the QUIT with it.
+    bool unexpected(const std::string& line, Result& result) {
+        result.failure = Failure::UnexpectedReply;
+        result.reply = line;
+        result.step = step;
+        result.authenticated = false;  // what came after the reply puts the reply in doubt
+        std::size_t sent = 0;
+        curl_easy_send(easy, "QUIT\r\n", 6, &sent);
+        open = false;
+        Result ignored;
+        const Clock::time_point last = Clock::now() + kStrayWait * 10;
+        char buffer[4096];
+        std::size_t n = 0;
+        while (Clock::now() < last &&
+               receive(buffer, sizeof buffer, n, std::min(last, Clock::now() + kStrayWait),
+                       ignored) == Got::Bytes) {
+        }
+        return false;
+    }
+
+    // False when bytes arrive that no command asked for.
+    bool quiet(Result& result) {
+        char buffer[4096];
+        std::size_t n = 0;
+        switch (receive(buffer, sizeof buffer, n, Clock::now() + kStrayWait, result)) {
+            case Got::Nothing:
+                return true;
+            case Got::Closed:
+                return true;  // what was answered stands; QUIT cannot go
+            case Got::Bytes:
+                return stray(std::string(buffer, n), result);
+            case Got::Stopped:
+                return false;
+        }
         return false;
     }
 };
@@ -130,16 +259,20 @@ namespace {
 
 int onDebug(CURL*, curl_infotype type, char* data, std::size_t size, void* user) {
     auto* state = static_cast<Session::State*>(user);
-    state->lastActivity = Clock::now();
     switch (type) {
         case CURLINFO_HEADER_IN:
-            state->addIncoming(data, size, nullptr);
+            state->handshakeBytes(data, size);
+            break;
+        case CURLINFO_HEADER_OUT:
+            // A command of libcurl's went out (EHLO, STARTTLS: it never has credentials).
+            // Only its verb is kept, to name the step.
+            state->step = verbOf(data, size);
+            state->startStep();
             break;
         case CURLINFO_TEXT:
             state->noteText(data, size);
             break;
         default:
-            // Whatever goes out is never looked at.
             break;
     }
     return 0;
@@ -182,31 +315,6 @@ void configure(Session::State& state, const std::string& url, const std::string&
 
 const char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
-// The mechanisms of the last EHLO reply.
-std::vector<std::string> authMechanisms(const std::vector<std::string>& lines) {
-    std::size_t first = lines.size();
-    while (first > 0 && lines[first - 1].rfind("250", 0) == 0 &&
-           (first == lines.size() || lines[first - 1].rfind("250-", 0) == 0))
-        --first;
-    std::vector<std::string> mechanisms;
-    for (std::size_t i = first; i < lines.size(); ++i) {
-        std::string words = lines[i].size() > 4 ? lines[i].substr(4) : std::string();
-        for (char& c : words) c = char(std::toupper(static_cast<unsigned char>(c)));
-        if (words.rfind("AUTH", 0) != 0 || words.size() < 5) continue;
-        std::size_t at = 5;
-        while (at < words.size()) {
-            const std::size_t end = std::min(words.find(' ', at), words.size());
-            if (end > at) mechanisms.push_back(words.substr(at, end - at));
-            at = end + 1;
-        }
-    }
-    return mechanisms;
-}
-
-bool has(const std::vector<std::string>& list, const char* word) {
-    return std::find(list.begin(), list.end(), word) != list.end();
-}
-
 }  // namespace
 
 std::string base64(const std::string& bytes) {
@@ -241,6 +349,7 @@ Session::~Session() {
     if (state_->multi && state_->easy) curl_multi_remove_handle(state_->multi, state_->easy);
     if (state_->easy) curl_easy_cleanup(state_->easy);
     if (state_->multi) curl_multi_cleanup(state_->multi);
+    curl_slist_free_all(state_->pinned);
 }
 
 bool Session::open(Result& result) {
@@ -255,15 +364,28 @@ bool Session::open(Result& result) {
     }
     const Request& request = s.request;
     const std::string scheme = request.port == request.implicitTlsPort ? "smtps://" : "smtp://";
+    // Without a qualified name we greet with the local end's address, so the connection
+    // must go where that address was worked out for.
+    std::vector<std::string> addresses;
+    std::string name = hostQualifiedName();
+    if (name.empty()) name = localEndLiteral(request.server, addresses);
+    if (!addresses.empty() && !isAddress(request.server)) {
+        std::string entry = request.server + ":" + std::to_string(request.port) + ":";
+        for (std::size_t i = 0; i < addresses.size(); ++i) entry += (i ? "," : "") + addresses[i];
+        s.pinned = curl_slist_append(nullptr, entry.c_str());
+    }
+    result.ehloName = name;
     const std::string url =
-        scheme + hostForUrl(request.server) + ":" + std::to_string(request.port) + "/";
+        scheme + hostForUrl(request.server) + ":" + std::to_string(request.port) + urlPath(name);
     configure(s, url, caFileFor(request));
+    if (s.pinned) curl_easy_setopt(s.easy, CURLOPT_RESOLVE, s.pinned);
 
     // The multi loop, not curl_easy_perform: only it lets us look at the clock and the
     // cancel flag between steps whatever state libcurl is in.
     curl_multi_add_handle(s.multi, s.easy);
     int running = 1;
-    s.lastActivity = Clock::now();
+    s.step.clear();
+    s.startStep();
     while (running) {
         if (s.stopRequested(result)) break;
         if (curl_multi_perform(s.multi, &running) != CURLM_OK) break;
@@ -283,11 +405,12 @@ bool Session::open(Result& result) {
     result.curlText = s.errorText[0] ? std::string(s.errorText) : curl_easy_strerror(code);
     if (code != CURLE_OK) {
         result.failure = classify(code, false, s.lines, result.curlText);
-        const std::string line = telling(s.lines);
-        if (!line.empty() && (line[0] == '4' || line[0] == '5')) result.reply = line;
+        result.reply = lastRefusal(s.lines);
         return false;
     }
     s.open = true;
+    s.step = "EHLO";
+    if (!s.brokenLine.empty()) return s.unexpected(s.brokenLine, result);
     return true;
 }
 
@@ -296,23 +419,22 @@ bool Session::logIn(Result& result) {
     if (!s.request.auth) return true;
     // The password goes out only encrypted; the server hears QUIT instead.
     if (s.tlsVersion.empty()) return refuse(Failure::TlsRequired, Reply{}, result);
-    const std::vector<std::string> mechanisms = authMechanisms(s.lines);
     const std::string& user = s.request.user;
     const std::string& password = s.request.password;
     Reply reply;
-    if (has(mechanisms, "PLAIN")) {
+    if (s.capabilities.offers("PLAIN")) {
         std::string plain = std::string(1, '\0') + user + '\0' + password;
         std::string line = "AUTH PLAIN " + base64(plain);
         plain.assign(plain.size(), '\0');
-        const bool answered = command(line, reply, result);
+        const bool answered = command("AUTH", line, reply, result);
         line.assign(line.size(), '\0');
         if (!answered) return false;
-    } else if (has(mechanisms, "LOGIN")) {
-        if (!command("AUTH LOGIN", reply, result)) return false;
-        if (reply.code == 334 && !command(base64(user), reply, result)) return false;
+    } else if (s.capabilities.offers("LOGIN")) {
+        if (!command("AUTH", "AUTH LOGIN", reply, result)) return false;
+        if (reply.code == 334 && !command("AUTH", base64(user), reply, result)) return false;
         if (reply.code == 334) {
             std::string line = base64(password);
-            const bool answered = command(line, reply, result);
+            const bool answered = command("AUTH", line, reply, result);
             line.assign(line.size(), '\0');
             if (!answered) return false;
         }
@@ -326,46 +448,64 @@ bool Session::logIn(Result& result) {
     if (reply.code == 334) {
         // Mid-exchange: cancel it before QUIT.
         Reply ignored;
-        command("*", ignored, result);
+        if (!command("AUTH", "*", ignored, result)) return false;
     }
     return refuse(authFailure(reply.last), reply, result);
 }
 
-bool Session::command(const std::string& line, Reply& reply, Result& result) {
-    return sendThenRead(line + "\r\n", reply, result);
+bool Session::command(const char* step, const std::string& line, Reply& reply, Result& result) {
+    return sendThenRead(step, line + "\r\n", reply, result);
 }
 
-bool Session::sendThenRead(const std::string& bytes, Reply& reply, Result& result) {
+bool Session::sendThenRead(const char* step, const std::string& bytes, Reply& reply,
+                           Result& result) {
     State& s = *state_;
     if (!s.open) return false;
     reply = Reply{};
-    s.lastActivity = Clock::now();
+    // Whatever arrives now answers the step before: that step is the one to name.
+    s.startStep();
+    if (!s.settled && !s.quiet(result)) return false;
+    s.settled = false;
+    s.step = step;
+    s.startStep();
     std::size_t sent = 0;
     while (sent < bytes.size()) {
         std::size_t n = 0;
         const CURLcode code = curl_easy_send(s.easy, bytes.data() + sent, bytes.size() - sent, &n);
         if (code == CURLE_AGAIN) {
-            if (!s.waitFor(POLLOUT, result)) return false;
+            if (!s.waitToSend(result)) return false;
             continue;
         }
         if (code != CURLE_OK) return s.hungUp(result);
         sent += n;
-        s.lastActivity = Clock::now();
     }
-    s.partial.clear();
+    s.reader.restart();
     char buffer[4096];
     for (;;) {
         std::size_t n = 0;
-        const CURLcode code = curl_easy_recv(s.easy, buffer, sizeof buffer, &n);
-        if (code == CURLE_AGAIN) {
-            if (!s.waitFor(POLLIN, result)) return false;
-            continue;
-        }
-        if (code != CURLE_OK || n == 0) return s.hungUp(result);
-        s.lastActivity = Clock::now();
-        if (s.addIncoming(buffer, n, &reply.last)) break;
+        const State::Got got = s.receive(buffer, sizeof buffer, n, s.deadline, result);
+        if (got == State::Got::Closed) return s.hungUp(result);
+        if (got != State::Got::Bytes) return false;
+        const std::size_t used = s.reader.feed(buffer, n);
+        s.keepLines(s.reader);
+        if (!s.reader.complete()) continue;
+        if (s.reader.malformed()) return s.unexpected(s.reader.lastLine(), result);
+        if (used < n) return s.stray(std::string(buffer + used, n - used), result);
+        break;
     }
-    reply.code = reply.last.size() >= 3 ? std::atoi(reply.last.substr(0, 3).c_str()) : 0;
+    reply.code = s.reader.code();
+    reply.last = s.reader.lastLine();
+    return true;
+}
+
+bool Session::succeed(Result& result) {
+    State& s = *state_;
+    if (!s.open) return false;
+    s.startStep();
+    s.settled = s.quiet(result);
+    if (!s.settled) return false;
+    result.failure = Failure::None;
+    quit();
     return true;
 }
 
@@ -373,13 +513,14 @@ void Session::quit() {
     if (!state_->open) return;
     Result ignored;
     Reply reply;
-    command("QUIT", reply, ignored);
+    command("QUIT", "QUIT", reply, ignored);
     state_->open = false;
 }
 
 bool Session::refuse(Failure failure, const Reply& reply, Result& result) {
     result.failure = failure;
     result.reply = reply.last;
+    result.step = state_->step;
     quit();
     return false;
 }

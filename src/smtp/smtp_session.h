@@ -30,11 +30,15 @@ public:
     // AUTH when the request asks for it, only under TLS. False with result.failure set and
     // the session ended.
     bool logIn(Result& result);
-    // One command line (without CR LF) and its reply. `secret`: the line carries credentials.
-    // False when no reply came (result.failure set); a refusing reply returns true.
-    bool command(const std::string& line, Reply& reply, Result& result);
+    // One command line (without CR LF) and its reply; `step` names it in a failure and is
+    // all of it that is ever shown. False when no proper reply came (result.failure set, the
+    // session ended); a refusing reply returns true.
+    bool command(const char* step, const std::string& line, Reply& reply, Result& result);
     // Raw bytes followed by the reply, for the message data.
-    bool sendThenRead(const std::string& bytes, Reply& reply, Result& result);
+    bool sendThenRead(const char* step, const std::string& bytes, Reply& reply, Result& result);
+    // The dialogue went well: once no stray bytes follow the last reply, the result is a
+    // success and QUIT ends it. False with result.failure set when some came.
+    bool succeed(Result& result);
     // QUIT and its reply; a late failure here changes no result.
     void quit();
     // Copies what was seen into the result; call once at the end.

@@ -122,7 +122,8 @@ TEST_P(SmtpTestWindowServers, ResultBoxSaysWhatWorkedOrFailed) {
 // clang-format off
 const ServerCase kServerCases[] = {
     {"PlainSmtp", Mode::Plain, false, "SMTP", "", false, shell::kStyleInformation,
-     {"SMTPサーバーへの接続テストに成功しました", "に接続しました", "・暗号化: なし"}},
+     {"SMTPサーバーへの接続テストに成功しました", "に接続しました",
+      "・名乗った名前（EHLO）: ", "・暗号化: なし"}},
     {"AuthAccepted", Mode::StartTls, true, "SMTP-AUTH", TestSmtpServer::kPassword, false,
      shell::kStyleInformation, {"成功しました", "・暗号化: TLSv1.", "・認証: 成功しました"}},
     {"WrongPassword", Mode::StartTls, true, "SMTP-AUTH", "wrong-pass", false, shell::kStyleWarning,

@@ -105,14 +105,9 @@ TEST_P(SendLive, GivesTheCaseItsOwnOutcome) {
     const SendCase& c = GetParam();
     TestSmtpServer server(c.mode, c.auth, c.serverOptions);
     ASSERT_NE(server.port(), 0);
-    smtp::SendRequest request;
-    request.server = "127.0.0.1";
-    request.port = server.port();
-    request.caFile = testCertificates().caFile;
+    smtp::SendRequest request = localRequest(server.port());
     request.auth = c.auth;
-    request.user = TestSmtpServer::kUser;
     request.password = c.password;
-    request.from = "sender@example.com";
     request.to = c.to;
     request.message = kMessage;
 
@@ -151,11 +146,7 @@ INSTANTIATE_TEST_SUITE_P(MailSend, SendLive, testing::ValuesIn(kSendCases),
 TEST(MailSendLive, CancelDuringTheWaitEndsTheSend) {
     TestSmtpServer server(Mode::Silent, false);
     ASSERT_NE(server.port(), 0);
-    smtp::SendRequest request;
-    request.server = "127.0.0.1";
-    request.port = server.port();
-    request.from = "sender@example.com";
-    request.to = "taro@example.com";
+    smtp::SendRequest request = localRequest(server.port());
     request.message = kMessage;
     std::atomic<bool> cancel{false};
     std::thread canceller([&cancel] {

@@ -91,19 +91,11 @@ void PrintTo(const LiveCase& c, std::ostream* out) {
 
 class LiveServer : public testing::TestWithParam<LiveCase> {};
 
-smtp::Request requestFor(int port) {
-    smtp::Request request;
-    request.server = "127.0.0.1";
-    request.port = port;
-    request.caFile = testCertificates().caFile;
-    return request;
-}
-
 TEST_P(LiveServer, GivesTheCaseItsOwnOutcome) {
     const LiveCase& c = GetParam();
     TestSmtpServer server(c.mode, c.serverAuth, c.serverOptions);
     ASSERT_NE(server.port(), 0);
-    smtp::Request request = requestFor(server.port());
+    smtp::Request request = localRequest(server.port());
     if (c.implicitTls) request.implicitTlsPort = server.port();
     request.auth = c.auth;
     request.user = TestSmtpServer::kUser;
@@ -148,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(SmtpCheck, LiveServer, testing::ValuesIn(kLiveCases),
 
 TEST(SmtpCheckLive, NothingListeningIsARefusedConnection) {
     const std::atomic<bool> cancel{false};
-    const smtp::Result result = smtp::run(requestFor(unusedPort()), cancel);
+    const smtp::Result result = smtp::run(localRequest(unusedPort()), cancel);
     EXPECT_EQ(result.failure, Failure::ConnectionRefused) << result.curlText;
     EXPECT_FALSE(result.connected);
     EXPECT_TRUE(result.serverLines.empty());
@@ -157,7 +149,7 @@ TEST(SmtpCheckLive, NothingListeningIsARefusedConnection) {
 TEST(SmtpCheckLive, SilentServerTimesOutAfterTheStepTimeout) {
     TestSmtpServer server(Mode::Silent, false);
     ASSERT_NE(server.port(), 0);
-    smtp::Request request = requestFor(server.port());
+    smtp::Request request = localRequest(server.port());
     request.stepTimeout = std::chrono::milliseconds(700);
     const std::atomic<bool> cancel{false};
     const smtp::Result result = smtp::run(request, cancel);
@@ -171,7 +163,7 @@ TEST(SmtpCheckLive, SilentServerTimesOutAfterTheStepTimeout) {
 TEST(SmtpCheckLive, CancelDuringTheWaitEndsTheCheck) {
     TestSmtpServer server(Mode::Silent, false);
     ASSERT_NE(server.port(), 0);
-    const smtp::Request request = requestFor(server.port());  // the full 15 s per step
+    const smtp::Request request = localRequest(server.port());  // the full 15 s per step
     std::atomic<bool> cancel{false};
     std::thread canceller([&cancel] {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));

@@ -17,6 +17,7 @@ import socket
 import ssl
 import sys
 import threading
+import time
 
 
 def bound_socket():
@@ -36,10 +37,10 @@ def free_port():
         return probe.getsockname()[1]
 
 
-def run_silent():
+def listen_in_background(handle):
+    """Hands each connection to `handle` on a thread of its own; returns the port and stop."""
     listener = bound_socket()
     listener.listen(8)
-    held = []
 
     def accept():
         while True:
@@ -47,10 +48,106 @@ def run_silent():
                 conn, _ = listener.accept()
             except OSError:
                 return
-            held.append(conn)  # kept open, never written to
+            threading.Thread(target=handle, args=(conn,), daemon=True).start()
 
     threading.Thread(target=accept, daemon=True).start()
     return listener.getsockname()[1], listener.close
+
+
+def run_silent():
+    held = []
+    return listen_in_background(held.append)  # kept open, never written to
+
+
+class Channel:
+    """One client connection as the script sees it: lines in, pieces out."""
+
+    def __init__(self, conn, args):
+        self.conn = conn
+        self.args = args
+        self.pending = b""
+        self.cuts = random.Random(20)
+
+    def pieces(self, data):
+        if self.args.split == "bytes":
+            return [data[i:i + 1] for i in range(len(data))]
+        if self.args.split == "random" and len(data) > 1:
+            cuts = sorted(self.cuts.sample(range(1, len(data)), min(20, len(data) - 1)))
+            return [data[a:b] for a, b in zip([0] + cuts, cuts + [len(data)])]
+        return [data]
+
+    def send(self, data):
+        for piece in self.pieces(data):
+            self.conn.sendall(piece)
+            if self.args.split != "whole":
+                time.sleep(0.0002)  # each piece a packet of its own
+
+    def read_until(self, end):
+        while end not in self.pending:
+            chunk = self.conn.recv(4096)
+            if not chunk:
+                raise EOFError
+            self.pending += chunk
+        at = self.pending.index(end) + len(end)
+        taken, self.pending = self.pending[:at], self.pending[at:]
+        return taken
+
+    def note(self, name, data):
+        if self.args.dir:
+            with open(os.path.join(self.args.dir, name), "ab") as out:
+                out.write(data)
+
+    def read_line(self):
+        line = self.read_until(b"\n")
+        self.note("received", line.rstrip(b"\r\n") + b"\n")
+
+    def read_data(self):
+        self.note("message", self.read_until(b"\r\n.\r\n"))
+
+    def start_tls(self):
+        context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+        context.load_cert_chain(self.args.cert, self.args.key)
+        self.conn = context.wrap_socket(self.conn, server_side=True)
+
+    def hang_up(self):
+        self.conn.close()
+        raise EOFError
+
+    def repeat(self, data):
+        until = time.monotonic() + 30
+        while time.monotonic() < until:
+            self.conn.sendall(data)
+            time.sleep(0.5)
+
+
+def run_script(args):
+    with open(args.script) as lines:
+        steps = [(line[0], bytes.fromhex(line[1:].strip())) for line in lines if line.strip()]
+
+    def serve(conn):
+        conn.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+        channel = Channel(conn, args)
+        actions = {
+            "S": channel.send,
+            "E": lambda _: channel.read_line(),
+            "D": lambda _: channel.read_data(),
+            "T": lambda _: channel.start_tls(),
+            "W": lambda data: time.sleep(float(data)),
+            "R": channel.repeat,
+            "C": lambda _: channel.hang_up(),
+        }
+        try:
+            for letter, data in steps:
+                actions[letter](data)
+            # Whatever else the client says is kept too.
+            while True:
+                channel.read_line()
+        except (OSError, EOFError, ValueError):
+            pass
+        finally:
+            channel.conn.close()
+
+    return listen_in_background(serve)
 
 
 def run_smtp(args):
@@ -132,7 +229,10 @@ def run_smtp(args):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--mode", choices=["plain", "starttls", "tls", "silent"], required=True)
+    parser.add_argument("--mode", choices=["plain", "starttls", "tls", "silent", "script"],
+                        required=True)
+    parser.add_argument("--script")
+    parser.add_argument("--split", choices=["whole", "bytes", "random"], default="whole")
     parser.add_argument("--auth-reply")
     parser.add_argument("--dir")
     parser.add_argument("--capture", action="store_true")
@@ -142,7 +242,8 @@ def main():
     parser.add_argument("--user")
     parser.add_argument("--password")
     args = parser.parse_args()
-    port, stop = run_silent() if args.mode == "silent" else run_smtp(args)
+    runs = {"silent": run_silent, "script": lambda: run_script(args)}
+    port, stop = runs.get(args.mode, lambda: run_smtp(args))()
     print("READY", port, flush=True)
     sys.stdin.read()
     stop()

@@ -91,11 +91,23 @@ int unusedPort() {
     return 0;
 }
 
+smtp::SendRequest localRequest(int port) {
+    smtp::SendRequest request;
+    request.server = "127.0.0.1";
+    request.port = port;
+    request.caFile = testCertificates().caFile;
+    request.user = TestSmtpServer::kUser;
+    request.from = "sender@example.com";
+    request.to = "taro@example.com";
+    return request;
+}
+
 TestSmtpServer::TestSmtpServer(Mode mode, bool auth, std::vector<std::string> options) {
     std::vector<std::string> args = {"/usr/bin/python3", SMTP_SERVER_SCRIPT, "--mode"};
     args.push_back(mode == Mode::Plain         ? "plain"
                    : mode == Mode::StartTls    ? "starttls"
                    : mode == Mode::ImplicitTls ? "tls"
+                   : mode == Mode::Scripted    ? "script"
                                                : "silent");
     std::string pattern =
         (std::filesystem::temp_directory_path() / "fendrival-smtp-server-XXXXXX").string();
@@ -104,7 +116,7 @@ TestSmtpServer::TestSmtpServer(Mode mode, bool auth, std::vector<std::string> op
         args.insert(args.end(), {"--dir", folder_});
     }
     args.insert(args.end(), options.begin(), options.end());
-    if (mode == Mode::StartTls || mode == Mode::ImplicitTls) {
+    if (mode == Mode::StartTls || mode == Mode::ImplicitTls || mode == Mode::Scripted) {
         const TestCertificates& files = testCertificates();
         args.insert(args.end(), {"--cert", files.certFile, "--key", files.keyFile});
     }
