@@ -2,7 +2,7 @@
 
 #include "smtp/reply_class.h"
 #include "smtp/smtp_session.h"
-#include "store/text_file.h"
+#include "store/line_steps.h"
 
 namespace smtp {
 
@@ -20,12 +20,12 @@ std::string dataForm(const std::string& message) {
     data.reserve(message.size() + message.size() / 64 + 8);
     // Every line end, lone LF and lone CR included, goes out as CR LF, so a dot after any of
     // them starts a line for the server too.
-    store::textfile::LineReader lines(message);
-    for (std::string_view line; lines.next(line);) {
+    // A NUL stays in the data: the message is sent whole, not cut where a stored line would be.
+    store::lines::forEachLine(message, [&data](std::size_t, std::string_view line) {
         if (!line.empty() && line[0] == '.') data += '.';
         data.append(line.data(), line.size());
         data += "\r\n";
-    }
+    });
     data += ".\r\n";
     return data;
 }

@@ -3,15 +3,14 @@
 #include <algorithm>
 #include <cctype>
 
+#include "store/cp932_char.h"
+
 namespace smtp {
 
 namespace {
 
 std::string trimmed(const std::string& text) {
-    const auto blank = [](unsigned char c) { return c <= 0x20; };
-    auto first = std::find_if_not(text.begin(), text.end(), blank);
-    auto last = std::find_if_not(text.rbegin(), text.rend(), blank).base();
-    return first < last ? std::string(first, last) : std::string();
+    return std::string(store::cp932::trimmed(text));
 }
 
 bool isIpv6(const std::string& host) {

@@ -137,7 +137,9 @@ TEST_P(SendLive, GivesTheCaseItsOwnOutcome) {
     } else {
         EXPECT_EQ(server.file("message"), "");
     }
-    if (c.expected == Failure::AuthRefused) EXPECT_EQ(events.find("MAIL"), std::string::npos);
+    if (c.expected == Failure::AuthRefused) {
+        EXPECT_EQ(events.find("MAIL"), std::string::npos);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(MailSend, SendLive, testing::ValuesIn(kSendCases),

@@ -168,6 +168,10 @@ const StreamCase kCases[] = {
         .asMail("a\n.b\n.", "a\r\n..b\r\n..\r\n.\r\n"),
     row("DotAfterLoneCr", kPlain + kMailUntilData + kAccepted, Failure::None, "250 2.0.0")
         .asMail("a\r.b\r\r\n.", "a\r\n..b\r\n\r\n..\r\n.\r\n"),
+    // A NUL ends a stored line, but the message goes out whole.
+    row("NulInTheMessageIsSentWhole", kPlain + kMailUntilData + kAccepted, Failure::None,
+        "250 2.0.0")
+        .asMail(std::string("a\0b\n.c", 6), std::string("a\0b\r\n..c\r\n.\r\n", 13)),
 };
 
 enum class Split { Whole, Bytes, Random };
