@@ -1,0 +1,141 @@
+#include "precheck/spf_check.h"
+
+#include <arpa/inet.h>
+#include <arpa/nameser.h>
+#include <netdb.h>
+#include <netinet/in.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+extern "C" {
+#include <spf2/spf.h>
+#include <spf2/spf_dns.h>
+}
+
+#include "precheck/dns_client.h"
+
+namespace precheck {
+namespace {
+
+int hostErrorOf(DnsStatus status) {
+    switch (status) {
+        case DnsStatus::Found:
+            return NETDB_SUCCESS;
+        case DnsStatus::NoData:
+            return NO_DATA;
+        case DnsStatus::NoName:
+            return HOST_NOT_FOUND;
+        default:
+            return TRY_AGAIN;
+    }
+}
+
+bool copyRecord(SPF_dns_rr_t* rr, int index, ns_type type, const std::string& text) {
+    if (type == ns_t_a || type == ns_t_aaaa) {
+        const std::size_t size = type == ns_t_a ? sizeof(in_addr) : sizeof(in6_addr);
+        if (SPF_dns_rr_buf_realloc(rr, index, size) != SPF_E_SUCCESS) return false;
+        return inet_pton(type == ns_t_a ? AF_INET : AF_INET6, text.c_str(), rr->rr[index]) == 1;
+    }
+    // An MX record's host follows its preference.
+    const std::string value = type == ns_t_mx ? text.substr(text.find(' ') + 1) : text;
+    if (SPF_dns_rr_buf_realloc(rr, index, value.size() + 1) != SPF_E_SUCCESS) return false;
+    std::memcpy(rr->rr[index], value.c_str(), value.size() + 1);
+    return true;
+}
+
+// libspf2's look-up hook: every question goes through our client.
+SPF_dns_rr_t* lookup(SPF_dns_server_t* server, const char* domain, ns_type type, int) {
+    auto* dns = static_cast<DnsClient*>(server->hook);
+    const DnsAnswer answer = dns->query(domain, type);
+    SPF_dns_rr_t* rr = SPF_dns_rr_new_init(server, domain, type, static_cast<int>(answer.ttl),
+                                           hostErrorOf(answer.status));
+    if (!rr) return nullptr;
+    int count = 0;
+    for (const std::string& text : answer.records)
+        if (copyRecord(rr, count, type, text)) ++count;
+    rr->num_rr = count;
+    return rr;
+}
+
+void freeLayer(SPF_dns_server_t* layer) {
+    std::free(layer);
+}
+
+bool isSpfRecord(const std::string& txt) {
+    return txt.size() >= 6 && strncasecmp(txt.c_str(), "v=spf1", 6) == 0 &&
+           (txt.size() == 6 || txt[6] == ' ');
+}
+
+std::string publishedRecord(DnsClient& dns, const std::string& domain) {
+    std::string records;
+    for (const std::string& txt : dns.query(domain, kTypeTxt).records) {
+        if (!isSpfRecord(txt)) continue;
+        if (!records.empty()) records += " / ";
+        records += txt;
+    }
+    return records;
+}
+
+std::string reasonOf(SPF_response_t* response) {
+    for (int i = 0; i < SPF_response_messages(response); ++i) {
+        SPF_error_t* message = SPF_response_message(response, i);
+        if (SPF_error_errorp(message)) return SPF_error_message(message);
+    }
+    switch (SPF_response_reason(response)) {
+        case SPF_REASON_MECH:
+            return "mechanism";
+        case SPF_REASON_DEFAULT:
+            return "default";
+        default:
+            return SPF_strerror(SPF_response_errcode(response));
+    }
+}
+
+struct ServerFree {
+    void operator()(SPF_server_t* p) const { SPF_server_free(p); }
+};
+struct RequestFree {
+    void operator()(SPF_request_t* p) const { SPF_request_free(p); }
+};
+struct ResponseFree {
+    void operator()(SPF_response_t* p) const { SPF_response_free(p); }
+};
+
+}  // namespace
+
+SpfOutcome checkSpf(DnsClient& dns, const std::string& serverAddress, const std::string& sender) {
+    SpfOutcome outcome;
+    const std::string domain = sender.substr(sender.rfind('@') + 1);
+    outcome.record = publishedRecord(dns, domain);
+
+    auto* layer = static_cast<SPF_dns_server_t*>(std::calloc(1, sizeof(SPF_dns_server_t)));
+    if (!layer) throw std::bad_alloc();
+    layer->destroy = freeLayer;
+    layer->lookup = lookup;
+    layer->name = "fendrival";
+    layer->hook = &dns;
+    std::unique_ptr<SPF_server_t, ServerFree> server(SPF_server_new_dns(layer, 0));
+    std::unique_ptr<SPF_request_t, RequestFree> request(SPF_request_new(server.get()));
+    const bool v4 = serverAddress.find(':') == std::string::npos;
+    const SPF_errcode_t set = v4 ? SPF_request_set_ipv4_str(request.get(), serverAddress.c_str())
+                                 : SPF_request_set_ipv6_str(request.get(), serverAddress.c_str());
+    if (set != SPF_E_SUCCESS || SPF_request_set_env_from(request.get(), sender.c_str()) != 0) {
+        outcome.result = "permerror";
+        outcome.reason = SPF_strerror(set);
+        return outcome;
+    }
+    SPF_response_t* raw = nullptr;
+    SPF_request_query_mailfrom(request.get(), &raw);
+    std::unique_ptr<SPF_response_t, ResponseFree> response(raw);
+    if (!response) {
+        outcome.result = "temperror";
+        return outcome;
+    }
+    outcome.result = SPF_strresult(SPF_response_result(response.get()));
+    outcome.reason = reasonOf(response.get());
+    return outcome;
+}
+
+}  // namespace precheck
