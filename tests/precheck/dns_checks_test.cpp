@@ -111,9 +111,13 @@ TEST_F(DnsChecks, ReverseDnsMustResolveBackToTheAddress) {
 }
 
 TEST_F(DnsChecks, UnansweredQueriesAreTemporaryErrorsNeverEmptyAnswers) {
-    // Nothing listens on this port: the query times out or is refused.
-    precheck::DnsClient silent("127.0.0.1@" + std::to_string(unusedPort()), 300, &stop_);
+    // A server that never answers: the query times out.
+    const SilentDnsPort quiet;
+    precheck::DnsClient silent(quiet.address(), 300, &stop_);
     EXPECT_EQ(silent.query("pass.test", precheck::kTypeMx).status, precheck::DnsStatus::TempError);
+    // Nothing listens on this port: the query is refused.
+    precheck::DnsClient closed("127.0.0.1@" + std::to_string(unusedPort()), 300, &stop_);
+    EXPECT_EQ(closed.query("pass.test", precheck::kTypeMx).status, precheck::DnsStatus::TempError);
     // A name outside the server's zones is refused.
     EXPECT_EQ(dns()->query("gone.invalid", precheck::kTypeTxt).status,
               precheck::DnsStatus::TempError);

@@ -1,7 +1,9 @@
 #include "precheck/test_dns_server.h"
 
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -108,3 +110,22 @@ TestDnsServer::~TestDnsServer() {
 std::string TestDnsServer::address() const {
     return port_ ? "127.0.0.1@" + std::to_string(port_) : std::string();
 }
+
+SilentDnsPort::SilentDnsPort() : fd_(socket(AF_INET, SOCK_DGRAM, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    if (fd_ < 0 || bind(fd_, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
+        getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+        ADD_FAILURE() << "no UDP port for the silent server";
+        return;
+    }
+    port_ = ntohs(address.sin_port);
+}
+
+SilentDnsPort::~SilentDnsPort() {
+    if (fd_ >= 0) close(fd_);
+}
+
+std::string SilentDnsPort::address() const { return "127.0.0.1@" + std::to_string(port_); }

@@ -23,3 +23,18 @@ private:
     int port_ = 0;
     std::string folder_;
 };
+
+// A UDP port on 127.0.0.1 that takes queries and never answers, for as long as it lives.
+class SilentDnsPort {
+public:
+    SilentDnsPort();
+    ~SilentDnsPort();
+    SilentDnsPort(const SilentDnsPort&) = delete;
+    SilentDnsPort& operator=(const SilentDnsPort&) = delete;
+
+    std::string address() const;
+
+private:
+    int fd_ = -1;
+    int port_ = 0;
+};
