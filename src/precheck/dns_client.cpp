@@ -13,6 +13,8 @@ namespace precheck {
 namespace {
 
 constexpr int kDefaultTimeoutMs = 5000;
+const char* const kReservedZones[] = {"test.", "invalid.", "2.0.192.in-addr.arpa.",
+                                      "100.51.198.in-addr.arpa.", "113.0.203.in-addr.arpa."};
 
 struct Pending {
     bool done = false;
@@ -85,6 +87,12 @@ DnsClient::DnsClient(const std::string& server, int timeoutMs, const std::atomic
     } else if (!err) {
         // A test server or a local resolver listens on the loopback address.
         err = ub_ctx_set_option(ctx_, "do-not-query-localhost:", "no");
+        // The named server answers every name, the reserved test and documentation names
+        // too, which libunbound would otherwise answer itself as nonexistent.
+        for (const char* zone : kReservedZones)
+            if (!err)
+                err = ub_ctx_set_option(ctx_,
+                                        "local-zone:", (std::string(zone) + " transparent").c_str());
         if (!err) err = ub_ctx_set_fwd(ctx_, server.c_str());
     }
     if (err) {

@@ -34,7 +34,7 @@ const std::map<std::string, std::string>& testZones() {
              "tworecords TXT \"v=spf1 -all\"\n"
              "tworecords TXT \"v=spf1 ip4:192.0.2.10 -all\"\n"
              "temp TXT \"v=spf1 include:gone.invalid -all\"\n"
-             "macro TXT \"v=spf1 exists:%{i}.allow.macro.test -all\"\n"
+             "macro TXT \"v=spf1 exists:%{ir}.allow.macro.test -all\"\n"
              "10.2.0.192.allow.macro A 127.0.0.2\n"
              "_dmarc.orgonly TXT \"v=DMARC1; p=quarantine; pct=50\"\n"
              "mail.orgonly MX 10 mx.pass.test.\n"
