@@ -66,9 +66,10 @@ int main(int argc, char** argv) {
                          volume.recipients);
             return 1;
         }
-        std::printf("list.txt %zu lines, %zu opt-outs, %zu recipients left in %zu domains; "
-                    "median of %d runs\n",
-                    kListLines, optOuts, volume.recipients, volume.domains.size(), runs);
+        std::printf(
+            "list.txt %zu lines, %zu opt-outs, %zu recipients left in %zu domains; "
+            "median of %d runs\n",
+            kListLines, optOuts, volume.recipients, volume.domains.size(), runs);
 
         const auto measure = [&] {
             std::vector<double> ours, base;
@@ -86,8 +87,9 @@ int main(int argc, char** argv) {
             const double o = benchstore::median(ours), b = benchstore::median(base);
             const double ratio = b > 0 ? o / b : 0;
             const bool met = ratio <= kTarget;
-            std::printf("  %-20s ours %9.1f ms    mawk %9.1f ms    ratio %.2f (target <= %.1f) %s\n",
-                        "domain count", o, b, ratio, kTarget, met ? "met" : "MISSED");
+            std::printf(
+                "  %-20s ours %9.1f ms    mawk %9.1f ms    ratio %.2f (target <= %.1f) %s\n",
+                "domain count", o, b, ratio, kTarget, met ? "met" : "MISSED");
             return met;
         };
         return benchstore::onceMoreIfMissed(measure) ? 0 : 1;

@@ -51,11 +51,12 @@ TEST_F(PrecheckWindowTest, ResultNamesEveryFailedCheck) {
     // Domain, free mail, SPF, DMARC, DKIM, PTR, volume, unsubscribe, run length, 4 legal.
     EXPECT_EQ(rows, 13) << text;
     for (const char* expected :
-         {"[問題] 送信元ドメイン（nothing.test）の受信設定", "[問題] SPF（nothing.test → 192.0.2.30）",
-          "SPFの判定: fail", "[問題] DMARC（nothing.test）", "[注意] DKIM",
-          "[問題] 逆引きDNS（192.0.2.30）", "[注意] 宛先ドメイン別の件数", "gmail.com 6,000件",
-          "[注意] ワンクリック配信停止", "[注意] 送信にかかる時間", "4日3時間59分",
-          "[問題] 法定表示（グループ1「春の案内」）", "法的な助言ではありません"})
+         {"[問題] 送信元ドメイン（nothing.test）の受信設定",
+          "[問題] SPF（nothing.test → 192.0.2.30）", "SPFの判定: fail",
+          "[問題] DMARC（nothing.test）", "[注意] DKIM", "[問題] 逆引きDNS（192.0.2.30）",
+          "[注意] 宛先ドメイン別の件数", "gmail.com 6,000件", "[注意] ワンクリック配信停止",
+          "[注意] 送信にかかる時間", "4日3時間59分", "[問題] 法定表示（グループ1「春の案内」）",
+          "法的な助言ではありません"})
         EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
     EXPECT_EQ(snapshot(), before);  // nothing is stored
 }

@@ -18,7 +18,7 @@ QList<QWidget*> namedControls(TForm3& f) {
             f.txtMailName,  f.txtPauseInterval, f.txtPauseTime, f.cmbSmtpHtml,
             f.txtMailGroup, f.SpeedButton4,     f.cmbMailGroup, f.pnlMailGroup,
             f.SpeedButton5, f.SpeedButton6,     f.Memo1,        f.txtMailSubject,
-            f.txtMailBody};
+            f.txtMailBody,  f.btnPrecheck};
 }
 
 TEST_F(LayoutTest, WindowHasFixedClientAreaBackgroundAndFonts) {
@@ -109,6 +109,7 @@ TEST_F(LayoutTest, ButtonsAreFlatTakeNoFocusAndShowTheirCaptions) {
         {form->SpeedButton5, "ﾒｰﾙｸﾞﾙｰﾌﾟ設定情報更新"},
         {form->SpeedButton6, "ﾒｰﾙｸﾞﾙｰﾌﾟ削除"},
         {form->SpeedButton7, "送信実行用バッチファイル出力"},
+        {form->btnPrecheck, "送信前チェック…"},
         {form->SpeedButton8, "更新"},
         {form->SpeedButton9, "削除"}};
     for (const auto& [button, caption] : buttons) {
@@ -118,7 +119,7 @@ TEST_F(LayoutTest, ButtonsAreFlatTakeNoFocusAndShowTheirCaptions) {
         EXPECT_EQ(button->focusPolicy(), Qt::NoFocus);
     }
     for (QToolButton* b : {form->SpeedButton1, form->SpeedButton2, form->SpeedButton7,
-                           form->SpeedButton8, form->SpeedButton9}) {
+                           form->SpeedButton8, form->SpeedButton9, form->btnPrecheck}) {
         EXPECT_EQ(b->palette().color(QPalette::ButtonText), windowlook::kNavy);
         EXPECT_FALSE(b->icon().isNull());
         EXPECT_TRUE(b->font().underline());
@@ -129,6 +130,15 @@ TEST_F(LayoutTest, ButtonsAreFlatTakeNoFocusAndShowTheirCaptions) {
     }
     EXPECT_FALSE(form->SpeedButton3->icon().isNull());
     EXPECT_FALSE(form->SpeedButton3->font().underline());
+}
+
+TEST_F(LayoutTest, PrecheckSitsBesideTheBatchFileButtonInsideTheWindow) {
+    form->show();
+    const QRect batch = form->SpeedButton7->geometry();
+    const QRect check = form->btnPrecheck->geometry();
+    EXPECT_GT(check.left(), batch.right());
+    EXPECT_EQ(check.center().y(), batch.center().y());
+    EXPECT_LE(form->btnPrecheck->mapTo(form.get(), QPoint(check.width(), 0)).x(), form->width());
 }
 
 TEST_F(LayoutTest, EveryControlHasItsOwnAccessibleName) {
