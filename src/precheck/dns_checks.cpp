@@ -23,6 +23,12 @@ const char* const kTempAdvice =
     "DNSサーバーから時間内に応答がありませんでした。ネットワークを確認し、もう一度チェックしてくだ"
     "さい。";
 
+// A look-up that got no answer: never a pass, and worth another try.
+CheckItem unanswered(std::string title, const std::string& what) {
+    return {Verdict::Caution, std::move(title),
+            what + "を確認できませんでした（DNSの一時的なエラー）。", kTempAdvice};
+}
+
 std::string joined(const std::vector<std::string>& parts) {
     std::string text;
     for (const std::string& part : parts) text += (text.empty() ? "" : "、") + part;
@@ -72,12 +78,7 @@ CheckItem senderDomainItem(DnsClient& dns, const std::string& domain, DnsFacts& 
             return item;
         }
     }
-    if (temp) {
-        item.verdict = Verdict::Caution;
-        item.finding = "MXレコードを確認できませんでした（DNSの一時的なエラー）。";
-        item.advice = kTempAdvice;
-        return item;
-    }
+    if (temp) return unanswered(item.title, "MXレコード");
     item.verdict = Verdict::Problem;
     item.finding =
         "MXレコードもアドレス(A/"
@@ -142,12 +143,7 @@ CheckItem unjudgedItem(const std::string& title, const std::string& address, Add
 CheckItem dmarcItem(const DmarcOutcome& dmarc, const std::string& domain, bool spfPass,
                     std::size_t gmailVolume) {
     CheckItem item{Verdict::Ok, "DMARC（" + domain + "）", "", ""};
-    if (dmarc.status == DnsStatus::TempError) {
-        item.verdict = Verdict::Caution;
-        item.finding = "DMARCレコードを確認できませんでした（DNSの一時的なエラー）。";
-        item.advice = kTempAdvice;
-        return item;
-    }
+    if (dmarc.status == DnsStatus::TempError) return unanswered(item.title, "DMARCレコード");
     if (dmarc.status != DnsStatus::Found) {
         const bool bulk = gmailVolume >= kGmailBulkSender;
         item.verdict = bulk ? Verdict::Problem : Verdict::Caution;
@@ -191,12 +187,8 @@ CheckItem reverseItem(const ReverseOutcome& reverse, const std::string& address)
         item.finding = "PTR " + reverse.confirmed + " が正引きで同じアドレスに戻ります。";
         return item;
     }
-    if (reverse.status == DnsStatus::TempError || reverse.forwardTempError) {
-        item.verdict = Verdict::Caution;
-        item.finding = "逆引きを確認できませんでした（DNSの一時的なエラー）。";
-        item.advice = kTempAdvice;
-        return item;
-    }
+    if (reverse.status == DnsStatus::TempError || reverse.forwardTempError)
+        return unanswered(item.title, "逆引き");
     item.verdict = Verdict::Problem;
     item.finding = reverse.names.empty()
                        ? "このアドレスにPTRレコードがありません。"
@@ -236,14 +228,13 @@ std::vector<CheckItem> dnsChecks(const SendingFields& fields, std::size_t gmailV
     if (stop) return items;
 
     const ServerAddresses server = resolveServer(dns, fields.server);
-    std::vector<std::string> publicAddresses;
-    if (server.addresses.empty())
-        items.push_back(
-            {server.tempError ? Verdict::Caution : Verdict::Problem,
-             "SMTPサーバー（" + fields.server + "）",
-             server.tempError ? "アドレスを確認できませんでした（DNSの一時的なエラー）。"
-                              : "SMTPサーバーアドレスからアドレスが見つかりません。",
-             server.tempError ? kTempAdvice : "SMTPサーバーアドレスを確認してください。"});
+    const std::string serverTitle = "SMTPサーバー（" + fields.server + "）";
+    if (server.addresses.empty() && server.tempError)
+        items.push_back(unanswered(serverTitle, "アドレス"));
+    else if (server.addresses.empty())
+        items.push_back({Verdict::Problem, serverTitle,
+                         "SMTPサーバーアドレスからアドレスが見つかりません。",
+                         "SMTPサーバーアドレスを確認してください。"});
     facts.spfPass = !server.addresses.empty();
     std::vector<std::pair<std::string, AddressKind>> kinds;
     for (const std::string& address : server.addresses) {

@@ -53,6 +53,7 @@ ServerAddresses resolveServer(DnsClient& dns, const std::string& server) {
     std::string host = server;
     if (host.size() > 2 && host.front() == '[' && host.back() == ']')
         host = host.substr(1, host.size() - 2);
+    if (host.empty()) return out;
     if (isLiteral(host)) {
         out.addresses.push_back(host);
         return out;

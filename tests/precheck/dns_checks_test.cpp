@@ -155,6 +155,11 @@ TEST_F(DnsChecks, WholeDnsPartJudgesEachSender) {
          0,
          {Verdict::Ok, Verdict::Ok, Verdict::Caution, Verdict::Caution, Verdict::Caution,
           Verdict::Caution}},
+        // No server: nothing to judge SPF or a PTR for, so no alignment either.
+        {"",
+         "info@pass.test",
+         0,
+         {Verdict::Ok, Verdict::Ok, Verdict::Problem, Verdict::Caution, Verdict::Caution}},
         {"smtp.pass.test", "someone@gmail.com", 0, {}},
         {"smtp.pass.test", "no-domain", 0, {Verdict::Problem}},
     };
