@@ -119,7 +119,7 @@ TEST_F(LayoutTest, ButtonsAreFlatTakeNoFocusAndShowTheirCaptions) {
         EXPECT_EQ(button->focusPolicy(), Qt::NoFocus);
     }
     for (QToolButton* b : {form->SpeedButton1, form->SpeedButton2, form->SpeedButton7,
-                           form->SpeedButton8, form->SpeedButton9, form->btnPrecheck}) {
+                           form->SpeedButton8, form->SpeedButton9}) {
         EXPECT_EQ(b->palette().color(QPalette::ButtonText), windowlook::kNavy);
         EXPECT_FALSE(b->icon().isNull());
         EXPECT_TRUE(b->font().underline());
@@ -128,6 +128,7 @@ TEST_F(LayoutTest, ButtonsAreFlatTakeNoFocusAndShowTheirCaptions) {
         EXPECT_TRUE(b->icon().isNull());
         EXPECT_TRUE(b->font().underline());
     }
+    EXPECT_EQ(form->btnPrecheck->palette().color(QPalette::ButtonText), windowlook::kNavy);
     EXPECT_FALSE(form->SpeedButton3->icon().isNull());
     EXPECT_FALSE(form->SpeedButton3->font().underline());
 }
@@ -137,6 +138,8 @@ TEST_F(LayoutTest, PrecheckSitsBesideTheBatchFileButtonInsideTheWindow) {
     const QRect batch = form->SpeedButton7->geometry();
     const QRect check = form->btnPrecheck->geometry();
     EXPECT_GT(check.left(), batch.right());
+    // The row must not squeeze the project list under its buttons.
+    EXPECT_GT(form->SpeedButton8->geometry().left(), form->cmbProject->geometry().right());
     EXPECT_EQ(check.center().y(), batch.center().y());
     EXPECT_LE(form->btnPrecheck->mapTo(form.get(), QPoint(check.width(), 0)).x(), form->width());
 }
