@@ -10,24 +10,25 @@
 #include <stdexcept>
 
 namespace precheck {
-namespace {
 
-constexpr int kDefaultTimeoutMs = 5000;
-const char* const kReservedZones[] = {"test.", "invalid.", "2.0.192.in-addr.arpa.",
-                                      "100.51.198.in-addr.arpa.", "113.0.203.in-addr.arpa."};
-
-struct Pending {
+struct DnsClient::Pending {
     bool done = false;
     int err = 0;
     ub_result* result = nullptr;
 };
 
+namespace {
+
 void onAnswer(void* data, int err, ub_result* result) {
-    auto* pending = static_cast<Pending*>(data);
+    auto* pending = static_cast<DnsClient::Pending*>(data);
     pending->done = true;
     pending->err = err;
     pending->result = result;
 }
+
+constexpr int kDefaultTimeoutMs = 5000;
+const char* const kReservedZones[] = {"test.", "invalid.", "2.0.192.in-addr.arpa.",
+                                      "100.51.198.in-addr.arpa.", "113.0.203.in-addr.arpa."};
 
 // A domain name in uncompressed wire form, as libunbound hands out rdata.
 std::string wireName(const unsigned char* p, std::size_t size, std::size_t& pos) {
@@ -91,8 +92,8 @@ DnsClient::DnsClient(const std::string& server, int timeoutMs, const std::atomic
         // too, which libunbound would otherwise answer itself as nonexistent.
         for (const char* zone : kReservedZones)
             if (!err)
-                err = ub_ctx_set_option(ctx_,
-                                        "local-zone:", (std::string(zone) + " transparent").c_str());
+                err = ub_ctx_set_option(
+                    ctx_, "local-zone:", (std::string(zone) + " transparent").c_str());
         if (!err) err = ub_ctx_set_fwd(ctx_, server.c_str());
     }
     if (err) {
@@ -114,7 +115,8 @@ std::unique_ptr<DnsClient> DnsClient::fromEnvironment(const std::atomic<bool>* s
 DnsAnswer DnsClient::query(const std::string& name, int type) {
     ++queries_;
     DnsAnswer answer;
-    Pending pending;
+    auto owned = std::make_unique<Pending>();
+    Pending& pending = *owned;
     int id = 0;
     if (name.empty() || ub_resolve_async(ctx_, name.c_str(), type, 1, &pending, onAnswer, &id))
         return answer;
@@ -122,7 +124,7 @@ DnsAnswer DnsClient::query(const std::string& name, int type) {
     // Short waits, so that a stop is seen soon.
     while (!pending.done) {
         if ((stop_ && stop_->load()) || std::chrono::steady_clock::now() >= deadline) {
-            ub_cancel(ctx_, id);
+            if (ub_cancel(ctx_, id) != 0) abandoned_.push_back(std::move(owned));
             return answer;
         }
         pollfd fd{ub_fd(ctx_), POLLIN, 0};

@@ -44,8 +44,13 @@ public:
     // The number of queries asked so far.
     int queries() const { return queries_; }
 
+    struct Pending;  // one look-up in flight, filled by libunbound's callback
+
 private:
     ub_ctx* ctx_ = nullptr;
+    // Look-ups given up on that libunbound could no longer cancel: their answer may still
+    // be handed over, so what it is written into lives as long as the context.
+    std::vector<std::unique_ptr<Pending>> abandoned_;
     int timeoutMs_;
     const std::atomic<bool>* stop_;
     int queries_ = 0;
