@@ -99,17 +99,26 @@ DnsClient::DnsClient(const std::string& server, int timeoutMs, const std::atomic
     if (err) {
         const std::string why = ub_strerror(err);
         ub_ctx_delete(ctx_);
-        throw std::runtime_error("DNS: " + why);
+        throw std::runtime_error("DNS: " + why);  // libunbound's own words
     }
 }
 
 DnsClient::~DnsClient() {
     ub_ctx_delete(ctx_);
+    for (const auto& pending : abandoned_)
+        if (pending->result) ub_resolve_free(pending->result);
 }
 
 std::unique_ptr<DnsClient> DnsClient::fromEnvironment(const std::atomic<bool>* stop) {
     const char* server = std::getenv("FENDRIVAL_DNS_SERVER");
-    return std::make_unique<DnsClient>(server ? server : "", kDefaultTimeoutMs, stop);
+    try {
+        return std::make_unique<DnsClient>(server ? server : "", kDefaultTimeoutMs, stop);
+    } catch (const std::runtime_error& error) {
+        if (!server) throw;
+        throw std::runtime_error("FENDRIVAL_DNS_SERVER の値「" + std::string(server) +
+                                 "」を使えません。address@port の形で指定してください（" +
+                                 error.what() + "）");
+    }
 }
 
 DnsAnswer DnsClient::query(const std::string& name, int type) {

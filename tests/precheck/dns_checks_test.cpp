@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
+#include <stdexcept>
 
 #include "precheck/dmarc_check.h"
 #include "precheck/dns_checks.h"
@@ -126,6 +128,19 @@ TEST_F(DnsChecks, UnansweredQueriesAreTemporaryErrorsNeverEmptyAnswers) {
     stop_ = true;
     EXPECT_EQ(stopped->query("pass.test", precheck::kTypeMx).status,
               precheck::DnsStatus::TempError);
+}
+
+TEST_F(DnsChecks, AServerSettingLibunboundRefusesIsNamedNotIgnored) {
+    for (const char* setting : {"not an address", "127.0.0.1@", "@53"}) {
+        setenv("FENDRIVAL_DNS_SERVER", setting, 1);
+        try {
+            precheck::DnsClient::fromEnvironment(&stop_);
+            ADD_FAILURE() << setting << " was taken";
+        } catch (const std::runtime_error& error) {
+            EXPECT_NE(std::string(error.what()).find(setting), std::string::npos) << error.what();
+        }
+    }
+    unsetenv("FENDRIVAL_DNS_SERVER");
 }
 
 TEST_F(DnsChecks, WholeDnsPartJudgesEachSender) {
