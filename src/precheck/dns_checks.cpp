@@ -90,7 +90,9 @@ CheckItem senderDomainItem(DnsClient& dns, const std::string& domain, DnsFacts& 
 std::string spfResultText(const SpfOutcome& spf) {
     std::string text = "SPFの判定: " + spf.result;
     if (!spf.reason.empty()) {
-        if (spf.reason == "mechanism")
+        if (!spf.mechanism.empty())
+            text += "（判定した機構: " + spf.mechanism + "）";
+        else if (spf.reason == "mechanism")
             text += "（レコードの機構に一致）";
         else if (spf.reason == "default")
             text += "（どの機構にも一致せず、レコードの既定の結果）";

@@ -5,9 +5,11 @@
 #include <netdb.h>
 #include <netinet/in.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 extern "C" {
 #include <spf2/spf.h>
@@ -45,10 +47,24 @@ bool copyRecord(SPF_dns_rr_t* rr, int index, ns_type type, const std::string& te
     return true;
 }
 
+// What libspf2 asks through: our client, and, while the deciding term is looked for, a
+// shortened record in place of the sender domain's own.
+struct Hook {
+    DnsClient* dns = nullptr;
+    std::string domain;
+    const std::string* record = nullptr;
+};
+
 // libspf2's look-up hook: every question goes through our client.
 SPF_dns_rr_t* lookup(SPF_dns_server_t* server, const char* domain, ns_type type, int) {
-    auto* dns = static_cast<DnsClient*>(server->hook);
-    const DnsAnswer answer = dns->query(domain, type);
+    const auto* hook = static_cast<const Hook*>(server->hook);
+    DnsAnswer answer;
+    if (hook->record && type == ns_t_txt && strcasecmp(domain, hook->domain.c_str()) == 0) {
+        answer.status = DnsStatus::Found;
+        answer.records = {*hook->record};
+    } else {
+        answer = hook->dns->query(domain, type);
+    }
     SPF_dns_rr_t* rr = SPF_dns_rr_new_init(server, domain, type, static_cast<int>(answer.ttl),
                                            hostErrorOf(answer.status));
     if (!rr) return nullptr;
@@ -103,38 +119,91 @@ struct ResponseFree {
     void operator()(SPF_response_t* p) const { SPF_response_free(p); }
 };
 
-}  // namespace
+struct Evaluation {
+    SPF_result_t result = SPF_RESULT_TEMPERROR;
+    SPF_reason_t reason = SPF_REASON_NONE;
+    std::string why;
+};
 
-SpfOutcome checkSpf(DnsClient& dns, const std::string& serverAddress, const std::string& sender) {
-    SpfOutcome outcome;
-    const std::string domain = sender.substr(sender.rfind('@') + 1);
-    outcome.record = publishedRecord(dns, domain);
-
+Evaluation evaluate(const Hook& hook, const std::string& serverAddress, const std::string& sender) {
     auto* layer = static_cast<SPF_dns_server_t*>(std::calloc(1, sizeof(SPF_dns_server_t)));
     if (!layer) throw std::bad_alloc();
     layer->destroy = freeLayer;
     layer->lookup = lookup;
     layer->name = "fendrival";
-    layer->hook = &dns;
+    layer->hook = const_cast<Hook*>(&hook);
     std::unique_ptr<SPF_server_t, ServerFree> server(SPF_server_new_dns(layer, 0));
     std::unique_ptr<SPF_request_t, RequestFree> request(SPF_request_new(server.get()));
     const bool v4 = serverAddress.find(':') == std::string::npos;
     const SPF_errcode_t set = v4 ? SPF_request_set_ipv4_str(request.get(), serverAddress.c_str())
                                  : SPF_request_set_ipv6_str(request.get(), serverAddress.c_str());
+    Evaluation out;
     if (set != SPF_E_SUCCESS || SPF_request_set_env_from(request.get(), sender.c_str()) != 0) {
-        outcome.result = "permerror";
-        outcome.reason = SPF_strerror(set);
-        return outcome;
+        out.result = SPF_RESULT_PERMERROR;
+        out.why = SPF_strerror(set);
+        return out;
     }
     SPF_response_t* raw = nullptr;
     SPF_request_query_mailfrom(request.get(), &raw);
     std::unique_ptr<SPF_response_t, ResponseFree> response(raw);
-    if (!response) {
-        outcome.result = "temperror";
-        return outcome;
+    if (!response) return out;
+    out.result = SPF_response_result(response.get());
+    out.reason = SPF_response_reason(response.get());
+    out.why = reasonOf(response.get());
+    return out;
+}
+
+// The record's mechanisms in order; its modifiers (name=value), "v=spf1" among them, left out.
+std::vector<std::string> mechanisms(const std::string& record) {
+    std::vector<std::string> terms;
+    std::size_t pos = 0;
+    while ((pos = record.find_first_not_of(' ', pos)) != std::string::npos) {
+        const std::size_t end = std::min(record.find(' ', pos), record.size());
+        const std::string term = record.substr(pos, end - pos);
+        const std::size_t eq = term.find('='), colon = term.find(':');
+        if (eq == std::string::npos || (colon != std::string::npos && colon < eq))
+            terms.push_back(term);
+        pos = end;
     }
-    outcome.result = SPF_strresult(SPF_response_result(response.get()));
-    outcome.reason = reasonOf(response.get());
+    return terms;
+}
+
+// libspf2 does not say which mechanism matched: the shortest front part of the record
+// that matches as well names it.
+std::string decidingMechanism(Hook& hook, const std::string& record,
+                              const std::string& serverAddress, const std::string& sender,
+                              SPF_result_t result) {
+    const std::vector<std::string> terms = mechanisms(record);
+    std::string shortened = "v=spf1";
+    hook.record = &shortened;
+    std::string found;
+    for (const std::string& term : terms) {
+        shortened += " " + term;
+        const Evaluation partial = evaluate(hook, serverAddress, sender);
+        if (partial.reason == SPF_REASON_MECH) {
+            if (partial.result == result) found = term;
+            break;
+        }
+    }
+    hook.record = nullptr;
+    return found;
+}
+
+}  // namespace
+
+SpfOutcome checkSpf(DnsClient& dns, const std::string& serverAddress, const std::string& sender) {
+    SpfOutcome outcome;
+    Hook hook;
+    hook.dns = &dns;
+    hook.domain = sender.substr(sender.rfind('@') + 1);
+    outcome.record = publishedRecord(dns, hook.domain);
+    const Evaluation full = evaluate(hook, serverAddress, sender);
+    outcome.result = SPF_strresult(full.result);
+    outcome.reason = full.why;
+    // One record only: with two the result is an error, not a mechanism's.
+    if (full.reason == SPF_REASON_MECH && outcome.record.find(" / ") == std::string::npos)
+        outcome.mechanism =
+            decidingMechanism(hook, outcome.record, serverAddress, sender, full.result);
     return outcome;
 }
 

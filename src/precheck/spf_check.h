@@ -13,6 +13,7 @@ struct SpfOutcome {
     std::string record;  // the sender domain's SPF record(s) as published, "" when none
     // What decided it: a mechanism matched, nothing matched (the default), or the error.
     std::string reason;
+    std::string mechanism;  // the term that matched, as published; "" when none did
 };
 
 SpfOutcome checkSpf(DnsClient& dns, const std::string& serverAddress, const std::string& sender);

@@ -60,13 +60,30 @@ TEST_F(DnsChecks, SpfGivesEachResultOfCheckHost) {
     }
 }
 
-TEST_F(DnsChecks, SpfShowsTheRecordAndWhatDecided) {
+TEST_F(DnsChecks, SpfShowsTheRecordAndTheMechanismThatDecided) {
+    const struct {
+        const char* sender;
+        const char* address;
+        const char* mechanism;
+    } rows[] = {
+        {"a@pass.test", kServerAddress, "ip4:192.0.2.0/28"},
+        {"a@pass.test", "198.51.100.7", "-all"},
+        {"a@softfail.test", kServerAddress, "~all"},
+        {"a@macro.test", kServerAddress, "exists:%{ir}.allow.macro.test"},
+        {"a@mail.orgonly.test", kServerAddress, "a:smtp.pass.test"},
+        {"a@toomany.test", kServerAddress, ""},  // an error decided, not a mechanism
+        {"a@nospf.test", kServerAddress, ""},
+    };
+    for (const auto& row : rows) {
+        const precheck::SpfOutcome spf = precheck::checkSpf(*dns(), row.address, row.sender);
+        EXPECT_EQ(spf.mechanism, row.mechanism) << row.sender << " from " << row.address;
+    }
     const precheck::SpfOutcome pass = precheck::checkSpf(*dns(), kServerAddress, "a@pass.test");
     EXPECT_EQ(pass.record, "v=spf1 ip4:192.0.2.0/28 -all");
-    EXPECT_EQ(pass.reason, "mechanism");
     const precheck::SpfOutcome twice =
         precheck::checkSpf(*dns(), kServerAddress, "a@tworecords.test");
     EXPECT_NE(twice.record.find(" / "), std::string::npos) << twice.record;
+    EXPECT_EQ(twice.mechanism, "");
 }
 
 TEST_F(DnsChecks, DmarcIsFoundOnTheDomainOrItsOrganisationalDomain) {
