@@ -66,10 +66,8 @@ PrecheckResultDialog::PrecheckResultDialog(std::vector<precheck::CheckItem> item
     table_->setColumnWidth(1, 220);
     table_->setColumnWidth(2, 380);
     table_->horizontalHeader()->setStretchLastSection(true);
-    // Row heights follow the wrapped texts whenever a column changes width, the stretched
-    // last one included once the dialog has its size.
-    connect(table_->horizontalHeader(), &QHeaderView::sectionResized, table_,
-            &QTableWidget::resizeRowsToContents);
+    // Row heights follow the wrapped texts at the columns' final widths; the rows are few.
+    table_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table_->setMinimumSize(1000, 480);
     layout->addWidget(table_, 1);
 
