@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -128,4 +128,6 @@ SilentDnsPort::~SilentDnsPort() {
     if (fd_ >= 0) close(fd_);
 }
 
-std::string SilentDnsPort::address() const { return "127.0.0.1@" + std::to_string(port_); }
+std::string SilentDnsPort::address() const {
+    return "127.0.0.1@" + std::to_string(port_);
+}
