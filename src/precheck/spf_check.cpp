@@ -53,7 +53,13 @@ struct Hook {
     DnsClient* dns = nullptr;
     std::string domain;
     const std::string* record = nullptr;
+    // Look-ups of one evaluation that found nothing, the sender domain's own record aside:
+    // libspf2 does not hold them to their limit, so we do.
+    mutable int voids = 0;
 };
+
+// More void look-ups than this make the record a permanent error (RFC 7208, 4.6.4).
+constexpr int kVoidLookupLimit = 2;
 
 // libspf2's look-up hook: every question goes through our client.
 SPF_dns_rr_t* lookup(SPF_dns_server_t* server, const char* domain, ns_type type, int) {
@@ -65,6 +71,9 @@ SPF_dns_rr_t* lookup(SPF_dns_server_t* server, const char* domain, ns_type type,
     } else {
         answer = hook->dns->query(domain, type);
     }
+    const bool ownRecord = type == ns_t_txt && strcasecmp(domain, hook->domain.c_str()) == 0;
+    if (!ownRecord && (answer.status == DnsStatus::NoData || answer.status == DnsStatus::NoName))
+        ++hook->voids;
     SPF_dns_rr_t* rr = SPF_dns_rr_new_init(server, domain, type, static_cast<int>(answer.ttl),
                                            hostErrorOf(answer.status));
     if (!rr) return nullptr;
@@ -143,6 +152,7 @@ Evaluation evaluate(const Hook& hook, const std::string& serverAddress, const st
         out.why = SPF_strerror(set);
         return out;
     }
+    hook.voids = 0;
     SPF_response_t* raw = nullptr;
     SPF_request_query_mailfrom(request.get(), &raw);
     std::unique_ptr<SPF_response_t, ResponseFree> response(raw);
@@ -150,6 +160,13 @@ Evaluation evaluate(const Hook& hook, const std::string& serverAddress, const st
     out.result = SPF_response_result(response.get());
     out.reason = SPF_response_reason(response.get());
     out.why = reasonOf(response.get());
+    // Counted as they happened: the third came before anything matched.
+    if (hook.voids > kVoidLookupLimit && out.result != SPF_RESULT_TEMPERROR &&
+        out.result != SPF_RESULT_PERMERROR) {
+        out.result = SPF_RESULT_PERMERROR;
+        out.reason = SPF_REASON_FAILURE;
+        out.why = "too many void DNS lookups (" + std::to_string(hook.voids) + ")";
+    }
     return out;
 }
 

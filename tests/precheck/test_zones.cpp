@@ -39,6 +39,9 @@ const std::map<std::string, std::string>& testZones() {
              "_dmarc.orgonly TXT \"v=DMARC1; p=quarantine; pct=50\"\n"
              "mail.orgonly MX 10 mx.pass.test.\n"
              "mail.orgonly TXT \"v=spf1 a:smtp.pass.test -all\"\n"
+             "voids TXT \"v=spf1 a:n1.voids.test a:n2.voids.test a:n3.voids.test "
+             "ip4:192.0.2.10 -all\"\n"
+             "twovoids TXT \"v=spf1 a:n1.voids.test mx:n2.voids.test ip4:192.0.2.10 -all\"\n"
              "aonly A 192.0.2.50\n"
              "nothing TXT \"v=spf1 -all\"\n"},
         {"2.0.192.in-addr.arpa",
