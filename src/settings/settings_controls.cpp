@@ -69,6 +69,9 @@ void TForm3::buildControls() {
     SpeedButton7 =
         windowlook::makeButton(this, "SpeedButton7", "送信実行用バッチファイル出力",
                                ButtonKind::Project, st->standardIcon(QStyle::SP_FileIcon));
+    // No icon: the project row is full, and the caption says what it does.
+    btnPrecheck =
+        windowlook::makeButton(this, "btnPrecheck", "送信前チェック…", ButtonKind::Project);
 
     CmbSmtp = makeList(this, "CmbSmtp", {QStringLiteral("SMTP"), QStringLiteral("SMTP-AUTH")});
     txtSmtpId = makeField(this, "txtSmtpId", 64, InputMode::LatinLiteral);

@@ -89,7 +89,11 @@ QWidget* TForm3::buildProjectSection() {
     grid->addLayout(row({txtProject, SpeedButton2}), r++, 1, 1, 2);
 
     grid->addWidget(makeCaption(section, u("プロジェクト名"), cmbProject), r, 0);
-    grid->addLayout(row({cmbProject, SpeedButton8, SpeedButton9, SpeedButton7}), r++, 1, 1, 2);
+    // Five controls share this row: closer together, so the project list keeps its width.
+    QHBoxLayout* projectRow =
+        row({cmbProject, SpeedButton8, SpeedButton9, SpeedButton7, btnPrecheck});
+    projectRow->setSpacing(2);
+    grid->addLayout(projectRow, r++, 1, 1, 2);
 
     grid->addWidget(makeCaption(section, u("SMTP送信タイプ"), CmbSmtp), r, 0);
     grid->addLayout(row({CmbSmtp}), r++, 1, 1, 2);

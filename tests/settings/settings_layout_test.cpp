@@ -18,7 +18,7 @@ QList<QWidget*> namedControls(TForm3& f) {
             f.txtMailName,  f.txtPauseInterval, f.txtPauseTime, f.cmbSmtpHtml,
             f.txtMailGroup, f.SpeedButton4,     f.cmbMailGroup, f.pnlMailGroup,
             f.SpeedButton5, f.SpeedButton6,     f.Memo1,        f.txtMailSubject,
-            f.txtMailBody};
+            f.txtMailBody,  f.btnPrecheck};
 }
 
 TEST_F(LayoutTest, WindowHasFixedClientAreaBackgroundAndFonts) {
@@ -109,6 +109,7 @@ TEST_F(LayoutTest, ButtonsAreFlatTakeNoFocusAndShowTheirCaptions) {
         {form->SpeedButton5, "ﾒｰﾙｸﾞﾙｰﾌﾟ設定情報更新"},
         {form->SpeedButton6, "ﾒｰﾙｸﾞﾙｰﾌﾟ削除"},
         {form->SpeedButton7, "送信実行用バッチファイル出力"},
+        {form->btnPrecheck, "送信前チェック…"},
         {form->SpeedButton8, "更新"},
         {form->SpeedButton9, "削除"}};
     for (const auto& [button, caption] : buttons) {
@@ -127,8 +128,20 @@ TEST_F(LayoutTest, ButtonsAreFlatTakeNoFocusAndShowTheirCaptions) {
         EXPECT_TRUE(b->icon().isNull());
         EXPECT_TRUE(b->font().underline());
     }
+    EXPECT_EQ(form->btnPrecheck->palette().color(QPalette::ButtonText), windowlook::kNavy);
     EXPECT_FALSE(form->SpeedButton3->icon().isNull());
     EXPECT_FALSE(form->SpeedButton3->font().underline());
+}
+
+TEST_F(LayoutTest, PrecheckSitsBesideTheBatchFileButtonInsideTheWindow) {
+    form->show();
+    const QRect batch = form->SpeedButton7->geometry();
+    const QRect check = form->btnPrecheck->geometry();
+    EXPECT_GT(check.left(), batch.right());
+    // The row must not squeeze the project list under its buttons.
+    EXPECT_GT(form->SpeedButton8->geometry().left(), form->cmbProject->geometry().right());
+    EXPECT_EQ(check.center().y(), batch.center().y());
+    EXPECT_LE(form->btnPrecheck->mapTo(form.get(), QPoint(check.width(), 0)).x(), form->width());
 }
 
 TEST_F(LayoutTest, EveryControlHasItsOwnAccessibleName) {

@@ -1,0 +1,72 @@
+#include "precheck/domain_volume.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "recipients/optout_gate.h"
+#include "store/comma_text.h"
+#include "store/project_store.h"
+#include "store/text_file.h"
+
+namespace precheck {
+namespace {
+
+using Counts = std::unordered_map<std::string, std::size_t>;
+
+void countLines(std::string_view text, Counts& counts, std::size_t& recipients, std::string& key) {
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos) end = text.size();
+        const std::string_view address = store::commatext::addressPart(text.substr(pos, end - pos));
+        pos = end + (end < text.size() && text[end] == '\r' && end + 1 < text.size() &&
+                             text[end + 1] == '\n'
+                         ? 2
+                         : 1);
+        if (address.empty()) continue;
+        ++recipients;
+        const std::size_t at = address.rfind('@');
+        key.assign(at == std::string_view::npos ? std::string_view() : address.substr(at + 1));
+        for (char& c : key)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        ++counts[key];
+    }
+}
+
+}  // namespace
+
+std::size_t Volume::count(const std::string& domain) const {
+    for (const DomainCount& d : domains)
+        if (d.domain == domain) return d.count;
+    return 0;
+}
+
+std::size_t Volume::gmail() const {
+    return count("gmail.com") + count("googlemail.com");
+}
+
+Volume countDomains(std::string_view listText, const recipients::OptOutList& optOuts) {
+    Counts counts;
+    Volume volume;
+    std::string key;
+    // The opt-out gate's own rule says which lines go; the pieces it keeps are whole lines.
+    recipients::keptListPieces(listText, optOuts, [&](std::string_view piece) {
+        countLines(piece, counts, volume.recipients, key);
+    });
+    volume.domains.reserve(counts.size());
+    for (auto& [domain, count] : counts) volume.domains.push_back({domain, count});
+    std::sort(volume.domains.begin(), volume.domains.end(),
+              [](const DomainCount& a, const DomainCount& b) {
+                  return a.count != b.count ? a.count > b.count : a.domain < b.domain;
+              });
+    return volume;
+}
+
+Volume projectVolume(const store::ProjectStore& store, const std::string& project,
+                     const recipients::OptOutList& optOuts) {
+    const std::string path = store.listPath(project);
+    if (!store::textfile::fileExists(path)) return {};
+    return countDomains(store::textfile::readAll(path), optOuts);
+}
+
+}  // namespace precheck
