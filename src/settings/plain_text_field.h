@@ -1,7 +1,6 @@
 #pragma once
 
 #include <Qsci/qsciscintilla.h>
-#include <QAccessible>
 
 #include <exception>
 #include <functional>
@@ -10,13 +9,14 @@
 #include <vector>
 
 #include "settings/field_loader.h"
+#include "settings/field_text_events.h"
 
 class QLabel;
 
 // A plain multi-line field on the Scintilla engine, which stays quick with a million
 // lines: no margins, folding, colouring or wrapping, both scroll bars, LF line ends.
 // Text goes in and out as UTF-8 in one piece.
-class PlainTextField : public QsciScintilla, private QAccessible::ActivationObserver {
+class PlainTextField : public QsciScintilla {
     Q_OBJECT
 public:
     explicit PlainTextField(QWidget* parent = nullptr);
@@ -61,8 +61,6 @@ protected:
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 private:
-    // The full change notifications while an assistive tool listens, the lean ones else.
-    void accessibilityActiveChanged(bool active) override;
     // What the engine keeps per document rather than per view, set again on each swap.
     void applyDocumentSettings();
     void swapInDocument(void* document);
@@ -74,6 +72,6 @@ private:
     quint64 generation_ = 0;
     bool loading_ = false;
     bool readOnlyBefore_ = false;
-    bool leanNotifications_ = true;
     bool changeQueued_ = false;
+    FieldTextEvents textEvents_{this};
 };
