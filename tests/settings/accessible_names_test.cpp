@@ -44,7 +44,7 @@ TEST_F(AccessibleNamesTest, EveryFieldOfTheWindowAndTheDialogsHasAName) {
         SCOPED_TRACE(name);
         int fields = 0;
         for (QWidget* widget : window->findChildren<QWidget*>()) {
-            if (!isField(widget) || !widget->parentWidget()->isVisibleTo(window.get())) continue;
+            if (!isField(widget) || !widget->isVisibleTo(window.get())) continue;
             ++fields;
             QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
             ASSERT_NE(iface, nullptr);
