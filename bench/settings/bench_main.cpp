@@ -3,7 +3,8 @@
 //   settings_bench --stalls-only
 // loading a large mail group, saving it, deleting the last group, adding and deleting a
 // project among many; how long the window stops answering during a day's work on a large
-// group, with and without a screen reader; and what a screen reader's asks cost there. Exits 1 when a target is missed twice in a row.
+// group, with and without a screen reader; and what a screen reader's asks cost there. Exits 1 when
+// a target is missed twice in a row.
 #include <stdlib.h>
 
 #include <algorithm>

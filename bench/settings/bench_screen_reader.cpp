@@ -18,7 +18,8 @@ void hear(QAccessibleEvent* event) {
                 if (QAccessibleTextInterface* text = iface->textInterface()) {
                     int start = 0, end = 0;
                     const int caret = text->cursorPosition();
-                    heardCharacters = heardCharacters +
+                    heardCharacters =
+                        heardCharacters +
                         text->textAtOffset(caret, QAccessible::LineBoundary, &start, &end).size();
                 }
             }
@@ -28,15 +29,17 @@ void hear(QAccessibleEvent* event) {
                 heardCharacters = heardCharacters + iface->text(QAccessible::Name).size();
             break;
         case QAccessible::TextInserted:
-            heardCharacters = heardCharacters +
+            heardCharacters =
+                heardCharacters +
                 static_cast<QAccessibleTextInsertEvent*>(event)->textInserted().size();
             break;
         case QAccessible::TextRemoved:
             heardCharacters = heardCharacters +
-                static_cast<QAccessibleTextRemoveEvent*>(event)->textRemoved().size();
+                              static_cast<QAccessibleTextRemoveEvent*>(event)->textRemoved().size();
             break;
         case QAccessible::TextUpdated:
-            heardCharacters = heardCharacters +
+            heardCharacters =
+                heardCharacters +
                 static_cast<QAccessibleTextUpdateEvent*>(event)->textInserted().size();
             break;
         default:

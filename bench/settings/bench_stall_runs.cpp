@@ -26,10 +26,20 @@ namespace {
 constexpr int kTailMs = 450;
 
 const std::vector<std::string> kNames = {
-    "pick the project",     "group 2 -> group 1",      "Ctrl+End",     "Return at the end",
-    "a character at end",   "a line up",               "typing near the top",
-    "group save",           "delete last group",       "宛先チェック", "import up to the report",
-    "import, 置換",         "batch-file gate",         "group save, opt-outs",
+    "pick the project",
+    "group 2 -> group 1",
+    "Ctrl+End",
+    "Return at the end",
+    "a character at end",
+    "a line up",
+    "typing near the top",
+    "group save",
+    "delete last group",
+    "宛先チェック",
+    "import up to the report",
+    "import, 置換",
+    "batch-file gate",
+    "group save, opt-outs",
 };
 
 // The opt-out list of the gates: this many addresses, kOptedOutInList of them in the list.

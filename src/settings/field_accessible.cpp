@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "settings/field_offsets.h"
 #include "settings/plain_text_field.h"
 
 namespace {
@@ -28,9 +27,9 @@ long lineStart(const Sci& field, long line) {
     return field.SendScintilla(Sci::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
 }
 
-QString textOf(const Sci& field, int from, int to) {
-    return fieldoffsets::textRange(field, fieldoffsets::positionOf(field, from),
-                                   fieldoffsets::positionOf(field, to));
+QString textOf(const PlainTextField& field, int from, int to) {
+    const FieldOffsets& offsets = field.offsets();
+    return offsets.textRange(offsets.positionOf(from), offsets.positionOf(to));
 }
 
 }  // namespace
@@ -97,9 +96,8 @@ void FieldAccessible::selection(int selectionIndex, int* startOffset, int* endOf
     if (n < 0) return;
     const unsigned long at = static_cast<unsigned long>(n);
     *startOffset =
-        fieldoffsets::offsetOf(*field(), field()->SendScintilla(Sci::SCI_GETSELECTIONNSTART, at));
-    *endOffset =
-        fieldoffsets::offsetOf(*field(), field()->SendScintilla(Sci::SCI_GETSELECTIONNEND, at));
+        field()->offsets().offsetOf(field()->SendScintilla(Sci::SCI_GETSELECTIONNSTART, at));
+    *endOffset = field()->offsets().offsetOf(field()->SendScintilla(Sci::SCI_GETSELECTIONNEND, at));
 }
 
 int FieldAccessible::selectionCount() const {
@@ -111,8 +109,8 @@ int FieldAccessible::selectionCount() const {
 void FieldAccessible::addSelection(int startOffset, int endOffset) {
     if (selectionCount() == 0) return setSelection(0, startOffset, endOffset);
     field()->SendScintilla(Sci::SCI_ADDSELECTION,
-                           static_cast<unsigned long>(fieldoffsets::positionOf(*field(), endOffset)),
-                           fieldoffsets::positionOf(*field(), startOffset));
+                           static_cast<unsigned long>(field()->offsets().positionOf(endOffset)),
+                           field()->offsets().positionOf(startOffset));
 }
 
 void FieldAccessible::removeSelection(int selectionIndex) {
@@ -122,13 +120,14 @@ void FieldAccessible::removeSelection(int selectionIndex) {
         field()->SendScintilla(Sci::SCI_DROPSELECTIONN, static_cast<unsigned long>(n));
         return;
     }
-    field()->SendScintilla(Sci::SCI_SETEMPTYSELECTION,
-                           static_cast<unsigned long>(field()->SendScintilla(Sci::SCI_GETCURRENTPOS)));
+    field()->SendScintilla(
+        Sci::SCI_SETEMPTYSELECTION,
+        static_cast<unsigned long>(field()->SendScintilla(Sci::SCI_GETCURRENTPOS)));
 }
 
 void FieldAccessible::setSelection(int selectionIndex, int startOffset, int endOffset) {
-    const long anchor = fieldoffsets::positionOf(*field(), startOffset);
-    const long caret = fieldoffsets::positionOf(*field(), endOffset);
+    const long anchor = field()->offsets().positionOf(startOffset);
+    const long caret = field()->offsets().positionOf(endOffset);
     const int n = engineSelection(selectionIndex);
     if (n > 0) {
         const unsigned long at = static_cast<unsigned long>(n);
@@ -141,12 +140,12 @@ void FieldAccessible::setSelection(int selectionIndex, int startOffset, int endO
 }
 
 int FieldAccessible::cursorPosition() const {
-    return fieldoffsets::offsetOf(*field(), field()->SendScintilla(Sci::SCI_GETCURRENTPOS));
+    return field()->offsets().offsetOf(field()->SendScintilla(Sci::SCI_GETCURRENTPOS));
 }
 
 void FieldAccessible::setCursorPosition(int position) {
-    field()->SendScintilla(Sci::SCI_GOTOPOS, static_cast<unsigned long>(
-                                                 fieldoffsets::positionOf(*field(), position)));
+    field()->SendScintilla(Sci::SCI_GOTOPOS,
+                           static_cast<unsigned long>(field()->offsets().positionOf(position)));
 }
 
 QString FieldAccessible::text(int startOffset, int endOffset) const {
@@ -155,7 +154,7 @@ QString FieldAccessible::text(int startOffset, int endOffset) const {
 }
 
 int FieldAccessible::characterCount() const {
-    return fieldoffsets::length(*field());
+    return field()->offsets().length();
 }
 
 int FieldAccessible::resolved(int offset) const {
@@ -165,8 +164,8 @@ int FieldAccessible::resolved(int offset) const {
 }
 
 QString FieldAccessible::lineNear(Side side, int offset, int* startOffset, int* endOffset) const {
-    const Sci& sci = *field();
-    long line = sci.SendScintilla(Sci::SCI_LINEFROMPOSITION, fieldoffsets::positionOf(sci, offset));
+    const PlainTextField& sci = *field();
+    long line = sci.SendScintilla(Sci::SCI_LINEFROMPOSITION, sci.offsets().positionOf(offset));
     if (side == Side::Before) --line;
     if (side == Side::After) ++line;
     if (line < 0 || line >= lineCount(sci)) {
@@ -175,9 +174,9 @@ QString FieldAccessible::lineNear(Side side, int offset, int* startOffset, int* 
         return QString();
     }
     const long from = lineStart(sci, line), to = lineStart(sci, line + 1);
-    *startOffset = fieldoffsets::offsetOf(sci, from);
-    *endOffset = fieldoffsets::offsetOf(sci, to);
-    return fieldoffsets::textRange(sci, from, to);
+    *startOffset = sci.offsets().offsetOf(from);
+    *endOffset = sci.offsets().offsetOf(to);
+    return sci.offsets().textRange(from, to);
 }
 
 QString FieldAccessible::segmentNear(Side side, int offset,
@@ -185,12 +184,12 @@ QString FieldAccessible::segmentNear(Side side, int offset,
                                      int* endOffset) const {
     // Characters, words and sentences all end at a line end, so the item at an offset and
     // the ones next to it lie within its line and the lines on either side.
-    const Sci& sci = *field();
+    const PlainTextField& sci = *field();
     const long line =
-        sci.SendScintilla(Sci::SCI_LINEFROMPOSITION, fieldoffsets::positionOf(sci, offset));
+        sci.SendScintilla(Sci::SCI_LINEFROMPOSITION, sci.offsets().positionOf(offset));
     const long from = lineStart(sci, std::max(0L, line - 1));
-    const int base = fieldoffsets::offsetOf(sci, from);
-    const QString lines = fieldoffsets::textRange(sci, from, lineStart(sci, line + 2));
+    const int base = sci.offsets().offsetOf(from);
+    const QString lines = sci.offsets().textRange(from, lineStart(sci, line + 2));
     const auto type = boundaryType == QAccessible::CharBoundary   ? QTextBoundaryFinder::Grapheme
                       : boundaryType == QAccessible::WordBoundary ? QTextBoundaryFinder::Word
                                                                   : QTextBoundaryFinder::Sentence;
@@ -250,14 +249,16 @@ QString FieldAccessible::textAtOffset(int offset, QAccessible::TextBoundaryType 
 }
 
 QRect FieldAccessible::characterRect(int offset) const {
-    const Sci& sci = *field();
-    const long position = fieldoffsets::positionOf(sci, resolved(offset));
+    const PlainTextField& sci = *field();
+    const long position = sci.offsets().positionOf(resolved(offset));
     const long line = sci.SendScintilla(Sci::SCI_LINEFROMPOSITION, position);
     const long x = sci.SendScintilla(Sci::SCI_POINTXFROMPOSITION, 0UL, position);
     const long y = sci.SendScintilla(Sci::SCI_POINTYFROMPOSITION, 0UL, position);
-    const long next = sci.SendScintilla(Sci::SCI_POSITIONAFTER, static_cast<unsigned long>(position));
+    const long next =
+        sci.SendScintilla(Sci::SCI_POSITIONAFTER, static_cast<unsigned long>(position));
     long width = sci.SendScintilla(Sci::SCI_POINTXFROMPOSITION, 0UL, next) - x;
-    if (next == position || sci.SendScintilla(Sci::SCI_LINEFROMPOSITION, next) != line || width <= 0)
+    if (next == position || sci.SendScintilla(Sci::SCI_LINEFROMPOSITION, next) != line ||
+        width <= 0)
         width = sci.SendScintilla(Sci::SCI_TEXTWIDTH, 0UL, " ");
     const long height = sci.SendScintilla(Sci::SCI_TEXTHEIGHT, static_cast<unsigned long>(line));
     const QPoint topLeft = field()->viewport()->mapToGlobal(QPoint(int(x), int(y)));
@@ -268,14 +269,14 @@ int FieldAccessible::offsetAtPoint(const QPoint& point) const {
     const QPoint at = field()->viewport()->mapFromGlobal(point);
     const long position = field()->SendScintilla(Sci::SCI_POSITIONFROMPOINTCLOSE,
                                                  static_cast<unsigned long>(at.x()), long(at.y()));
-    return position < 0 ? -1 : fieldoffsets::offsetOf(*field(), position);
+    return position < 0 ? -1 : field()->offsets().offsetOf(position);
 }
 
 void FieldAccessible::scrollToSubstring(int startIndex, int endIndex) {
     field()->SendScintilla(
         Sci::SCI_SCROLLRANGE,
-        static_cast<unsigned long>(fieldoffsets::positionOf(*field(), resolved(endIndex))),
-        fieldoffsets::positionOf(*field(), resolved(startIndex)));
+        static_cast<unsigned long>(field()->offsets().positionOf(resolved(endIndex))),
+        field()->offsets().positionOf(resolved(startIndex)));
 }
 
 QString FieldAccessible::attributes(int offset, int* startOffset, int* endOffset) const {
@@ -298,8 +299,8 @@ void FieldAccessible::replaceText(int startOffset, int endOffset, const QString&
     // A read-only field (a list still loading) takes nothing; the engine refuses it too.
     if (field()->isReadOnly()) return;
     const int start = resolved(startOffset), end = resolved(endOffset);
-    const long from = fieldoffsets::positionOf(*field(), std::min(start, end));
-    const long to = fieldoffsets::positionOf(*field(), std::max(start, end));
+    const long from = field()->offsets().positionOf(std::min(start, end));
+    const long to = field()->offsets().positionOf(std::max(start, end));
     const QByteArray bytes = text.toUtf8();
     field()->SendScintilla(Sci::SCI_BEGINUNDOACTION);
     field()->SendScintilla(Sci::SCI_SETTARGETRANGE, static_cast<unsigned long>(from), to);

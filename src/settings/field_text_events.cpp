@@ -4,7 +4,6 @@
 #include <QMetaObject>
 #include <utility>
 
-#include "settings/field_offsets.h"
 #include "settings/plain_text_field.h"
 
 FieldTextEvents::FieldTextEvents(PlainTextField* field) : field_(field) {}
@@ -19,7 +18,7 @@ void FieldTextEvents::beforeInsert(long position, long length) {
     if (swapDepth_ > 0 || length <= 0 || !QAccessible::isActive()) return;
     completeInsert();
     pending_.push_back(
-        {Kind::Insert, fieldoffsets::offsetOf(*field_, position), position, length, {}, {}});
+        {Kind::Insert, field_->offsets().offsetOf(position), position, length, {}, {}});
     insertOpen_ = true;
     schedule();
 }
@@ -27,8 +26,11 @@ void FieldTextEvents::beforeInsert(long position, long length) {
 void FieldTextEvents::beforeDelete(long position, long length) {
     if (swapDepth_ > 0 || length <= 0 || !QAccessible::isActive()) return;
     completeInsert();
-    pending_.push_back({Kind::Remove, fieldoffsets::offsetOf(*field_, position), position, length,
-                        fieldoffsets::textRange(*field_, position, position + length),
+    pending_.push_back({Kind::Remove,
+                        field_->offsets().offsetOf(position),
+                        position,
+                        length,
+                        field_->offsets().textRange(position, position + length),
                         {}});
     schedule();
 }
@@ -37,7 +39,7 @@ void FieldTextEvents::completeInsert() {
     if (!insertOpen_) return;
     // Nothing has changed since the insert went in: its text is where it was put.
     Edit& edit = pending_.back();
-    edit.inserted = fieldoffsets::textRange(*field_, edit.position, edit.position + edit.length);
+    edit.inserted = field_->offsets().textRange(edit.position, edit.position + edit.length);
     insertOpen_ = false;
 }
 
@@ -62,7 +64,8 @@ void FieldTextEvents::endSwap() {
 void FieldTextEvents::schedule() {
     if (scheduled_ || pending_.empty()) return;
     scheduled_ = true;
-    QMetaObject::invokeMethod(field_, [this] { send(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        field_, [this] { send(); }, Qt::QueuedConnection);
 }
 
 void FieldTextEvents::send() {
@@ -87,11 +90,11 @@ void FieldTextEvents::caretMayHaveMoved() {
     send();
     if (!QAccessible::isActive()) return;
     using Sci = QsciScintillaBase;
-    const int caret = fieldoffsets::offsetOf(*field_, field_->SendScintilla(Sci::SCI_GETCURRENTPOS));
+    const int caret = field_->offsets().offsetOf(field_->SendScintilla(Sci::SCI_GETCURRENTPOS));
     const long from = field_->SendScintilla(Sci::SCI_GETSELECTIONSTART);
     const long to = field_->SendScintilla(Sci::SCI_GETSELECTIONEND);
-    const int start = from == to ? caret : fieldoffsets::offsetOf(*field_, from);
-    const int end = from == to ? caret : fieldoffsets::offsetOf(*field_, to);
+    const int start = from == to ? caret : field_->offsets().offsetOf(from);
+    const int end = from == to ? caret : field_->offsets().offsetOf(to);
     const bool hadSelection = selectionStart_ != selectionEnd_;
     if ((from != to || hadSelection) && (start != selectionStart_ || end != selectionEnd_)) {
         QAccessibleTextSelectionEvent event(field_, start, end);

@@ -46,10 +46,12 @@ PlainTextField::PlainTextField(QWidget* parent) : QsciScintilla(parent) {
     SendScintilla(SCI_SETMODEVENTMASK, long(SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE));
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
             [this](int position, int type, const char*, int length) {
-                if (type & SC_MOD_BEFOREINSERT) textEvents_.beforeInsert(position, length);
+                if (type & SC_MOD_BEFOREINSERT) {
+                    offsets_.beforeInsert(position);
+                    textEvents_.beforeInsert(position, length);
+                }
                 if (type & SC_MOD_BEFOREDELETE) textEvents_.beforeDelete(position, length);
-                if (!(type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) || changeQueued_)
-                    return;
+                if (!(type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) || changeQueued_) return;
                 changeQueued_ = true;
                 QMetaObject::invokeMethod(
                     this,
@@ -138,6 +140,7 @@ void PlainTextField::swapInDocument(void* document) {
     const bool readOnly = isReadOnly();
     textEvents_.beginSwap();
     SendScintilla(SCI_SETDOCPOINTER, 0UL, document);
+    offsets_.documentSwapped();
     // The field's reference now keeps the document.
     SendScintilla(SCI_RELEASEDOCUMENT, 0UL, document);
     applyDocumentSettings();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "settings/field_loader.h"
+#include "settings/field_offsets.h"
 #include "settings/field_text_events.h"
 
 class QLabel;
@@ -48,6 +49,9 @@ public:
     static std::size_t backgroundLoadBytes();
     static void setBackgroundLoadBytes(std::size_t bytes);
 
+    // Offsets in UTF-16 code units, as assistive tools count them.
+    const FieldOffsets& offsets() const { return offsets_; }
+
     // Takes the font the window actually resolved, so the field matches its neighbours.
     void applyFont(const QFont& font);
 
@@ -73,5 +77,6 @@ private:
     bool loading_ = false;
     bool readOnlyBefore_ = false;
     bool changeQueued_ = false;
+    FieldOffsets offsets_{*this};
     FieldTextEvents textEvents_{this};
 };

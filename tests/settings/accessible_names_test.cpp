@@ -1,9 +1,9 @@
+#include <Qsci/qsciscintillabase.h>
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTextEdit>
-#include <Qsci/qsciscintillabase.h>
 #include <memory>
 
 #include "dialogs/mail_preview_dialog.h"
@@ -33,7 +33,8 @@ TEST_F(AccessibleNamesTest, EveryFieldOfTheWindowAndTheDialogsHasAName) {
     report.invalid = 1;
     const std::vector<std::pair<const char*, std::shared_ptr<QWidget>>> windows = {
         {"settings window", std::shared_ptr<QWidget>(form.get(), [](QWidget*) {})},
-        {"opt-out list", std::make_shared<OptOutDialog>(store::ProjectStore(app.path()).optOutPath())},
+        {"opt-out list",
+         std::make_shared<OptOutDialog>(store::ProjectStore(app.path()).optOutPath())},
         {"test mail", std::make_shared<TestMailDialog>("送信元 <a@example.com>", "件名")},
         {"import report", std::make_shared<RecipientReportDialog>(report, "list.csv")},
         {"check",

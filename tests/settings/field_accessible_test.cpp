@@ -68,14 +68,14 @@ void record(QAccessibleEvent* event) {
         }
         case QAccessible::TextUpdated: {
             auto* e = static_cast<QAccessibleTextUpdateEvent*>(event);
-            seen().push_back(
-                {e->type(), e->changePosition(), e->textRemoved(), e->textInserted()});
+            seen().push_back({e->type(), e->changePosition(), e->textRemoved(), e->textInserted()});
             break;
         }
         case QAccessible::TextCaretMoved:
-            seen().push_back(
-                {event->type(), static_cast<QAccessibleTextCursorEvent*>(event)->cursorPosition(),
-                 {}, {}});
+            seen().push_back({event->type(),
+                              static_cast<QAccessibleTextCursorEvent*>(event)->cursorPosition(),
+                              {},
+                              {}});
             break;
         default:
             break;
@@ -166,8 +166,7 @@ TEST_F(FieldAccessibleTest, ReadsTextLinesWordsAndCaretInUtf16Units) {
             }
         }
         int start = -1, end = -1;
-        EXPECT_EQ(text()->textAtOffset(s.lineAt, QAccessible::LineBoundary, &start, &end),
-                  s.line);
+        EXPECT_EQ(text()->textAtOffset(s.lineAt, QAccessible::LineBoundary, &start, &end), s.line);
         EXPECT_EQ(start, s.lineStart);
         EXPECT_EQ(end, s.lineEnd);
 
@@ -243,14 +242,23 @@ TEST_F(FieldAccessibleTest, EditsGoIntoTheFieldAsUtf8AndUndoAsOne) {
         {"insert at the end of an empty last line", "abc\n",
          [](auto* e) { e->insertText(-1, QStringLiteral("d@x.jp")); }, "abc\nd@x.jp"},
         {"delete the whole text", "𠮷\n①", [](auto* e) { e->deleteText(0, -1); }, ""},
+        {"a pair into ASCII lines", "a\nb\nc",
+         [](auto* e) { e->insertText(3, QStringLiteral("𠮷")); }, "a\nb𠮷\nc"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         field.setUtf8Text(c.before);
+        const auto counted = [this](const std::string& utf8) {
+            EXPECT_EQ(text()->characterCount(), QString::fromStdString(utf8).size());
+            EXPECT_EQ(text()->text(0, -1), QString::fromStdString(utf8));
+        };
+        counted(c.before);
         c.edit(editable());
         EXPECT_EQ(field.utf8Text(), c.after);
+        counted(c.after);
         field.undo();
         EXPECT_EQ(field.utf8Text(), c.before);
+        counted(c.before);
     }
     field.setUtf8Text("kept");
     accessible()->setText(QAccessible::Value, QStringLiteral("値"));
@@ -294,14 +302,18 @@ TEST_F(FieldAccessibleTest, EventsCarryTheOffsetsAndTextsOfEachEdit) {
          {{A::TextRemoved, 1, "㈱髙", {}}, {A::TextInserted, 1, {}, "z"}}},
         {"lines removed",
          "a\r\nb\r\nc\r\n",
-         [](FieldAccessibleTest& t) { t.field.removeLines({1, 3}); },
+         [](FieldAccessibleTest& t) {
+             t.field.removeLines({1, 3});
+         },
          {{A::TextRemoved, 6, "c\r\n", {}}, {A::TextRemoved, 0, "a\r\n", {}}}},
         {"the whole text set at once",
          "old\nlines\n",
          [](FieldAccessibleTest& t) { t.field.setUtf8Text("new"); },
          {{A::TextUpdated, 0, "old\nlines\n", "new"}}},
-        {"the whole text cleared", "old",
-         [](FieldAccessibleTest& t) { t.field.clearText(); }, {{A::TextUpdated, 0, "old", {}}}},
+        {"the whole text cleared",
+         "old",
+         [](FieldAccessibleTest& t) { t.field.clearText(); },
+         {{A::TextUpdated, 0, "old", {}}}},
     };
     field.setFocus();
     listen();
