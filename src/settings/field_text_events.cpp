@@ -8,6 +8,14 @@
 
 FieldTextEvents::FieldTextEvents(PlainTextField* field) : field_(field) {}
 
+namespace {
+
+// Beyond this a swapped-out text is told by its length alone, in blanks, as Qt's own text
+// fields tell it: converting a million lines for it would stop the window.
+constexpr int kToldRemovedUnits = 1 << 16;
+
+}  // namespace
+
 QString FieldTextEvents::wholeText() const {
     const std::string_view text = field_->utf8View();
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
@@ -47,7 +55,9 @@ void FieldTextEvents::beginSwap() {
     if (swapDepth_++ > 0) return;
     completeInsert();
     swapTold_ = QAccessible::isActive();
-    if (swapTold_) swappedOut_ = wholeText();
+    if (!swapTold_) return;
+    const int units = field_->offsets().length();
+    swappedOut_ = units <= kToldRemovedUnits ? wholeText() : QString(units, QLatin1Char(' '));
 }
 
 void FieldTextEvents::endSwap() {
