@@ -2,8 +2,9 @@
 //   settings_bench [runs]
 //   settings_bench --stalls-only
 // loading a large mail group, saving it, deleting the last group, adding and deleting a
-// project among many; and how long the window stops answering during a day's work on a
-// large group. Exits 1 when a target is missed twice in a row.
+// project among many; how long the window stops answering during a day's work on a large
+// group, with and without a screen reader; and what a screen reader's asks cost there. Exits 1 when
+// a target is missed twice in a row.
 #include <stdlib.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_accessible_queries.h"
 #include "bench_group_delete.h"
 #include "bench_group_save.h"
 #include "bench_load.h"
@@ -36,13 +38,18 @@ bool is(const char* arg, const char* mode) {
 int runChildMode(int argc, char** argv) {
     if (argc == 3 && is(argv[1], "--bare"))
         return bench::measureBareEditor(argc, argv, std::stol(argv[2]));
+    if (argc == 3 && is(argv[1], "--queries"))
+        return bench::runAccessibleQueries(argc, argv, std::stol(argv[2]));
     if (argc != 4) return -1;
     const std::string folder = argv[2];
     if (is(argv[1], "--window"))
         return bench::measureWindowLoad(argc, argv, folder, std::stol(argv[3]));
     if (is(argv[1], "--group-load"))
         return bench::runGroupLoad(argc, argv, folder, std::stol(argv[3]));
-    if (is(argv[1], "--stalls")) return bench::runStalls(argc, argv, folder, std::stol(argv[3]));
+    if (is(argv[1], "--stalls"))
+        return bench::runStalls(argc, argv, folder, std::stol(argv[3]), false);
+    if (is(argv[1], "--stalls-screen-reader"))
+        return bench::runStalls(argc, argv, folder, std::stol(argv[3]), true);
     if (is(argv[1], "--group-save"))
         return bench::runGroupSave(argc, argv, folder, std::stol(argv[3]));
     if (is(argv[1], "--group-delete"))
@@ -74,9 +81,13 @@ int main(int argc, char** argv) {
     }
 
     if (argc == 2 && is(argv[1], "--stalls-only")) {
-        const auto verdicts = bench::runComparison(
+        auto verdicts = bench::runComparison(
             "longest stall of the window per action, 1000000 recipients, median of 3 runs",
             [] { return bench::compareStalls(kRecipients, 3); });
+        for (auto& v : bench::runComparison(
+                 "a screen reader's asks at the end of 1000000 lines, median of 3 runs",
+                 [] { return bench::compareAccessibleQueries(kRecipients, 3); }))
+            verdicts.push_back(std::move(v));
         return bench::printSummary(verdicts) ? 0 : 1;
     }
     const int runs = argc > 1 ? std::max(3, std::atoi(argv[1])) : 5;
@@ -96,6 +107,8 @@ int main(int argc, char** argv) {
         // Fixed at 3 rounds: each runs the whole day's sequence, about 10 s.
         {"longest stall of the window per action, " + bigList + runsText(3),
          [&] { return bench::compareStalls(kRecipients, 3); }},
+        {"a screen reader's asks at the end of 1000000 lines" + runsText(3),
+         [&] { return bench::compareAccessibleQueries(kRecipients, 3); }},
         // A few milliseconds each, so more runs to steady the medians against disk noise.
         {"project add and delete, 10000 projects listed" + runsText(3 * runs),
          [&] { return bench::compareProjects(kProjects, 3 * runs); }},

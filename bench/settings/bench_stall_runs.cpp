@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "bench_gap_watch.h"
+#include "bench_screen_reader.h"
 #include "bench_store.h"
 #include "bench_window.h"
 #include "dialogs/precheck_result_dialog.h"
@@ -27,10 +28,21 @@ namespace {
 constexpr int kTailMs = 450;
 
 const std::vector<std::string> kNames = {
-    "pick the project",     "group 2 -> group 1",      "Ctrl+End",     "Return at the end",
-    "a character at end",   "typing near the top",     "group save",   "delete last group",
-    "宛先チェック",         "import up to the report", "import, 置換", "batch-file gate",
-    "group save, opt-outs", "送信前チェック",
+    "pick the project",
+    "group 2 -> group 1",
+    "Ctrl+End",
+    "Return at the end",
+    "a character at end",
+    "a line up",
+    "typing near the top",
+    "group save",
+    "delete last group",
+    "宛先チェック",
+    "import up to the report",
+    "import, 置換",
+    "batch-file gate",
+    "group save, opt-outs",
+    "送信前チェック",
 };
 
 // The opt-out list of the gates: this many addresses, kOptedOutInList of them in the list.
@@ -104,6 +116,12 @@ std::vector<StallAction> actions(TForm3& form, long recipients, const std::vecto
         {nullptr, [&field] { press(field, Qt::Key_Return, {}, QStringLiteral("\r")); },
          lastLine("")},
         {nullptr, [&field] { press(field, Qt::Key_X, {}, QStringLiteral("x")); }, lastLine("x")},
+        {nullptr, [&field] { press(field, Qt::Key_Up); },
+         [&field] {
+             const long caret = field.SendScintilla(QsciScintilla::SCI_GETCURRENTPOS);
+             return field.SendScintilla(QsciScintilla::SCI_LINEFROMPOSITION, caret) ==
+                    field.lines() - 2;
+         }},
         {[&field] { press(field, Qt::Key_Home, Qt::ControlModifier); },
          [&field] { press(field, Qt::Key_Y, {}, QStringLiteral("y")); },
          [&field] { return field.text(0).startsWith(QLatin1Char('y')); }},
@@ -163,8 +181,10 @@ const std::vector<std::string>& stallActionNames() {
     return kNames;
 }
 
-int runStalls(int argc, char** argv, const std::string& appPath, long recipients) {
+int runStalls(int argc, char** argv, const std::string& appPath, long recipients,
+              bool screenReader) {
     FendrivalApplication app(argc, argv);
+    if (screenReader) listenAsScreenReader();
     AppPath = appPath;
     std::vector<int> boxes;
     shell::setMessageBoxResponder([&](const shell::MessageBoxCall& call) {

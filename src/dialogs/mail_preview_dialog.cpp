@@ -31,6 +31,7 @@ MailPreviewDialog::MailPreviewDialog(QWidget* parent) : QDialog(parent) {
     subject = makeValue(this);
     body = new OfflineTextBrowser(this);
     body->setObjectName(QStringLiteral("previewBody"));
+    body->setAccessibleName(QStringLiteral("ﾒｰﾙ本文のプレビュー"));
 
     auto* header = new QFormLayout;
     header->addRow(QStringLiteral("差出人:"), sender);

@@ -75,6 +75,7 @@ OptOutDialog::OptOutDialog(std::string storePath, QWidget* parent)
     filter_ = new QLineEdit(this);
     filter_->setObjectName(QStringLiteral("optOutFilter"));
     filter_->setPlaceholderText(QStringLiteral("絞り込み"));
+    filter_->setAccessibleName(QStringLiteral("配信停止リストの絞り込み"));
     filter_->setClearButtonEnabled(true);
     filter_->setInputMethodHints(Qt::ImhPreferLatin | Qt::ImhNoPredictiveText);
     connect(filter_, &QLineEdit::textChanged, filtered_,
@@ -82,6 +83,7 @@ OptOutDialog::OptOutDialog(std::string storePath, QWidget* parent)
 
     view_ = new QListView(this);
     view_->setObjectName(QStringLiteral("optOutList"));
+    view_->setAccessibleName(QStringLiteral("配信停止リストのアドレス"));
     view_->setModel(filtered_);
     view_->setUniformItemSizes(true);  // a hundred thousand rows need no measuring
     view_->setSelectionMode(QAbstractItemView::ExtendedSelection);

@@ -40,6 +40,7 @@ RecipientCheckDialog::RecipientCheckDialog(const recipients::FieldCheck& check, 
 
     table_ = new QTableWidget(int(check.first.size()), 3, this);
     table_->setObjectName(QStringLiteral("problemRows"));
+    table_->setAccessibleName(u("問題のある行"));
     table_->setHorizontalHeaderLabels({u("行"), u("内容"), u("理由")});
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);

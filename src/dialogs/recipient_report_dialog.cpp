@@ -62,6 +62,7 @@ RecipientReportDialog::RecipientReportDialog(const recipients::ImportResult& res
         layout->addWidget(new QLabel(u("無効な行（この行は読み込みません）"), this));
         table_ = new QTableWidget(int(result.firstInvalid.size()), 3, this);
         table_->setObjectName(QStringLiteral("invalidRows"));
+        table_->setAccessibleName(u("無効な行"));
         table_->setHorizontalHeaderLabels({u("行"), u("内容"), u("理由")});
         table_->verticalHeader()->hide();
         table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);

@@ -1,6 +1,5 @@
 #include "settings/plain_text_field.h"
 
-#include <QAccessibleWidget>
 #include <QEvent>
 #include <QFontInfo>
 #include <QKeyEvent>
@@ -9,32 +8,18 @@
 #include <memory>
 #include <utility>
 
+#include "settings/field_accessible.h"
+
 namespace {
 
 // A document without style bytes: nothing is ever coloured, and a million lines load
 // quicker and in half the memory.
 constexpr long kDocumentOptions = QsciScintillaBase::SC_DOCUMENTOPTION_STYLES_NONE;
 
-// The editor's own accessible counts every character from the top of the text at each
-// caret move, which at the end of a million lines stops the window for a tenth of a
-// second per key, and it is asked for even when no assistive tool listens. Then the field
-// is described as a plain editable widget; with a screen reader running it keeps the
-// editor's own, which reads the text.
-QAccessibleInterface* plainAccessible(const QString& className, QObject* object) {
-    if (QAccessible::isActive()) return nullptr;
-    if (className == QLatin1String("PlainTextField") && object && object->isWidgetType())
-        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::EditableText);
-    return nullptr;
-}
-
 }  // namespace
 
 PlainTextField::PlainTextField(QWidget* parent) : QsciScintilla(parent) {
-    static const bool accessibleInstalled = [] {
-        QAccessible::installFactory(plainAccessible);
-        return true;
-    }();
-    (void)accessibleInstalled;
+    FieldAccessible::install();
     swapInDocument(
         reinterpret_cast<void*>(SendScintilla(SCI_CREATEDOCUMENT, 0UL, kDocumentOptions)));
     setLexer(nullptr);
@@ -55,19 +40,29 @@ PlainTextField::PlainTextField(QWidget* parent) : QsciScintilla(parent) {
     SendScintilla(SCI_SETSCROLLWIDTH, 1L);
     SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1L);
     setFocusPolicy(Qt::StrongFocus);
-    accessibilityActiveChanged(QAccessible::isActive());
-    QAccessible::installActivationObserver(this);
-    connect(this, &QsciScintillaBase::SCN_MODIFIED, this, [this](int, int type) {
-        if (!leanNotifications_) return;  // the engine says so itself
-        if (!(type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) || changeQueued_) return;
-        changeQueued_ = true;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                changeQueued_ = false;
-                emit textChanged();
-            },
-            Qt::QueuedConnection);
+    // Only the notifications before a change: with those after it, the engine's own
+    // accessibility support counts the characters from the top of the text at every edit.
+    // The change is told from these, to the window and to assistive tools alike.
+    SendScintilla(SCI_SETMODEVENTMASK, long(SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE));
+    connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
+            [this](int position, int type, const char*, int length) {
+                if (type & SC_MOD_BEFOREINSERT) {
+                    offsets_.beforeInsert(position);
+                    textEvents_.beforeInsert(position, length);
+                }
+                if (type & SC_MOD_BEFOREDELETE) textEvents_.beforeDelete(position, length);
+                if (!(type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) || changeQueued_) return;
+                changeQueued_ = true;
+                QMetaObject::invokeMethod(
+                    this,
+                    [this] {
+                        changeQueued_ = false;
+                        emit textChanged();
+                    },
+                    Qt::QueuedConnection);
+            });
+    connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int updated) {
+        if (updated & (SC_UPDATE_CONTENT | SC_UPDATE_SELECTION)) textEvents_.caretMayHaveMoved();
     });
 
     loadingNote_ = new QLabel(QStringLiteral("読込中…"), viewport());
@@ -79,18 +74,7 @@ PlainTextField::PlainTextField(QWidget* parent) : QsciScintilla(parent) {
 }
 
 PlainTextField::~PlainTextField() {
-    QAccessible::removeActivationObserver(this);
     loader_.cancelAll();
-}
-
-void PlainTextField::accessibilityActiveChanged(bool active) {
-    // The insert and delete notifications also count the characters before the change
-    // for the accessible, each an O(text) walk: without an assistive tool only the
-    // "before" ones are taken, and the change is told from those.
-    leanNotifications_ = !active;
-    SendScintilla(SCI_SETMODEVENTMASK,
-                  long(active ? SC_MODEVENTMASKALL
-                              : SC_MODEVENTMASKALL & ~(SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT)));
 }
 
 namespace {
@@ -154,7 +138,9 @@ void PlainTextField::applyDocumentSettings() {
 
 void PlainTextField::swapInDocument(void* document) {
     const bool readOnly = isReadOnly();
+    textEvents_.beginSwap();
     SendScintilla(SCI_SETDOCPOINTER, 0UL, document);
+    offsets_.documentSwapped();
     // The field's reference now keeps the document.
     SendScintilla(SCI_RELEASEDOCUMENT, 0UL, document);
     applyDocumentSettings();
@@ -164,12 +150,14 @@ void PlainTextField::swapInDocument(void* document) {
     SendScintilla(SCI_SETSAVEPOINT);
     SendScintilla(SCI_GOTOPOS, 0L);
     setReadOnly(readOnly);
+    textEvents_.endSwap();
     emit textChanged();
 }
 
 void PlainTextField::setUtf8Text(const std::string& utf8) {
     const bool wasLoading = loading_;
     leaveLoading();
+    textEvents_.beginSwap();
     if (utf8.empty()) {
         // A fresh document: emptying a million lines one by one takes far longer.
         swapInDocument(
@@ -184,6 +172,7 @@ void PlainTextField::setUtf8Text(const std::string& utf8) {
         SendScintilla(SCI_SETSAVEPOINT);
         SendScintilla(SCI_GOTOPOS, 0L);
     }
+    textEvents_.endSwap();
     if (wasLoading) emit loadingEnded();
 }
 

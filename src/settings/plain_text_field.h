@@ -1,7 +1,6 @@
 #pragma once
 
 #include <Qsci/qsciscintilla.h>
-#include <QAccessible>
 
 #include <exception>
 #include <functional>
@@ -10,13 +9,15 @@
 #include <vector>
 
 #include "settings/field_loader.h"
+#include "settings/field_offsets.h"
+#include "settings/field_text_events.h"
 
 class QLabel;
 
 // A plain multi-line field on the Scintilla engine, which stays quick with a million
 // lines: no margins, folding, colouring or wrapping, both scroll bars, LF line ends.
 // Text goes in and out as UTF-8 in one piece.
-class PlainTextField : public QsciScintilla, private QAccessible::ActivationObserver {
+class PlainTextField : public QsciScintilla {
     Q_OBJECT
 public:
     explicit PlainTextField(QWidget* parent = nullptr);
@@ -48,6 +49,9 @@ public:
     static std::size_t backgroundLoadBytes();
     static void setBackgroundLoadBytes(std::size_t bytes);
 
+    // Offsets in UTF-16 code units, as assistive tools count them.
+    const FieldOffsets& offsets() const { return offsets_; }
+
     // Takes the font the window actually resolved, so the field matches its neighbours.
     void applyFont(const QFont& font);
 
@@ -61,8 +65,6 @@ protected:
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 private:
-    // The full change notifications while an assistive tool listens, the lean ones else.
-    void accessibilityActiveChanged(bool active) override;
     // What the engine keeps per document rather than per view, set again on each swap.
     void applyDocumentSettings();
     void swapInDocument(void* document);
@@ -74,6 +76,7 @@ private:
     quint64 generation_ = 0;
     bool loading_ = false;
     bool readOnlyBefore_ = false;
-    bool leanNotifications_ = true;
     bool changeQueued_ = false;
+    FieldOffsets offsets_{*this};
+    FieldTextEvents textEvents_{this};
 };
