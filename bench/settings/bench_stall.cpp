@@ -16,6 +16,8 @@ namespace bench {
 namespace {
 
 constexpr double kLongestGapMs = 100;
+// From the window's end to the last job's end, when it ends during a large load.
+constexpr double kQuitMs = 1000;
 
 }  // namespace
 
@@ -25,6 +27,7 @@ std::vector<Check> compareStalls(long recipients, int runs) {
     for (const std::string& name : names)
         gaps.emplace_back("stall: " + name, "longest gap", "limit", "ms", 1.0);
     std::vector<std::vector<double>> totals(names.size());
+    Check quit("quit while a list loads", "until the last job ended", "limit", "ms", 1.0);
 
     for (int run = 0; run < runs; ++run) {
         const TempFolder folder;
@@ -37,6 +40,11 @@ std::vector<Check> compareStalls(long recipients, int runs) {
         while (std::getline(lines, line)) {
             std::size_t index = 0;
             double gap = 0, total = 0;
+            if (std::sscanf(line.c_str(), "QUIT %lf", &total) == 1) {
+                quit.oursValues.push_back(total);
+                quit.baselineValues.push_back(kQuitMs);
+                continue;
+            }
             if (std::sscanf(line.c_str(), "STALL %zu %lf %lf", &index, &gap, &total) != 3 ||
                 index >= names.size())
                 continue;
@@ -45,11 +53,13 @@ std::vector<Check> compareStalls(long recipients, int runs) {
             totals[index].push_back(total);
             ++seen;
         }
-        if (seen != names.size()) throw std::runtime_error("a stall run stopped early: " + output);
+        if (seen != names.size() || quit.oursValues.size() != std::size_t(run + 1))
+            throw std::runtime_error("a stall run stopped early: " + output);
     }
     for (std::size_t i = 0; i < names.size(); ++i)
         std::printf("  %-24s total %8.1f ms (median)\n", names[i].c_str(),
                     benchstore::median(totals[i]));
+    gaps.push_back(std::move(quit));
     return gaps;
 }
 

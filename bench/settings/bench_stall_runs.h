@@ -10,7 +10,7 @@ const std::vector<std::string>& stallActionNames();
 
 // One measured run in a process of its own: loads "bulk", then runs every action in
 // order on the shown window and prints "STALL <index> <longest gap ms> <total ms>" per
-// action. Returns 1 when an action did not do what it should.
+// action, then "QUIT <ms>" for the window's end during a last load. Returns 1 when an action did not do what it should.
 int runStalls(int argc, char** argv, const std::string& appPath, long recipients);
 
 }  // namespace bench

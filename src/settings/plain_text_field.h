@@ -3,13 +3,12 @@
 #include <Qsci/qsciscintilla.h>
 #include <QAccessible>
 
-#include <exception>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "settings/field_loader.h"
+#include "dialogs/off_thread.h"
 
 class QLabel;
 
@@ -36,7 +35,7 @@ public:
     // Fills the field with what `produce` returns, both run on a worker thread. Until the
     // whole text is in, the field is empty, read-only and says "読込中…"; then it is
     // swapped in at once. A later load, setUtf8Text or clearText cancels this one. What
-    // `produce` throws is thrown again on the GUI thread, the field left empty.
+    // `produce` throws shows in the usual error box, the field left empty and editable.
     void loadUtf8TextInBackground(std::function<std::string()> produce);
     // setUtf8Text for a small text; a large one goes in through a background load, since
     // setting a million lines here would stop the window.
@@ -66,12 +65,12 @@ private:
     // What the engine keeps per document rather than per view, set again on each swap.
     void applyDocumentSettings();
     void swapInDocument(void* document);
-    void finishLoad(quint64 generation, void* document, std::exception_ptr error);
+    // Takes a finished load's document; null when the load failed.
+    void finishLoad(const std::shared_ptr<void>& loaded);
     void leaveLoading();
 
-    FieldLoader loader_;
+    offthread::Latest loader_;
     QLabel* loadingNote_ = nullptr;
-    quint64 generation_ = 0;
     bool loading_ = false;
     bool readOnlyBefore_ = false;
     bool leanNotifications_ = true;
