@@ -68,9 +68,11 @@ protected:
 TEST_F(OffThreadTest, WorkThatThrowsShowsTheErrorBoxAndTheWindowGoesOn) {
     load({"P"}, 0);
     const auto fails = [](const offthread::Stop&) { throw std::runtime_error("読めません"); };
+    std::atomic<bool> besideEnded{false};
     const struct {
         const char* name;
         std::function<void()> start;
+        const std::atomic<bool>* endsBeforeTheBox = nullptr;
     } cases[] = {
         {"holding input", [&] { offthread::wait({}, fails); }},
         {"stop box",
@@ -85,6 +87,19 @@ TEST_F(OffThreadTest, WorkThatThrowsShowsTheErrorBoxAndTheWindowGoesOn) {
                                             QStringLiteral("キャンセル")),
                              fails);
          }},
+        {"beside a second job",
+         [&] {
+             // The second job is waited for before the error goes on, never cut off.
+             offthread::holdingInput([&] {
+                 offthread::alongside(
+                     [&] {
+                         QThread::msleep(50);
+                         besideEnded = true;
+                     },
+                     [] { throw std::runtime_error("読めません"); });
+             });
+         },
+         &besideEnded},
         {"background load",
          [&] {
              form->Memo1->loadUtf8TextInBackground(
@@ -99,6 +114,7 @@ TEST_F(OffThreadTest, WorkThatThrowsShowsTheErrorBoxAndTheWindowGoesOn) {
         QTimer::singleShot(0, form.get(), c.start);
         ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.calls().empty(); }, 5000));
         ASSERT_EQ(boxes.calls().size(), 1u);
+        if (c.endsBeforeTheBox) EXPECT_TRUE(*c.endsBeforeTheBox);
         EXPECT_EQ(lastBox().style, shell::kStyleError);
         EXPECT_EQ(lastBox().text, QStringLiteral("読めません."));
         // A failed load leaves the field empty and editable, not loading for ever.
