@@ -63,11 +63,19 @@ Registry& registry() {
     return value;
 }
 
+std::function<void()>& startHook() {
+    static std::function<void()> hook;
+    return hook;
+}
+
 // A pool of our own: a cancelled job that runs on must never keep the next one waiting,
 // as it would in the shared pool, which has a thread per core. Its destructor, after
 // `main`, waits for what still runs.
 QThreadPool& pool() {
     static QThreadPool* const value = [] {
+        // What the jobs use is made first, so it is destroyed after the pool's last wait.
+        registry();
+        startHook();
         static QThreadPool threads;
         threads.setMaxThreadCount(64);
         if (auto* app = QCoreApplication::instance())
@@ -75,11 +83,6 @@ QThreadPool& pool() {
         return &threads;
     }();
     return *value;
-}
-
-std::function<void()>& startHook() {
-    static std::function<void()> hook;
-    return hook;
 }
 
 QFuture<void> launch(std::shared_ptr<Job> job) {

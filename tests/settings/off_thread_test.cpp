@@ -114,7 +114,9 @@ TEST_F(OffThreadTest, WorkThatThrowsShowsTheErrorBoxAndTheWindowGoesOn) {
         QTimer::singleShot(0, form.get(), c.start);
         ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.calls().empty(); }, 5000));
         ASSERT_EQ(boxes.calls().size(), 1u);
-        if (c.endsBeforeTheBox) EXPECT_TRUE(*c.endsBeforeTheBox);
+        if (c.endsBeforeTheBox) {
+            EXPECT_TRUE(*c.endsBeforeTheBox);
+        }
         EXPECT_EQ(lastBox().style, shell::kStyleError);
         EXPECT_EQ(lastBox().text, QStringLiteral("読めません."));
         // A failed load leaves the field empty and editable, not loading for ever.
@@ -229,10 +231,7 @@ TEST_F(OffThreadTest, KeysWaitUntilASaveCheckOrGateHasEnded) {
     writeProjectFile("P", "list.txt", "a@example.com,0\r\n");
     load({"P"}, 0);
     RecipientCheckDialog::setScript([](RecipientCheckDialog&) {});
-    const struct {
-        const char* name;
-        void (TForm3::*action)();
-    } cases[] = {
+    const NamedAction cases[] = {
         {"save", &TForm3::SpeedButton5Click},
         {"check", &TForm3::btnCheckRecipientsClick},
         {"batch-file gate", &TForm3::SpeedButton7Click},
