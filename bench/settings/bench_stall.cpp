@@ -16,6 +16,8 @@ namespace bench {
 namespace {
 
 constexpr double kLongestGapMs = 100;
+// From the window's end to the last job's end, when it ends during a large load.
+constexpr double kQuitMs = 1000;
 
 }  // namespace
 
@@ -26,6 +28,7 @@ std::vector<Check> compareStalls(long recipients, int runs) {
         const char* label;
     } listeners[] = {{"--stalls", "stall: "}, {"--stalls-screen-reader", "stall, screen reader: "}};
     std::vector<Check> gaps;
+    Check quit("quit while a list loads", "until the last job ended", "limit", "ms", 1.0);
     for (const auto& listener : listeners) {
         std::vector<Check> modeGaps;
         for (const std::string& name : names)
@@ -39,9 +42,16 @@ std::vector<Check> compareStalls(long recipients, int runs) {
             std::istringstream lines(output);
             std::string line;
             std::size_t seen = 0;
+            bool quitSeen = false;
             while (std::getline(lines, line)) {
                 std::size_t index = 0;
                 double gap = 0, total = 0;
+                if (std::sscanf(line.c_str(), "QUIT %lf", &total) == 1) {
+                    quit.oursValues.push_back(total);
+                    quit.baselineValues.push_back(kQuitMs);
+                    quitSeen = true;
+                    continue;
+                }
                 if (std::sscanf(line.c_str(), "STALL %zu %lf %lf", &index, &gap, &total) != 3 ||
                     index >= names.size())
                     continue;
@@ -50,7 +60,7 @@ std::vector<Check> compareStalls(long recipients, int runs) {
                 totals[index].push_back(total);
                 ++seen;
             }
-            if (seen != names.size())
+            if (seen != names.size() || !quitSeen)
                 throw std::runtime_error("a stall run stopped early: " + output);
         }
         for (std::size_t i = 0; i < names.size(); ++i)
@@ -58,6 +68,7 @@ std::vector<Check> compareStalls(long recipients, int runs) {
                         benchstore::median(totals[i]));
         for (Check& check : modeGaps) gaps.push_back(std::move(check));
     }
+    gaps.push_back(std::move(quit));
     return gaps;
 }
 

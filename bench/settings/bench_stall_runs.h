@@ -10,8 +10,8 @@ const std::vector<std::string>& stallActionNames();
 
 // One measured run in a process of its own: loads "bulk", then runs every action in
 // order on the shown window and prints "STALL <index> <longest gap ms> <total ms>" per
-// action. With `screenReader`, a screen reader listens throughout. Returns 1 when an action
-// did not do what it should.
+// action, then "QUIT <ms>" for the window's end during a last load. With `screenReader`, a
+// screen reader listens throughout. Returns 1 when an action did not do what it should.
 int runStalls(int argc, char** argv, const std::string& appPath, long recipients,
               bool screenReader);
 

@@ -1,154 +1,246 @@
 #include "dialogs/off_thread.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
+#include <QFutureWatcher>
 #include <QProgressDialog>
-#include <QThread>
+#include <QThreadPool>
 #include <QTimer>
-#include <atomic>
+#include <QtConcurrent/QtConcurrentRun>
 #include <exception>
-#include <memory>
 #include <mutex>
-#include <thread>
-#include <vector>
+#include <optional>
+#include <set>
 
 #include "dialogs/busy_cursor.h"
-#include "shell/message_box.h"
+#include "shell/error_report.h"
 
 namespace offthread {
 
+// One piece of work and what it leaves behind. Shared by the pool's task and the caller;
+// the last to let go frees the result.
+struct Job {
+    explicit Job(Latest::Produce produce, Stop* stopFlag = nullptr);
+    ~Job();
+    Job(const Job&) = delete;
+    Job& operator=(const Job&) = delete;
+
+    Latest::Produce produce;
+    Stop ownStop{false};
+    Stop* stop;
+    std::shared_ptr<void> result;
+    std::exception_ptr failure;
+};
+
 namespace {
 
-// Workers a cancel left running. They end on their own; the last are waited for when the
-// program ends, so none is cut off while it still holds its memory.
-class Stragglers {
+class Registry {
 public:
-    void add(std::thread worker, std::shared_ptr<const std::atomic<bool>> finished) {
+    void add(Job* job) {
         const std::lock_guard<std::mutex> lock(mutex_);
-        // Those that have ended since are let go of now.
-        for (auto it = workers_.begin(); it != workers_.end();) {
-            if (it->finished->load()) {
-                it->thread.join();
-                it = workers_.erase(it);
-            } else {
-                ++it;
-            }
-        }
-        workers_.push_back({std::move(worker), std::move(finished)});
+        jobs_.insert(job);
     }
-    ~Stragglers() {
-        for (Worker& worker : workers_) worker.thread.join();
+    void remove(Job* job) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        jobs_.erase(job);
+    }
+    int size() {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        return int(jobs_.size());
+    }
+    void cancelAll() {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        for (Job* job : jobs_) *job->stop = true;
     }
 
 private:
-    struct Worker {
-        std::thread thread;
-        std::shared_ptr<const std::atomic<bool>> finished;
-    };
     std::mutex mutex_;
-    std::vector<Worker> workers_;
+    std::set<Job*> jobs_;
 };
 
-Stragglers& stragglers() {
-    static Stragglers value;
+Registry& registry() {
+    static Registry value;
     return value;
 }
 
-// A window-modal box with a busy bar and a cancel button, for work whose length is unknown.
-void setUpBusyBox(QProgressDialog& dialog, const QString& objectName, const QString& title,
-                  const QString& label, const QString& cancelText) {
-    dialog.setObjectName(objectName);
-    dialog.setWindowTitle(title);
-    dialog.setLabelText(label);
+std::function<void()>& startHook() {
+    static std::function<void()> hook;
+    return hook;
+}
+
+// A pool of our own: a cancelled job that runs on must never keep the next one waiting,
+// as it would in the shared pool, which has a thread per core. Its destructor, after
+// `main`, waits for what still runs.
+QThreadPool& pool() {
+    static QThreadPool* const value = [] {
+        // What the jobs use is made first, so it is destroyed after the pool's last wait.
+        registry();
+        startHook();
+        static QThreadPool threads;
+        threads.setMaxThreadCount(64);
+        if (auto* app = QCoreApplication::instance())
+            QObject::connect(app, &QCoreApplication::aboutToQuit, [] { registry().cancelAll(); });
+        return &threads;
+    }();
+    return *value;
+}
+
+QFuture<void> launch(std::shared_ptr<Job> job) {
+    return QtConcurrent::run(&pool(), [job]() mutable {
+        try {
+            if (startHook()) startHook()();
+            job->result = job->produce(*job->stop);
+        } catch (...) {
+            job->failure = std::current_exception();
+        }
+        // What the work captured goes with it; a cancelled job is freed here.
+        job->produce = nullptr;
+        if (*job->stop) job->result.reset();
+        job.reset();
+    });
+}
+
+void setUpBox(QProgressDialog& dialog, const Wait& how) {
+    dialog.setObjectName(how.objectName);
+    dialog.setWindowTitle(how.title);
+    dialog.setLabelText(how.label);
     dialog.setWindowModality(Qt::WindowModal);
-    dialog.setCancelButtonText(cancelText);
-    dialog.setRange(0, 0);  // no steps to count: a busy bar
+    dialog.setCancelButtonText(how.button);
+    dialog.setRange(0, how.permille ? 1000 : 0);  // without steps to count: a busy bar
     dialog.setMinimumDuration(0);
     dialog.setAutoClose(false);
     dialog.setAutoReset(false);
     dialog.setMinimumWidth(420);
-}
-
-// Shows the box until the worker says it has finished or the user cancels. Polled rather
-// than signalled from the worker, so no Qt object crosses threads.
-void showUntil(QProgressDialog& dialog, const std::atomic<bool>& finished) {
-    QTimer poll(&dialog);
-    QObject::connect(&poll, &QTimer::timeout, &dialog, [&dialog, &finished] {
-        if (finished) dialog.accept();
-    });
-    poll.start(20);
-    if (!finished) dialog.exec();
-    poll.stop();
+    dialog.setValue(0);
 }
 
 }  // namespace
 
-void holdingInput(const std::function<void()>& work) {
-    BusyCursor busy;
-    std::exception_ptr failure;
-    std::unique_ptr<QThread> worker(QThread::create([&] {
-        try {
-            work();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-    }));
+Job::Job(Latest::Produce produce, Stop* stopFlag)
+    : produce(std::move(produce)), stop(stopFlag ? stopFlag : &ownStop) {
+    registry().add(this);
+}
+
+Job::~Job() {
+    registry().remove(this);
+}
+
+Wait box(Cancel cancel, QWidget* parent, const QString& objectName, const QString& title,
+         const QString& label, const QString& button) {
+    Wait how;
+    how.cancel = cancel;
+    how.parent = parent;
+    how.objectName = objectName;
+    how.title = title;
+    how.label = label;
+    how.button = button;
+    return how;
+}
+
+bool wait(const Wait& how, Work work) {
+    auto job = std::make_shared<Job>(
+        [work = std::move(work)](const Stop& stop) {
+            work(stop);
+            return std::shared_ptr<void>();
+        },
+        how.cancel == Cancel::Drop ? nullptr : how.stop);
+    QFutureWatcher<void> watcher;
     QEventLoop loop;
-    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
-    worker->start();
-    if (!worker->isFinished()) loop.exec(QEventLoop::ExcludeUserInputEvents);
-    worker->wait();
+    QObject::connect(&watcher, &QFutureWatcherBase::finished, &loop, &QEventLoop::quit);
+    if (how.cancel == Cancel::None) {
+        BusyCursor busy;
+        watcher.setFuture(launch(job));
+        if (!watcher.isFinished()) loop.exec(QEventLoop::ExcludeUserInputEvents);
+    } else {
+        QProgressDialog dialog(how.parent);
+        setUpBox(dialog, how);
+        QObject::connect(&watcher, &QFutureWatcherBase::finished, &dialog, &QDialog::accept);
+        QObject::connect(&dialog, &QProgressDialog::canceled, &dialog,
+                         [job] { *job->stop = true; });
+        QTimer bar;
+        if (how.permille) {
+            QObject::connect(&bar, &QTimer::timeout, &dialog,
+                             [&dialog, &how] { dialog.setValue(how.permille->load()); });
+            bar.start(50);
+        }
+        watcher.setFuture(launch(job));
+        if (!watcher.isFinished()) dialog.exec();
+    }
+    if (!watcher.isFinished()) {
+        // The box was cancelled, or the application quits.
+        *job->stop = true;
+        if (how.cancel == Cancel::Drop) return false;
+        // Events still flow while the work stops, unless the application is ending.
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        watcher.waitForFinished();
+    }
+    if (job->failure) std::rethrow_exception(job->failure);
+    return !*job->stop;
+}
+
+void holdingInput(const std::function<void()>& work) {
+    wait(Wait{}, [&work](const Stop&) { work(); });
+}
+
+void alongside(const std::function<void()>& side, const std::function<void()>& main) {
+    // `side` is borrowed: it is waited for below on every path.
+    auto job = std::make_shared<Job>([&side](const Stop&) {
+        side();
+        return std::shared_ptr<void>();
+    });
+    QFuture<void> running = launch(job);
+    std::exception_ptr failure;
+    try {
+        main();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    running.waitForFinished();
+    if (!failure) failure = job->failure;
     if (failure) std::rethrow_exception(failure);
 }
 
-bool withCancelBox(QWidget* parent, const QString& label, std::function<void()> work) {
-    struct Shared {
-        std::function<void()> work;
-        std::exception_ptr failure;
-        std::atomic<bool> finished{false};
-    };
-    auto shared = std::make_shared<Shared>();
-    shared->work = std::move(work);
+Latest::Latest() = default;
 
-    QProgressDialog dialog(parent);
-    setUpBusyBox(dialog, QStringLiteral("offThreadProgress"), shell::kCaption, label,
-                 QStringLiteral("キャンセル"));
-
-    // The worker keeps the shared state: after a cancel it may end after this function.
-    stragglers().add(std::thread([shared] {
-                         try {
-                             shared->work();
-                         } catch (...) {
-                             shared->failure = std::current_exception();
-                         }
-                         shared->finished = true;
-                     }),
-                     std::shared_ptr<const std::atomic<bool>>(shared, &shared->finished));
-    showUntil(dialog, shared->finished);
-    if (!shared->finished) return false;
-    if (shared->failure) std::rethrow_exception(shared->failure);
-    return true;
+Latest::~Latest() {
+    cancel();
 }
 
-void behindStopBox(QWidget* parent, const QString& objectName, const QString& title,
-                   const QString& label,
-                   const std::function<void(const std::atomic<bool>& stop)>& work) {
-    struct Shared {
-        std::atomic<bool> stop{false};
-        std::atomic<bool> finished{false};
-    };
-    auto shared = std::make_shared<Shared>();
-    QProgressDialog dialog(parent);
-    setUpBusyBox(dialog, objectName, title, label, QStringLiteral("中止"));
-    QObject::connect(&dialog, &QProgressDialog::canceled, &dialog,
-                     [shared] { shared->stop = true; });
-    // `work` outlives the thread: it is joined below, whichever way the box ends.
-    std::thread worker([shared, &work] {
-        work(shared->stop);
-        shared->finished = true;
-    });
-    showUntil(dialog, shared->finished);
-    shared->stop = shared->stop || !shared->finished;
-    worker.join();  // within a poll interval of the stop flag
+void Latest::cancel() {
+    if (job_) *job_->stop = true;
+    // The watcher goes first, so no ending of the old job reaches the taker.
+    watcher_.reset();
+    job_.reset();
+}
+
+void Latest::start(Produce produce, Take take) {
+    cancel();
+    job_ = std::make_shared<Job>(std::move(produce));
+    watcher_ = std::make_unique<QFutureWatcher<void>>();
+    QObject::connect(watcher_.get(), &QFutureWatcherBase::finished, watcher_.get(),
+                     [this, take = std::move(take)] {
+                         const std::shared_ptr<Job> job = std::move(job_);
+                         // Deleted once this call is done, never inside it.
+                         watcher_.release()->deleteLater();
+                         if (*job->stop) return;
+                         shell::runHandler([&] {
+                             take(job->failure ? nullptr : std::move(job->result));
+                             if (job->failure) std::rethrow_exception(job->failure);
+                         });
+                     });
+    watcher_->setFuture(launch(job_));
+}
+
+int liveJobs() {
+    return registry().size();
+}
+
+void waitForAll() {
+    pool().waitForDone();
+}
+
+void setStartHook(std::function<void()> hook) {
+    startHook() = std::move(hook);
 }
 
 }  // namespace offthread

@@ -8,6 +8,7 @@
 #include <memory>
 #include <utility>
 
+#include "settings/engine_load.h"
 #include "settings/field_accessible.h"
 
 namespace {
@@ -74,7 +75,7 @@ PlainTextField::PlainTextField(QWidget* parent) : QsciScintilla(parent) {
 }
 
 PlainTextField::~PlainTextField() {
-    loader_.cancelAll();
+    loader_.cancel();
 }
 
 namespace {
@@ -177,9 +178,8 @@ void PlainTextField::setUtf8Text(const std::string& utf8) {
 }
 
 void PlainTextField::loadUtf8TextInBackground(std::function<std::string()> produce) {
-    loader_.cancelAll();
+    loader_.cancel();
     if (!loading_) readOnlyBefore_ = isReadOnly();
-    const quint64 generation = ++generation_;
     loading_ = true;
     // Empty at once, so nothing of the text before is ever seen with the one to come.
     swapInDocument(
@@ -188,30 +188,19 @@ void PlainTextField::loadUtf8TextInBackground(std::function<std::string()> produ
     loadingNote_->show();
     void* engineLoader =
         reinterpret_cast<void*>(SendScintilla(SCI_CREATELOADER, 0UL, kDocumentOptions));
-    loader_.start(engineLoader, std::move(produce),
-                  [this, generation](void* document, std::exception_ptr error) {
-                      QMetaObject::invokeMethod(
-                          this, [=] { finishLoad(generation, document, error); },
-                          Qt::QueuedConnection);
-                  });
+    loader_.start(engineload::fill(engineLoader, std::move(produce)),
+                  [this](const std::shared_ptr<void>& loaded) { finishLoad(loaded); });
 }
 
-void PlainTextField::finishLoad(quint64 generation, void* document, std::exception_ptr error) {
-    if (generation != generation_ || !loading_) {
-        // Overtaken by a later text: this one is dropped.
-        if (document) SendScintilla(SCI_RELEASEDOCUMENT, 0UL, document);
-        return;
-    }
+void PlainTextField::finishLoad(const std::shared_ptr<void>& loaded) {
     leaveLoading();
-    if (document) swapInDocument(document);
+    if (loaded) swapInDocument(static_cast<engineload::LoadedDocument*>(loaded.get())->take());
     emit loadingEnded();
-    if (error) std::rethrow_exception(error);
 }
 
 void PlainTextField::leaveLoading() {
     if (!loading_) return;
-    loader_.cancelAll();
-    ++generation_;
+    loader_.cancel();
     loading_ = false;
     loadingNote_->hide();
     setReadOnly(readOnlyBefore_);

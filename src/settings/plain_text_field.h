@@ -2,13 +2,12 @@
 
 #include <Qsci/qsciscintilla.h>
 
-#include <exception>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "settings/field_loader.h"
+#include "dialogs/off_thread.h"
 #include "settings/field_offsets.h"
 #include "settings/field_text_events.h"
 
@@ -37,7 +36,7 @@ public:
     // Fills the field with what `produce` returns, both run on a worker thread. Until the
     // whole text is in, the field is empty, read-only and says "読込中…"; then it is
     // swapped in at once. A later load, setUtf8Text or clearText cancels this one. What
-    // `produce` throws is thrown again on the GUI thread, the field left empty.
+    // `produce` throws shows in the usual error box, the field left empty and editable.
     void loadUtf8TextInBackground(std::function<std::string()> produce);
     // setUtf8Text for a small text; a large one goes in through a background load, since
     // setting a million lines here would stop the window.
@@ -68,12 +67,12 @@ private:
     // What the engine keeps per document rather than per view, set again on each swap.
     void applyDocumentSettings();
     void swapInDocument(void* document);
-    void finishLoad(quint64 generation, void* document, std::exception_ptr error);
+    // Takes a finished load's document; null when the load failed.
+    void finishLoad(const std::shared_ptr<void>& loaded);
     void leaveLoading();
 
-    FieldLoader loader_;
+    offthread::Latest loader_;
     QLabel* loadingNote_ = nullptr;
-    quint64 generation_ = 0;
     bool loading_ = false;
     bool readOnlyBefore_ = false;
     bool changeQueued_ = false;

@@ -1,9 +1,6 @@
 // Mail group actions: adding a group, saving the shown group, deleting the last group.
 #include <memory>
 
-#include <exception>
-#include <thread>
-
 #include "dialogs/busy_cursor.h"
 #include "dialogs/off_thread.h"
 #include "recipients/optout_field.h"
@@ -88,8 +85,9 @@ void TForm3::SpeedButton5Click() {
                              cmbMailGroup);
     const std::string number = std::to_string(group);
     const store::ProjectStore store(AppPath);
-    // A million lines take a while to convert, check and look up: a worker reads the
-    // field's buffer in place, kept read-only meanwhile, and the questions come after.
+    // A million lines take a while to convert, check and look up: a job reads the field's
+    // buffer in place, which is safe while the field is read-only and the user's input is
+    // held back (the count label's timer only reads it); the questions come after.
     std::optional<std::string> recipients;
     store::recipients::TypedLinesCheck check;
     ::recipients::FieldOptOuts optedOut;
@@ -102,17 +100,8 @@ void TForm3::SpeedButton5Click() {
                 // An opt-out list that cannot be read stops the save: never taken as empty.
                 // It loads beside the conversion; neither needs the other.
                 ::recipients::OptOutList optOuts;
-                std::exception_ptr unreadable;
-                std::thread loader([&] {
-                    try {
-                        optOuts = ::recipients::loadOptOutList(store);
-                    } catch (...) {
-                        unreadable = std::current_exception();
-                    }
-                });
-                recipients = fieldtext::toStoreFromUtf8(field);
-                loader.join();
-                if (unreadable) std::rethrow_exception(unreadable);
+                offthread::alongside([&] { optOuts = ::recipients::loadOptOutList(store); },
+                                     [&] { recipients = fieldtext::toStoreFromUtf8(field); });
                 if (!recipients) return;
                 check = store::recipients::checkTypedLines(*recipients, number);
                 if (check.refused == 0)

@@ -1,7 +1,5 @@
 // "送信前チェック…": what would keep the loaded project's mail from arriving, or break the
 // law on advertising mail, judged from its fields as they stand and all its groups.
-#include <exception>
-
 #include "dialogs/off_thread.h"
 #include "dialogs/precheck_result_dialog.h"
 #include "precheck/dns_client.h"
@@ -47,29 +45,22 @@ void TForm3::btnPrecheckClick() {
     const int groups = groupcount::parse(heldGroupCount).value_or(0);
 
     std::vector<precheck::CheckItem> items;
-    bool stopped = false;
-    std::exception_ptr failure;
-    offthread::behindStopBox(
-        this, QStringLiteral("PrecheckProgress"), QStringLiteral("送信前チェック"),
-        QStringLiteral("送信元ドメインとDNS、宛先、本文を確認しています…"),
-        [&, appPath = AppPath](const std::atomic<bool>& stop) {
-            // What the worker throws must reach the window's error report, not end the program.
-            try {
-                const store::ProjectStore store(appPath);
-                precheck::PrecheckInput input;
-                input.fields = fields;
-                input.groups = precheck::readGroupBodies(store, project, groups, shown);
-                input.volume =
-                    precheck::projectVolume(store, project, recipients::loadOptOutList(store));
-                const auto dns = precheck::DnsClient::fromEnvironment(&stop);
-                items = precheck::runChecks(input, *dns, stop);
-            } catch (...) {
-                failure = std::current_exception();
-            }
-            stopped = stop;
+    const bool finished = offthread::wait(
+        offthread::box(offthread::Cancel::Stop, this, QStringLiteral("PrecheckProgress"),
+                       QStringLiteral("送信前チェック"),
+                       QStringLiteral("送信元ドメインとDNS、宛先、本文を確認しています…"),
+                       QStringLiteral("中止")),
+        [&, appPath = AppPath](const offthread::Stop& stop) {
+            const store::ProjectStore store(appPath);
+            precheck::PrecheckInput input;
+            input.fields = fields;
+            input.groups = precheck::readGroupBodies(store, project, groups, shown);
+            input.volume =
+                precheck::projectVolume(store, project, recipients::loadOptOutList(store));
+            const auto dns = precheck::DnsClient::fromEnvironment(&stop);
+            items = precheck::runChecks(input, *dns, stop);
         });
-    if (failure) std::rethrow_exception(failure);
-    if (stopped) return;  // the user knows
+    if (!finished) return;  // the user knows
     PrecheckResultDialog dialog(std::move(items), this);
     dialog.showResult();
 }

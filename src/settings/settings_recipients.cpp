@@ -19,6 +19,7 @@
 #include "settings/settings_window.h"
 #include "settings/user_messages.h"
 #include "shell/app_path.h"
+#include "shell/message_box.h"
 #include "store/project_store.h"
 
 namespace {
@@ -71,7 +72,7 @@ void TForm3::importRecipientsFrom(const QString& path) {
 
 void TForm3::btnCheckRecipientsClick() {
     if (loadingrefusal::refuse(Memo1)) return;
-    // The worker reads a snapshot: after a cancel it may still run while the field changes.
+    // The job reads its own copy: after a cancel it runs on while the field changes.
     struct Checked {
         std::string text;
         recipients::OptOutList optOuts;
@@ -86,8 +87,12 @@ void TForm3::btnCheckRecipientsClick() {
     };
     if (checked->text.size() < kCheckBoxFrom)
         offthread::holdingInput(work);
-    else if (!offthread::withCancelBox(this, QStringLiteral("宛先を確認しています…"), work))
-        return;
+    else if (!offthread::wait(
+                 offthread::box(offthread::Cancel::Drop, this, QStringLiteral("offThreadProgress"),
+                                shell::kCaption, QStringLiteral("宛先を確認しています…"),
+                                QStringLiteral("キャンセル")),
+                 [work](const offthread::Stop&) { work(); }))
+        return;  // a cancelled check shows nothing: its half-made result is no all-clear
     const std::string& before = checked->text;
     const recipients::FieldCheck& check = checked->check;
     if (check.problems == 0)

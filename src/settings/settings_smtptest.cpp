@@ -35,12 +35,12 @@ void TForm3::btnSmtpTestClick() {
     auto request = smtpRequestOrWarn();
     if (!request) return;
     smtp::Result result;
-    offthread::behindStopBox(
-        this, QStringLiteral("SmtpTestDialog"), QStringLiteral("接続テスト"),
-        QStringLiteral("SMTPサーバー %1 に接続しています…")
-            .arg(QString::fromStdString(smtp::hostForUrl(request->server) + ":" +
-                                        std::to_string(request->port))),
-        [&](const std::atomic<bool>& cancel) { result = smtp::run(*request, cancel); });
+    const QString label = QStringLiteral("SMTPサーバー %1 に接続しています…")
+                              .arg(QString::fromStdString(smtp::hostForUrl(request->server) + ":" +
+                                                          std::to_string(request->port)));
+    offthread::wait(offthread::box(offthread::Cancel::Stop, this, QStringLiteral("SmtpTestDialog"),
+                                   QStringLiteral("接続テスト"), label, QStringLiteral("中止")),
+                    [&](const offthread::Stop& stop) { result = smtp::run(*request, stop); });
     const smtp::Report report = smtp::describe(*request, result);
     // The password lives no longer than the check.
     request->password.assign(request->password.size(), '\0');

@@ -68,10 +68,11 @@ void TForm3::btnTestMailClick() {
     request.message = smtp::buildMessage(mail);
 
     smtp::SendResult result;
-    offthread::behindStopBox(
-        this, QStringLiteral("TestMailProgress"), QStringLiteral("テスト送信"),
-        QStringLiteral("%1 へテストメールを送信しています…").arg(*to),
-        [&](const std::atomic<bool>& cancel) { result = smtp::send(request, cancel); });
+    offthread::wait(offthread::box(offthread::Cancel::Stop, this,
+                                   QStringLiteral("TestMailProgress"), QStringLiteral("テスト送信"),
+                                   QStringLiteral("%1 へテストメールを送信しています…").arg(*to),
+                                   QStringLiteral("中止")),
+                    [&](const offthread::Stop& stop) { result = smtp::send(request, stop); });
     const smtp::Report report = smtp::describeSend(request, result);
     // The password lives no longer than the send.
     request.password.assign(request.password.size(), '\0');

@@ -82,10 +82,7 @@ TEST_F(GroupActionsTest, SaveCheckAndImportRefuseWhileTheListLoadsAndWriteNothin
         while (!release) QThread::msleep(5);
         return std::string("late@example.com\n");
     });
-    const struct {
-        const char* name;
-        void (TForm3::*action)();
-    } cases[] = {
+    const NamedAction cases[] = {
         {"save", &TForm3::SpeedButton5Click},
         {"check", &TForm3::btnCheckRecipientsClick},
         {"import", &TForm3::btnImportClick},

@@ -15,6 +15,12 @@
 #include "support/scripted_boxes.h"
 #include "support/temp_app_folder.h"
 
+// A window action under the name a test's table shows.
+struct NamedAction {
+    const char* name;
+    void (TForm3::*action)();
+};
+
 // A settings window over its own temporary application folder, boxes answered by script.
 class SettingsWindowTest : public testing::Test {
 protected:

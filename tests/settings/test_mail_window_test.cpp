@@ -10,7 +10,9 @@
 #include "smtp/test_smtp_server.h"
 
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
 
@@ -156,6 +158,36 @@ TEST_F(TestMailWindowTest, DeliversOneMailThatReadsAsTheFields) {
                 QStringLiteral("詳しくはこちら (https://example.com/)")));
             EXPECT_EQ(parts["text/html"].toString(), QString::fromUtf8(c.body));
         }
+    }
+}
+
+TEST_F(TestMailWindowTest, StopEndsEitherDialogueAndShowsNoResult) {
+    TestSmtpServer server(Mode::Silent, false);
+    ASSERT_NE(server.port(), 0);
+    useServer(server.port());
+    answer("test@example.com");
+    const struct {
+        const char* name;
+        const char* box;
+        void (TForm3::*action)();
+    } cases[] = {
+        {"接続テスト", "SmtpTestDialog", &TForm3::btnSmtpTestClick},
+        {"テスト送信", "TestMailProgress", &TForm3::btnTestMailClick},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        boxes.clear();
+        // The timer fires only if the window's event loop runs during the dialogue.
+        bool dialogSeen = false;
+        QTimer::singleShot(400, form.get(), [&] {
+            if (auto* dialog = form->findChild<QProgressDialog*>(QString::fromUtf8(c.box))) {
+                dialogSeen = dialog->isVisible();
+                dialog->cancel();
+            }
+        });
+        (form.get()->*c.action)();  // 15 s per step: only the 中止 ends it early
+        EXPECT_TRUE(dialogSeen);
+        EXPECT_TRUE(boxes.calls().empty()) << utf8(lastBox().text);
     }
 }
 
