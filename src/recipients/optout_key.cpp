@@ -5,6 +5,7 @@
 #include <array>
 #include <cstring>
 
+#include "recipients/address_key.h"
 #include "recipients/half_width.h"
 #include "store/cp932.h"
 
@@ -41,10 +42,6 @@ Table buildTable() {
 const Table& table() {
     static const Table built = buildTable();
     return built;
-}
-
-char folded(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 bool isBlank(char c) {
@@ -104,13 +101,6 @@ std::uint64_t stops(std::uint64_t w, bool stopAtComma) {
     return m & kHigh;
 }
 
-// Letters folded, for bytes 0x21-0x7F: nothing carries between them.
-std::uint64_t foldedWord(std::uint64_t w) {
-    const std::uint64_t fromA = w + kOnes * (0x80 - 'A');
-    const std::uint64_t pastZ = w + kOnes * (0x80 - 'Z' - 1);
-    return w | ((fromA & ~pastZ & kHigh) >> 2);
-}
-
 bool isAscii(std::string_view text) {
     for (char c : text) {
         if (static_cast<unsigned char>(c) >= 0x80) return false;
@@ -135,14 +125,14 @@ void fromCp932(std::string_view address, std::string& out) {
         if (isLead(c) && i + 1 < address.size()) {
             const auto trail = static_cast<unsigned char>(address[i + 1]);
             if (const char half = forms[c << 8 | trail]) {
-                key[n++] = folded(half);
+                key[n++] = foldAscii(half);
             } else {
                 key[n++] = address[i];
                 key[n++] = address[i + 1];
             }
             ++i;
         } else {
-            key[n++] = folded(address[i]);
+            key[n++] = foldAscii(address[i]);
         }
     }
     std::size_t begin = 0;
@@ -160,11 +150,11 @@ bool fromUtf8(std::string_view address, std::string& out) {
     bool ascii = true;
     for (char c : address) {
         ascii &= static_cast<unsigned char>(c) < 0x80;
-        key[n++] = folded(c);
+        key[n++] = foldAscii(c);
     }
     if (!ascii) {
         out = toHalfWidth(address);
-        for (char& c : out) c = folded(c);
+        for (char& c : out) c = foldAscii(c);
         ascii = isAscii(out);
         n = out.size();
     }
@@ -200,12 +190,12 @@ PlainRun plainRun(std::string_view text, std::size_t from, bool stopAtComma) {
         const std::uint64_t w = left >= 8 ? load(begin + i) : loadPart(begin + i, left);
         const std::uint64_t stop = stops(w, stopAtComma);
         if (stop == 0) {
-            hash = mix(hash, foldedWord(w));
+            hash = mix(hash, foldAsciiWord(w));
             i += 8;
             continue;
         }
         const int bytes = __builtin_ctzll(stop) / 8;
-        if (bytes > 0) hash = mix(hash, foldedWord(w) & (~std::uint64_t(0) >> (64 - 8 * bytes)));
+        if (bytes > 0) hash = mix(hash, foldAsciiWord(w) & (~std::uint64_t(0) >> (64 - 8 * bytes)));
         i += std::size_t(bytes);
         return {i, finish(hash, i)};
     }

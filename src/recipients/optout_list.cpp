@@ -7,9 +7,8 @@
 #include <mutex>
 #include <stdexcept>
 
+#include "recipients/address_key.h"
 #include "recipients/optout_key.h"
-#include "store/optout_file.h"
-#include "store/project_store.h"
 
 namespace recipients {
 namespace {
@@ -33,10 +32,6 @@ std::uint32_t check(std::uint64_t hash) {
 std::string& scratch() {
     thread_local std::string key;
     return key;
-}
-
-char folded(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 // The end of the line from pos (before CR or LF) and where the next one starts.
@@ -112,7 +107,7 @@ OptOutList::OptOutList(std::string_view cp932Lines) {
             added.push_back({offset, run.size, run.hash});
             keys.resize(offset + run.size);
             for (std::size_t i = 0; i < run.size; ++i)
-                keys[offset + i] = folded(cp932Lines[pos + i]);
+                keys[offset + i] = foldAscii(cp932Lines[pos + i]);
         } else {
             end = lineEnd(cp932Lines, pos);
             optoutkey::fromCp932(cp932Lines.substr(pos, end - pos), key);
@@ -211,12 +206,8 @@ bool OptOutList::containsPlain(std::string_view run, std::uint64_t hash) const {
     if (count_ == 0 || run.empty() || !cp932_.mayContain(hash)) return false;
     std::string& key = scratch();
     key.resize(run.size());
-    for (std::size_t i = 0; i < run.size(); ++i) key[i] = folded(run[i]);
+    for (std::size_t i = 0; i < run.size(); ++i) key[i] = foldAscii(run[i]);
     return cp932_.contains(key, hash);
-}
-
-OptOutList loadOptOutList(const store::ProjectStore& store) {
-    return OptOutList(store::optoutfile::read(store.optOutPath()));
 }
 
 }  // namespace recipients

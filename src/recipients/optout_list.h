@@ -7,10 +7,6 @@
 #include <string_view>
 #include <vector>
 
-namespace store {
-class ProjectStore;
-}
-
 // The opted-out addresses as a set of keys (see optout_key.h): the check that runs over
 // every line of a large list, so a lookup costs one hash and, mostly, one probe.
 namespace recipients {
@@ -59,8 +55,5 @@ private:
     std::shared_ptr<Utf8Forms> utf8_;
     std::size_t count_ = 0;
 };
-
-// The store's list; throws StoreError when optout.txt exists but cannot be read.
-OptOutList loadOptOutList(const store::ProjectStore& store);
 
 }  // namespace recipients

@@ -125,7 +125,7 @@ ImportResult importRecipients(const std::string& path, std::string_view field,
 }
 
 ImportResult importBytes(std::string bytes, std::string_view field, ImportProgress* progress,
-                         const OptOutList* optOuts) {
+                         const OptOutList* optOuts, bool commentRows) {
     if (optOuts && optOuts->empty()) optOuts = nullptr;
     report(progress, kReadEnd);
     // The table views this text: it lives until the addresses are taken out.
@@ -151,15 +151,17 @@ ImportResult importBytes(std::string bytes, std::string_view field, ImportProgre
     result.column = choice.column;
     result.header = choice.header;
 
+    // Converted cells and field lines, kept where the sets' views can point at them.
+    std::deque<std::string> converted;
     AddressSet inFieldSet;
     forEachFieldLine(field, [&](std::size_t, std::string_view line) {
-        const std::string_view address = trimBlanks(line);
+        std::string_view address = trimBlanks(line);
+        // A full-width line of the field is the same recipient as its ASCII form.
+        if (!isAscii(address)) address = converted.emplace_back(toHalfWidth(address));
         if (!address.empty()) inFieldSet.insert(address);
     });
     std::optional<CellDecoder> decoder;
     if (decoded.raw) decoder.emplace(decoded.encoding);
-    // Converted cells, kept where the sets' views can point at them.
-    std::deque<std::string> converted;
     std::string cellText;
     AddressSet seen;
     seen.reserve(table.rowCount());
@@ -194,6 +196,7 @@ ImportResult importBytes(std::string bytes, std::string_view field, ImportProgre
         }
         const std::string_view raw = table.field(r, choice.column);
         if (trimBlanks(raw).empty() && blankRow(table, r)) continue;
+        if (commentRows && trimBlanks(table.field(r, 0)).substr(0, 1) == "#") continue;
         ++result.rowsRead;
         std::string_view cell = raw;
         if (decoder && !isAscii(raw)) {

@@ -66,8 +66,10 @@ struct ImportResult {
 ImportResult importRecipients(const std::string& path, std::string_view field,
                               ImportProgress* progress = nullptr,
                               const OptOutList* optOuts = nullptr);
-// The same over bytes already in memory.
+// The same over bytes already in memory. With `commentRows`, a row whose first cell starts
+// with "#" is a note, skipped like a blank row (the opt-out list allows them).
 ImportResult importBytes(std::string bytes, std::string_view field,
-                         ImportProgress* progress = nullptr, const OptOutList* optOuts = nullptr);
+                         ImportProgress* progress = nullptr, const OptOutList* optOuts = nullptr,
+                         bool commentRows = false);
 
 }  // namespace recipients
