@@ -7,25 +7,15 @@
 #include "recipients/address_key.h"
 #include "recipients/field_lines.h"
 
-namespace {
-
-// Said in the row itself, so a screen reader reads why the line is there.
-QString unreadableText(const recipients::UnreadableLine& line) {
-    const QString why = line.fault == recipients::AddressFault::None
-                            ? QStringLiteral("文字コードを判別できません")
-                            : recipienttext::fault(line.fault);
-    return QStringLiteral("⚠ 読み取れない行 %1行目: %2（%3）")
-        .arg(recipienttext::number(line.line), QString::fromStdString(line.text), why);
-}
-
-}  // namespace
-
 void OptOutModel::load(const recipients::OptOutFileText& text) {
     beginResetModel();
     entries_.clear();
     keys_.clear();
     for (const recipients::UnreadableLine& line : text.firstUnreadable)
-        entries_.push_back(Entry{unreadableText(line), std::string()});
+        // Said in the row itself, so a screen reader reads why the line is there.
+        entries_.push_back(
+            Entry{QStringLiteral("⚠ 読み取れない行 ") + recipienttext::unreadableLine(line),
+                  std::string()});
     unreadable_ = entries_.size();
     recipients::forEachFieldLine(
         text.addresses, [&](std::size_t, std::string_view line) { append(std::string(line)); });

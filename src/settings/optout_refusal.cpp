@@ -12,12 +12,6 @@ namespace {
 
 constexpr std::size_t kNamedLines = 5;
 
-QString reason(const recipients::UnreadableLine& line) {
-    return line.fault == recipients::AddressFault::None
-               ? QStringLiteral("文字コードを判別できません")
-               : recipienttext::fault(line.fault);
-}
-
 }  // namespace
 
 QString text(const recipients::OptOutFileRefused& refused) {
@@ -29,10 +23,7 @@ QString text(const recipients::OptOutFileRefused& refused) {
                                       .arg(recipienttext::number(file.unreadable));
     QStringList lines;
     for (std::size_t i = 0; i < file.firstUnreadable.size() && i < kNamedLines; ++i) {
-        const recipients::UnreadableLine& line = file.firstUnreadable[i];
-        lines << QStringLiteral("%1行目: %2（%3）")
-                     .arg(recipienttext::number(line.line), QString::fromStdString(line.text),
-                          reason(line));
+        lines << recipienttext::unreadableLine(file.firstUnreadable[i]);
     }
     if (file.unreadable > kNamedLines)
         lines << QStringLiteral("ほか %1 行")

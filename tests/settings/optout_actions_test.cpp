@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "dialogs/optout_dialog.h"
+#include "dialogs/optout_model.h"
 #include "settings_fixture.h"
 #include "shell/message_box.h"
 #include "support/address_key_cases.h"
