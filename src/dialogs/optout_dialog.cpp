@@ -30,7 +30,7 @@
 
 namespace {
 
-constexpr int kNamedRefusals = 20;
+constexpr std::size_t kNamedRefusals = 20;
 
 void warn(const QString& text) {
     shell::showMessageBox(text, shell::kCaption, shell::kStyleWarning);
@@ -46,6 +46,20 @@ std::string csvField(const std::string& bytes) {
         quoted.append(bytes, i, length);
     }
     return quoted + "\"";
+}
+
+// The list's addresses as the store writes them. Each was read from a file that Shift-JIS
+// could hold, or checked as ASCII.
+std::vector<std::string> inCp932(const std::vector<std::string>& utf8) {
+    // One conversion for the whole list: a hundred thousand would each open a converter.
+    std::string joined;
+    for (const std::string& address : utf8) joined += address + "\n";
+    const std::string bytes = store::cp932::fromUtf8(joined).value();
+    std::vector<std::string> out;
+    out.reserve(utf8.size());
+    recipients::forEachFieldLine(
+        bytes, [&](std::size_t, std::string_view line) { out.emplace_back(line); });
+    return out;
 }
 
 QPushButton* addButton(QDialogButtonBox* box, const QString& text) {
@@ -146,8 +160,8 @@ QLabel* OptOutDialog::unreadableNote() {
     auto* label = new QLabel(
         what + QStringLiteral("読み取れない行を「⚠」で示します。ファイルを直すか、正しいアドレスを"
                               "追加してから、その行を選んで削除してください。"
-                              "これらの行がある間は、送信先リストの保存とバッチファイルの出力を"
-                              "止めています。"),
+                              "これらの行がある間は、グループの保存、ファイルからの読込、"
+                              "宛先チェックとバッチファイルの出力を止めています。"),
         this);
     label->setObjectName(QStringLiteral("optOutUnreadable"));
     label->setWordWrap(true);
@@ -224,7 +238,8 @@ void OptOutDialog::importFrom(const QString& path) {
 
 void OptOutDialog::exportTo(const QString& path) {
     std::string csv = *store::cp932::fromUtf8("メールアドレス") + "\r\n";
-    for (const std::string& address : model_->addresses()) csv += csvField(address) + "\r\n";
+    for (const std::string& address : inCp932(model_->addresses()))
+        csv += csvField(address) + "\r\n";
     store::textfile::writeAll(QFile::encodeName(path).toStdString(), csv);
 }
 
@@ -246,8 +261,13 @@ bool OptOutDialog::save() {
         const recipients::OptOutFileText nowText =
             now == before ? beforeText : recipients::readOptOutText(now);
         merged = recipients::mergeOptOutEdits(opened_, nowText, model_->addresses());
-        return store::optoutfile::Rewrite{merged.addresses, !nowText.ownForm && !now.empty()};
+        return store::optoutfile::Rewrite{inCp932(merged.addresses),
+                                          !nowText.ownForm && !now.empty()};
     });
+    // What is on disk now is what a later save in this dialog merges against.
+    openedBytes_.clear();
+    for (const std::string& address : inCp932(merged.addresses)) openedBytes_ += address + "\r\n";
+    opened_ = recipients::readOptOutText(openedBytes_);
     if (changed && (merged.othersKept > 0 || !merged.keptAgainstRemoval.empty()))
         tellMerged(merged);
     return true;
@@ -278,9 +298,9 @@ void OptOutDialog::tellMerged(const recipients::OptOutMerge& merged) {
         QStringList named;
         for (std::size_t i = 0; i < merged.keptAgainstRemoval.size() && i < kNamedRefusals; ++i)
             named << QString::fromStdString(merged.keptAgainstRemoval[i]);
-        if (merged.keptAgainstRemoval.size() > std::size_t(kNamedRefusals))
+        if (merged.keptAgainstRemoval.size() > kNamedRefusals)
             named << QStringLiteral("ほか %1 件")
-                         .arg(merged.keptAgainstRemoval.size() - std::size_t(kNamedRefusals));
+                         .arg(merged.keptAgainstRemoval.size() - kNamedRefusals);
         text += QStringLiteral(
                     "\n\n次のアドレスは、このダイアログで削除しましたが、ほかのプログラムが"
                     "追加し直したため、リストに残しています。\n") +

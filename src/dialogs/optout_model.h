@@ -20,7 +20,7 @@ public:
     using QAbstractListModel::QAbstractListModel;
 
     void load(const recipients::OptOutFileText& text);
-    // The addresses, in list order (ASCII, so the same bytes in CP932).
+    // The addresses, in list order (UTF-8; all of them Shift-JIS can hold).
     std::vector<std::string> addresses() const;
     // The marked lines still listed.
     std::size_t unreadableCount() const { return unreadable_; }

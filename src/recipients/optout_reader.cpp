@@ -1,6 +1,7 @@
 #include "recipients/optout_reader.h"
 
 #include <algorithm>
+#include <deque>
 #include <optional>
 
 #include "recipients/address_key.h"
@@ -21,6 +22,13 @@ bool isAscii(std::string_view text) {
 
 bool isNote(std::string_view trimmed) {
     return !trimmed.empty() && trimmed.front() == '#';
+}
+
+// A valid address but for characters outside ASCII, all of which Shift-JIS can hold (the
+// import's rule for the opt-out list; `utf8` came from CP932 here).
+bool cp932Address(std::string_view utf8) {
+    const AddressFault fault = checkAddress(utf8);
+    return fault == AddressFault::None || fault == AddressFault::NonAscii;
 }
 
 void keep(UnreadableLine line, OptOutFileText& out) {
@@ -77,10 +85,28 @@ OptOutFileText readUndecodable(const std::string& bytes) {
 
 bool isOwnOptOutForm(std::string_view bytes) {
     bool own = true;
+    bool wide = false;
     forEachFieldLine(bytes, [&](std::size_t, std::string_view line) {
         const std::string_view trimmed = trimBlanks(line);
         if (!own || trimmed.empty()) return;
-        own = isAscii(trimmed) && !isNote(trimmed) && checkAddress(trimmed) == AddressFault::None;
+        if (isNote(trimmed)) {
+            own = false;
+        } else if (isAscii(trimmed)) {
+            own = checkAddress(trimmed) == AddressFault::None;
+        } else {
+            wide = true;
+        }
+    });
+    if (!own || !wide) return own;
+    // Lines outside ASCII: CP932 as the tool writes it, not UTF-8 or EUC-JP that happen to
+    // read as CP932 too.
+    if (isValidUtf8(bytes) || detectCharset(bytes) == "EUC-JP") return false;
+    CellDecoder cp932(Encoding::Cp932);
+    std::string utf8;
+    forEachFieldLine(bytes, [&](std::size_t, std::string_view line) {
+        const std::string_view trimmed = trimBlanks(line);
+        if (!own || trimmed.empty() || isAscii(trimmed)) return;
+        own = cp932.toUtf8(trimmed, utf8) && cp932Address(utf8);
     });
     return own;
 }
@@ -89,9 +115,16 @@ OptOutFileText readOptOutText(std::string bytes) {
     OptOutFileText out;
     if (isOwnOptOutForm(bytes)) {
         AddressSet seen;
+        CellDecoder cp932(Encoding::Cp932);
+        std::deque<std::string> converted;  // where the set's views point
         forEachFieldLine(bytes, [&](std::size_t, std::string_view line) {
-            const std::string_view address = trimBlanks(line);
+            std::string_view address = trimBlanks(line);
             if (address.empty()) return;
+            if (!isAscii(address)) {
+                std::string utf8;
+                cp932.toUtf8(address, utf8);
+                address = converted.emplace_back(std::move(utf8));
+            }
             if (seen.insert(address)) {
                 out.addresses.append(address).append("\n");
             } else {
@@ -102,7 +135,10 @@ OptOutFileText readOptOutText(std::string bytes) {
     }
     out.ownForm = false;
     std::string copy = bytes;
-    ImportResult result = importBytes(std::move(bytes), {}, nullptr, nullptr, true);
+    ImportRules rules;
+    rules.commentRows = true;
+    rules.cp932Addresses = true;
+    ImportResult result = importBytes(std::move(bytes), {}, nullptr, nullptr, rules);
     if (result.status != ImportStatus::Done) return readUndecodable(copy);
     out.addresses = std::move(result.addresses);
     out.unreadable = result.invalid;
@@ -123,7 +159,8 @@ OptOutList loadOptOutList(const std::string& path) {
     if (isOwnOptOutForm(bytes)) return OptOutList(bytes);
     OptOutFileText text = readOptOutText(std::move(bytes));
     if (!text.readable()) throw OptOutFileRefused(path, std::move(text));
-    return OptOutList(text.addresses);
+    // Every address read is one Shift-JIS can hold.
+    return OptOutList(store::cp932::fromUtf8(text.addresses).value());
 }
 
 OptOutList loadOptOutList(const store::ProjectStore& store) {

@@ -15,6 +15,7 @@
 #include "recipients/csv_table.h"
 #include "recipients/field_lines.h"
 #include "recipients/half_width.h"
+#include "store/cp932.h"
 
 namespace recipients {
 namespace {
@@ -125,7 +126,7 @@ ImportResult importRecipients(const std::string& path, std::string_view field,
 }
 
 ImportResult importBytes(std::string bytes, std::string_view field, ImportProgress* progress,
-                         const OptOutList* optOuts, bool commentRows) {
+                         const OptOutList* optOuts, const ImportRules& rules) {
     if (optOuts && optOuts->empty()) optOuts = nullptr;
     report(progress, kReadEnd);
     // The table views this text: it lives until the addresses are taken out.
@@ -196,7 +197,7 @@ ImportResult importBytes(std::string bytes, std::string_view field, ImportProgre
         }
         const std::string_view raw = table.field(r, choice.column);
         if (trimBlanks(raw).empty() && blankRow(table, r)) continue;
-        if (commentRows && trimBlanks(table.field(r, 0)).substr(0, 1) == "#") continue;
+        if (rules.commentRows && trimBlanks(table.field(r, 0)).substr(0, 1) == "#") continue;
         ++result.rowsRead;
         std::string_view cell = raw;
         if (decoder && !isAscii(raw)) {
@@ -211,7 +212,10 @@ ImportResult importBytes(std::string bytes, std::string_view field, ImportProgre
             std::string halfWidth = toHalfWidth(address, &changed);
             if (changed != 0) address = converted.emplace_back(std::move(halfWidth));
         }
-        const AddressFault fault = checkAddress(address);
+        AddressFault fault = checkAddress(address);
+        if (fault == AddressFault::NonAscii && rules.cp932Addresses &&
+            store::cp932::fromUtf8(std::string(address)))
+            fault = AddressFault::None;
         result.halfWidth += changed != 0 && fault == AddressFault::None;
         if (fault != AddressFault::None) {
             if (result.firstInvalid.size() < kKeptInvalidRows)

@@ -59,12 +59,45 @@ TEST(OptOutReader, OwnFormNeedsEveryLineToBeAPlainAddress) {
         {"a@x.jp\nB@X.JP\r\n\r\n  c@x.jp\t\n", true},
         {"a@x.jp\r\n#b@x.jp\r\n", false},
         {"a@x.jp,1\r\n", false},
-        {sj("ａ@x.jp") + "\r\n", false},
+        {sj("ａ@x.jp") + "\r\n", true},  // keyed as a@x.jp all the same
+        {sj("ａ＠ｘ．ｊｐ") + "\r\n", false},
         {"a@x.jp\r\nmail\r\n", false},
         {std::string("a@x.jp\0b@x.jp", 13), false},
     };
     for (const auto& row : rows)
         EXPECT_EQ(recipients::isOwnOptOutForm(row.bytes), row.own) << row.bytes;
+}
+
+// list.txt may name addresses outside ASCII; the list must be able to name them too, in any
+// encoding, but only those Shift-JIS can hold: no list.txt line can be any other.
+TEST(OptOutReader, AddressesOutsideAsciiAreReadWhenShiftJisHoldsThem) {
+    const std::string list = sj("山田@例え.jp") + ",0\r\nkeep@x.jp,0\r\n";
+    const struct {
+        const char* what;
+        std::string bytes;
+        bool own;
+        std::size_t unreadable;
+    } rows[] = {
+        {"CP932", sj("山田@例え.jp\r\na@x.jp\r\n"), true, 0},
+        {"UTF-8", "山田@例え.jp\na@x.jp\n", false, 0},
+        {"UTF-8 with a BOM", "\xEF\xBB\xBF山田@例え.jp\r\na@x.jp\r\n", false, 0},
+        {"not in Shift-JIS", "山田@例え.jp\na@x.jp\n😀@x.jp\n", false, 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        EXPECT_EQ(recipients::isOwnOptOutForm(row.bytes), row.own);
+        const auto text = recipients::readOptOutText(row.bytes);
+        EXPECT_EQ(text.addresses, "山田@例え.jp\na@x.jp\n");
+        EXPECT_EQ(text.unreadable, row.unreadable);
+        if (row.unreadable > 0) {
+            EXPECT_EQ(text.firstUnreadable.at(0).line, 3u);
+            continue;
+        }
+        TempAppFolder dir;
+        dir.write("optout.txt", row.bytes);
+        const auto optOuts = recipients::loadOptOutList(store::ProjectStore(dir.path()));
+        EXPECT_EQ(recipients::withoutListOptOuts(list, optOuts), "keep@x.jp,0\r\n");
+    }
 }
 
 // The dialog's edits on the file as another program left it.

@@ -205,7 +205,9 @@ TEST_F(OptOutActionsTest, TheDialogComparesAddressesByTheirKey) {
         ASSERT_TRUE(dialog.model()->add(QString::fromStdString(c.listed)));
         EXPECT_EQ(dialog.model()->add(QString::fromStdString(c.other)), !c.same);
         dialog.filterField()->setText(QString::fromStdString(c.other));
-        if (c.same) EXPECT_EQ(dialog.listView()->model()->rowCount(), 1);
+        if (c.same) {
+            EXPECT_EQ(dialog.listView()->model()->rowCount(), 1);
+        }
     }
 }
 
