@@ -15,6 +15,9 @@
 namespace recipients {
 namespace {
 
+// Enough of the lines outside ASCII for the detector to tell CP932 from EUC-JP.
+constexpr std::size_t kDetectBytes = 16 * 1024;
+
 bool isAscii(std::string_view text) {
     return std::all_of(text.begin(), text.end(),
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -85,7 +88,7 @@ OptOutFileText readUndecodable(const std::string& bytes) {
 
 bool isOwnOptOutForm(std::string_view bytes) {
     bool own = true;
-    bool wide = false;
+    std::string wide;  // the lines outside ASCII, one after the other
     forEachFieldLine(bytes, [&](std::size_t, std::string_view line) {
         const std::string_view trimmed = trimBlanks(line);
         if (!own || trimmed.empty()) return;
@@ -94,20 +97,18 @@ bool isOwnOptOutForm(std::string_view bytes) {
         } else if (isAscii(trimmed)) {
             own = checkAddress(trimmed) == AddressFault::None;
         } else {
-            wide = true;
+            wide.append(trimmed).append("\n");
         }
     });
-    if (!own || !wide) return own;
-    // Lines outside ASCII: CP932 as the tool writes it, not UTF-8 or EUC-JP that happen to
-    // read as CP932 too.
-    if (isValidUtf8(bytes) || detectCharset(bytes) == "EUC-JP") return false;
-    CellDecoder cp932(Encoding::Cp932);
+    if (!own || wide.empty()) return own;
+    // CP932 as the tool writes it, not UTF-8 or EUC-JP that happen to read as CP932 too.
+    // One conversion for all of them: a converter per line costs more than the line.
     std::string utf8;
-    forEachFieldLine(bytes, [&](std::size_t, std::string_view line) {
-        const std::string_view trimmed = trimBlanks(line);
-        if (!own || trimmed.empty() || isAscii(trimmed)) return;
-        own = cp932.toUtf8(trimmed, utf8) && cp932Address(utf8);
-    });
+    if (isValidUtf8(bytes) || detectCharset(std::string_view(wide).substr(0, kDetectBytes)) == "EUC-JP" ||
+        !CellDecoder(Encoding::Cp932).toUtf8(wide, utf8))
+        return false;
+    forEachFieldLine(utf8,
+                     [&](std::size_t, std::string_view line) { own = own && cp932Address(line); });
     return own;
 }
 
