@@ -1,5 +1,6 @@
 #include "recipients/address_check.h"
 
+#include "store/cp932_char.h"
 #include "store/typed_recipients.h"
 
 namespace recipients {
@@ -12,10 +13,7 @@ constexpr std::string_view kIdeographicSpace = "\xE3\x80\x80";
 std::string_view trimBlanks(std::string_view utf8) {
     for (;;) {
         const std::size_t before = utf8.size();
-        while (!utf8.empty() && static_cast<unsigned char>(utf8.front()) <= 0x20)
-            utf8.remove_prefix(1);
-        while (!utf8.empty() && static_cast<unsigned char>(utf8.back()) <= 0x20)
-            utf8.remove_suffix(1);
+        utf8 = store::cp932::trimmed(utf8);
         if (utf8.substr(0, 3) == kIdeographicSpace) utf8.remove_prefix(3);
         if (utf8.size() >= 3 && utf8.substr(utf8.size() - 3) == kIdeographicSpace)
             utf8.remove_suffix(3);

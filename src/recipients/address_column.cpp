@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "recipients/address_check.h"
+#include "recipients/half_width.h"
+#include "store/cp932_char.h"
 
 namespace recipients {
 namespace {
@@ -69,12 +71,8 @@ bool takesSemiVoicedMark(char32_t cp) {
 
 std::string foldHeader(std::string_view utf8) {
     std::vector<char32_t> folded;
-    for (char32_t cp : decode(trimBlanks(utf8))) {
-        if (cp >= 0xFF01 && cp <= 0xFF5E) {
-            cp -= 0xFEE0;
-        } else if (cp == 0x3000) {
-            cp = ' ';
-        } else if (cp >= 0xFF61 && cp <= 0xFF9D) {
+    for (char32_t cp : decode(toHalfWidth(trimBlanks(utf8)))) {
+        if (cp >= 0xFF61 && cp <= 0xFF9D) {
             cp = kHalfwidthKana[cp - 0xFF61];
         } else if (cp == 0xFF9E || cp == 0xFF9F) {
             const bool voiced = cp == 0xFF9E;
@@ -86,7 +84,7 @@ std::string foldHeader(std::string_view utf8) {
             }
             cp = voiced ? 0x3099 : 0x309A;
         }
-        if (cp >= 'A' && cp <= 'Z') cp += 32;
+        if (cp < 0x80) cp = char32_t(store::cp932::foldAscii(char(cp)));
         folded.push_back(cp);
     }
     std::string out;

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "store/cp932_char.h"
+
 // When two addresses are one recipient. The key of an address is the address
 //   1. trimmed of blanks at both ends (bytes 0x00-0x20 and the ideographic space),
 //   2. with the full-width forms of ASCII characters made ASCII,
@@ -14,9 +16,7 @@
 namespace recipients {
 
 // Step 3 alone, for one byte; a CP932 trail byte must never be given to it.
-constexpr char foldAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
+using store::cp932::foldAscii;
 
 // Step 3 for eight bytes at once; bytes outside A-Z, UTF-8 and CP932 ones included, stay as
 // they are.

@@ -3,6 +3,9 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
+
+#include "store/line_steps.h"
 
 // The lines of a recipient field's text, as the store splits them: at LF, CR LF or CR.
 namespace recipients {
@@ -11,15 +14,7 @@ namespace recipients {
 // end makes no extra empty line.
 template <typename Fn>
 void forEachFieldLine(std::string_view text, Fn&& fn) {
-    std::size_t index = 0;
-    for (std::size_t pos = 0; pos < text.size(); ++index) {
-        std::size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos) end = text.size();
-        fn(index, text.substr(pos, end - pos));
-        pos = end;
-        if (pos < text.size())
-            pos += text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n' ? 2 : 1;
-    }
+    store::lines::forEachLine(text, std::forward<Fn>(fn));
 }
 
 // True when the text ends in a line end (LF or CR).

@@ -1,16 +1,15 @@
 #include "recipients/file_encoding.h"
 
-#include <iconv.h>
 #include <uchardet/uchardet.h>
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <optional>
 
 #include "store/cp932.h"
+#include "store/iconv_converter.h"
 
 namespace recipients {
 namespace {
@@ -21,32 +20,10 @@ constexpr std::size_t kDetectPrefix = 256 * 1024;
 
 // Strict: nullopt at the first byte sequence the source encoding does not hold.
 std::optional<std::string> convertStrict(const char* from, std::string_view in) {
-    iconv_t cd = iconv_open("UTF-8", from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+    store::IconvConverter conv("UTF-8", from);
     std::string out;
-    out.resize(in.size() + in.size() / 2 + 16);
-    char* src = const_cast<char*>(in.data());
-    std::size_t srcLeft = in.size();
-    std::size_t written = 0;
-    bool ok = true;
-    while (srcLeft > 0) {
-        if (out.size() - written < 16) out.resize(out.size() * 2);
-        char* dst = out.data() + written;
-        std::size_t dstLeft = out.size() - written;
-        const std::size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-        written = std::size_t(dst - out.data());
-        if (rc == static_cast<std::size_t>(-1)) {
-            if (errno == E2BIG) {
-                out.resize(out.size() * 2);
-                continue;
-            }
-            ok = false;
-            break;
-        }
-    }
-    iconv_close(cd);
-    if (!ok) return std::nullopt;
-    out.resize(written);
+    std::size_t consumed = 0;
+    if (!conv.run(in, out, consumed)) return std::nullopt;
     out.shrink_to_fit();
     return out;
 }
@@ -96,13 +73,8 @@ bool isValidUtf8(std::string_view bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* end = p + bytes.size();
     while (p < end) {
-        // Eight ASCII bytes at a time: most of a recipient file.
-        while (end - p >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, p, 8);
-            if (word & 0x8080808080808080ULL) break;
-            p += 8;
-        }
+        p += store::cp932::asciiRunLength(
+            std::string_view(reinterpret_cast<const char*>(p), std::size_t(end - p)));
         if (p >= end) break;
         const unsigned char c = *p;
         if (c < 0x80) {
@@ -202,38 +174,21 @@ DecodedText decodeText(std::string bytes, bool keepDetected) {
 }
 
 CellDecoder::CellDecoder(Encoding encoding)
-    : encoding_(encoding), cd_(iconv_open("UTF-8", iconvName(encoding))) {}
-
-CellDecoder::~CellDecoder() {
-    if (cd_ != reinterpret_cast<void*>(-1)) iconv_close(static_cast<iconv_t>(cd_));
-}
+    : encoding_(encoding), conv_("UTF-8", iconvName(encoding)) {}
 
 bool CellDecoder::convert(std::string_view cell, std::string& out, bool lossy) {
     out.clear();
-    if (cd_ == reinterpret_cast<void*>(-1)) return false;
-    const auto cd = static_cast<iconv_t>(cd_);
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    out.resize(cell.size() * 3 + 4);
-    char* src = const_cast<char*>(cell.data());
-    std::size_t srcLeft = cell.size();
-    char* dst = out.data();
-    std::size_t dstLeft = out.size();
+    if (!conv_.ok()) return false;
     bool whole = true;
-    while (iconv(cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<std::size_t>(-1)) {
+    for (std::size_t consumed = 0; !conv_.run(cell, out, consumed);) {
         whole = false;
         if (!lossy) break;
         // iconv stops at the character it cannot read. One mark for the whole character,
-        // so its trail bytes are not read as the start of the next one. No byte in gives
-        // more than three out, so the room made above suffices.
-        const std::size_t skip = eucCharLength(std::string_view(src, srcLeft));
-        std::memcpy(dst, "\xEF\xBF\xBD", 3);
-        dst += 3;
-        dstLeft -= 3;
-        src += skip;
-        srcLeft -= skip;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        // so its trail bytes are not read as the start of the next one.
+        cell.remove_prefix(consumed);
+        cell.remove_prefix(eucCharLength(cell));
+        out += "\xEF\xBF\xBD";
     }
-    out.resize(out.size() - dstLeft);
     return whole;
 }
 
@@ -256,7 +211,7 @@ bool holdsAtSign(std::string_view cell, Encoding encoding, bool raw) {
     for (std::size_t i = 0; i < cell.size(); ++i) {
         const auto c = static_cast<unsigned char>(cell[i]);
         if (c == '@') return true;
-        if (((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && i + 1 < cell.size()) ++i;
+        if (store::cp932::isLeadByte(c) && i + 1 < cell.size()) ++i;
     }
     return false;
 }

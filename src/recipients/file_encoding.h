@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "store/iconv_converter.h"
+
 // The encodings a recipient file comes in, and turning its bytes into UTF-8.
 namespace recipients {
 
@@ -35,9 +37,6 @@ DecodedText decodeText(std::string bytes, bool keepDetected = false);
 class CellDecoder {
 public:
     explicit CellDecoder(Encoding encoding);  // CP932 or EUC-JP
-    ~CellDecoder();
-    CellDecoder(const CellDecoder&) = delete;
-    CellDecoder& operator=(const CellDecoder&) = delete;
 
     bool toUtf8(std::string_view cell, std::string& out);
     // For showing: each undecodable character becomes one U+FFFD, with all its bytes (a
@@ -50,7 +49,7 @@ private:
     bool convert(std::string_view cell, std::string& out, bool lossy);
 
     Encoding encoding_;
-    void* cd_;
+    store::IconvConverter conv_;
 };
 
 // True when the cell holds an "@" as a character of its own (in CP932 the byte 0x40 is

@@ -7,7 +7,7 @@
 
 #include "recipients/address_key.h"
 #include "recipients/half_width.h"
-#include "store/cp932.h"
+#include "store/cp932_char.h"
 
 namespace recipients::optoutkey {
 namespace {
@@ -45,12 +45,7 @@ const Table& table() {
 }
 
 bool isBlank(char c) {
-    return static_cast<unsigned char>(c) <= 0x20;
-}
-
-// store::cp932::isLeadByte, here where the compiler can inline it into the key loop.
-bool isLead(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+    return store::cp932::isBlank(static_cast<unsigned char>(c));
 }
 
 // Eight bytes with the first in the lowest bits, on any machine.
@@ -101,13 +96,6 @@ std::uint64_t stops(std::uint64_t w, bool stopAtComma) {
     return m & kHigh;
 }
 
-bool isAscii(std::string_view text) {
-    for (char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 char halfWidthOf(unsigned code) {
@@ -122,7 +110,7 @@ void fromCp932(std::string_view address, std::string& out) {
     const Table& forms = table();
     for (std::size_t i = 0; i < address.size(); ++i) {
         const auto c = static_cast<unsigned char>(address[i]);
-        if (isLead(c) && i + 1 < address.size()) {
+        if (store::cp932::isLeadByte(c) && i + 1 < address.size()) {
             const auto trail = static_cast<unsigned char>(address[i + 1]);
             if (const char half = forms[c << 8 | trail]) {
                 key[n++] = foldAscii(half);
@@ -155,7 +143,7 @@ bool fromUtf8(std::string_view address, std::string& out) {
     if (!ascii) {
         out = toHalfWidth(address);
         for (char& c : out) c = foldAscii(c);
-        ascii = isAscii(out);
+        ascii = store::cp932::isAscii(out);
         n = out.size();
     }
     std::size_t begin = 0;
@@ -167,7 +155,7 @@ bool fromUtf8(std::string_view address, std::string& out) {
 }
 
 bool isAsciiKey(std::string_view key) {
-    return isAscii(key);
+    return store::cp932::isAscii(key);
 }
 
 std::uint64_t hashOf(std::string_view key) {

@@ -9,19 +9,17 @@
 #include "recipients/field_lines.h"
 #include "recipients/recipient_import.h"
 #include "store/cp932.h"
+#include "store/cp932_char.h"
 #include "store/optout_file.h"
 #include "store/project_store.h"
 
 namespace recipients {
 namespace {
 
+using store::cp932::isAscii;
+
 // Enough of the lines outside ASCII for the detector to tell CP932 from EUC-JP.
 constexpr std::size_t kDetectBytes = 16 * 1024;
-
-bool isAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
 
 bool isNote(std::string_view trimmed) {
     return !trimmed.empty() && trimmed.front() == '#';
@@ -104,7 +102,8 @@ bool isOwnOptOutForm(std::string_view bytes) {
     // CP932 as the tool writes it, not UTF-8 or EUC-JP that happen to read as CP932 too.
     // One conversion for all of them: a converter per line costs more than the line.
     std::string utf8;
-    if (isValidUtf8(bytes) || detectCharset(std::string_view(wide).substr(0, kDetectBytes)) == "EUC-JP" ||
+    if (isValidUtf8(bytes) ||
+        detectCharset(std::string_view(wide).substr(0, kDetectBytes)) == "EUC-JP" ||
         !CellDecoder(Encoding::Cp932).toUtf8(wide, utf8))
         return false;
     forEachFieldLine(utf8,

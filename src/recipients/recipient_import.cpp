@@ -16,6 +16,7 @@
 #include "recipients/field_lines.h"
 #include "recipients/half_width.h"
 #include "store/cp932.h"
+#include "store/cp932_char.h"
 
 namespace recipients {
 namespace {
@@ -31,12 +32,7 @@ void report(ImportProgress* progress, int permille) {
     if (progress) progress->permille = permille;
 }
 
-bool isAscii(std::string_view text) {
-    for (char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    }
-    return true;
-}
+using store::cp932::isAscii;
 
 // A row of empty cells, as spreadsheets export a blank row: no recipient, like a blank line.
 bool blankRow(const CsvTable& table, std::size_t row) {

@@ -19,22 +19,7 @@ namespace {
 // text does not cost one converter per word.
 constexpr std::size_t kMinAsciiRun = 256;
 
-bool isAscii(char c) {
-    return static_cast<unsigned char>(c) < 0x80;
-}
-
-std::size_t asciiRunLength(std::string_view s, std::size_t from) {
-    std::size_t end = from;
-    // Eight bytes at a time: none has its high bit set.
-    while (end + 8 <= s.size()) {
-        std::uint64_t word;
-        std::memcpy(&word, s.data() + end, sizeof word);
-        if (word & 0x8080808080808080ULL) break;
-        end += 8;
-    }
-    while (end < s.size() && isAscii(s[end])) ++end;
-    return end - from;
-}
+using store::cp932::asciiRunLength;
 
 // Where the next ASCII run of at least kMinAsciiRun bytes (or the text's last run) starts
 // at or after pos, and its length.
@@ -42,7 +27,7 @@ std::pair<std::size_t, std::size_t> nextLongAsciiRun(std::string_view s, std::si
                                                      bool characterWise) {
     std::size_t end = pos;
     while (end < s.size()) {
-        if (isAscii(s[end])) {
+        if (store::cp932::isAsciiByte(s[end])) {
             const std::size_t run = asciiRunLength(s, end);
             if (run >= kMinAsciiRun || end + run == s.size()) return {end, run};
             end += run;
@@ -59,7 +44,8 @@ std::pair<std::size_t, std::size_t> nextLongAsciiRun(std::string_view s, std::si
 }  // namespace
 
 std::string utf8FromStore(std::string&& cp932) {
-    const auto ascii = std::find_if(cp932.begin(), cp932.end(), [](char c) { return !isAscii(c); });
+    const auto ascii = std::find_if(cp932.begin(), cp932.end(),
+                                    [](char c) { return !store::cp932::isAsciiByte(c); });
     if (ascii == cp932.end()) return std::move(cp932);
     return utf8FromStore(static_cast<const std::string&>(cp932));
 }

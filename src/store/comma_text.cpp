@@ -4,50 +4,25 @@
 #include <cstdint>
 #include <cstring>
 
+#include "store/cp932_char.h"
+
 namespace store::commatext {
 namespace {
 
+using namespace store::cp932;
+using namespace store::cp932::words;
+
 bool isBlank(char c) {
-    unsigned char u = static_cast<unsigned char>(c);
-    return u >= 1 && u <= 32;
+    return isFieldBlank(static_cast<unsigned char>(c));
 }
 
-constexpr bool isLeadByte(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
-// What a byte does inside an unquoted field; a table, since this runs for every byte of a
-// large list.txt.
-enum ByteClass : unsigned char { kPlain, kStop, kLead };
-
-struct ByteClasses {
-    ByteClass of[256];
-    constexpr ByteClasses() : of() {
-        for (int c = 0; c < 256; ++c) {
-            of[c] = c <= 32 || c == ',' ? kStop : isLeadByte(c) ? kLead : kPlain;
-        }
-    }
-};
-constexpr ByteClasses kClasses;
-
-// A lead byte takes the next byte with it, unless that is the NUL that ends the line.
-inline std::size_t charLength(std::string_view s, std::size_t i) {
-    return isLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() && s[i + 1] != '\0' ? 2
-                                                                                                : 1;
-}
-
-constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
-
-// Some byte of the word is below n (n at most 128); exact for the "some" answer.
-constexpr std::uint64_t hasByteBelow(std::uint64_t x, unsigned n) {
-    return (x - kOnes * n) & ~x & kHighs;
-}
+// What a byte does inside an unquoted field.
+constexpr ByteKinds kKinds = byteKinds([](unsigned char c) { return c <= 32 || c == ','; });
 
 bool isPlainAsciiWord(const unsigned char* p) {
     std::uint64_t x;
     std::memcpy(&x, p, sizeof x);
-    return ((x & kHighs) | hasByteBelow(x, 33) | hasByteBelow(x ^ (kOnes * ','), 1)) == 0;
+    return ((x & kHighs) | hasByteBelow(x, 33) | hasByte(x, ',')) == 0;
 }
 
 }  // namespace
@@ -76,11 +51,11 @@ bool FieldScanner::next(std::string_view& field) {
         while (pos_ + 8 <= size && isPlainAsciiWord(data + pos_)) pos_ += 8;
         for (;;) {
             if (pos_ >= size) break;
-            ByteClass cls = kClasses.of[data[pos_]];
-            if (cls == kPlain) {
+            const ByteKind kind = kKinds.of[data[pos_]];
+            if (kind == ByteKind::Plain) {
                 ++pos_;
-            } else if (cls == kLead) {
-                pos_ += pos_ + 1 < size && data[pos_ + 1] != 0 ? 2 : 1;
+            } else if (kind == ByteKind::Lead) {
+                pos_ += charLengthInLine(line_, pos_);
             } else {
                 break;
             }
@@ -108,7 +83,7 @@ void FieldScanner::quotedField(std::string_view& field) {
     for (std::size_t i = start; i < size;) {
         const unsigned char c = static_cast<unsigned char>(data[i]);
         if (isLeadByte(c)) {
-            i += i + 1 < size ? 2 : 1;
+            i += charLength(line_, i);
         } else if (c != '"') {
             ++i;
         } else if (i + 1 < size && data[i + 1] == '"') {
@@ -128,8 +103,7 @@ void FieldScanner::quotedField(std::string_view& field) {
     // its own before `end` is the first of such a pair.
     unquoted_.clear();
     for (std::size_t k = start; k < end;) {
-        const std::size_t length =
-            isLeadByte(static_cast<unsigned char>(data[k])) && k + 1 < end ? 2 : 1;
+        const std::size_t length = charLength(line_.substr(0, end), k);
         unquoted_.append(data + k, length);
         k += length;
         if (length == 1 && data[k - 1] == '"') ++k;
@@ -146,7 +120,7 @@ std::vector<std::string> split(std::string_view line) {
 }
 
 std::string_view addressPart(std::string_view line) {
-    for (std::size_t i = 0; i < line.size(); i += charLength(line, i)) {
+    for (std::size_t i = 0; i < line.size(); i += charLengthInLine(line, i)) {
         if (line[i] == ',') return line.substr(0, i);
         if (line[i] == '\0') break;
     }

@@ -4,14 +4,11 @@
 #include <optional>
 #include <string>
 
+#include "store/cp932_char.h"
+
 // Shift-JIS (code page 932) bytes. Every text of the store is held as CP932 bytes in a
 // std::string; only the window's fields see Unicode.
 namespace store::cp932 {
-
-bool isLeadByte(unsigned char c);
-
-// Bytes taken by the character at s[i]: 2 for a lead byte followed by another byte, else 1.
-std::size_t charLength(const std::string& s, std::size_t i);
 
 // Removes bytes 0x00..0x20 from both ends.
 std::string trim(const std::string& s);

@@ -13,7 +13,7 @@ std::size_t lastCharStart(std::string_view line) {
     std::size_t last = 0;
     while (i < line.size()) {
         last = i;
-        i += cp932::isLeadByte(static_cast<unsigned char>(line[i])) && i + 1 < line.size() ? 2 : 1;
+        i += cp932::charLength(line, i);
     }
     return last;
 }

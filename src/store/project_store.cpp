@@ -9,6 +9,7 @@
 #include "store/atomic_file.h"
 #include "store/comFunc.h"
 #include "store/cp932.h"
+#include "store/line_steps.h"
 #include "store/recipient_scan.h"
 #include "store/text_file.h"
 
@@ -203,14 +204,11 @@ std::string ProjectStore::readBody(const std::string& project, int group) const 
 void ProjectStore::writeBody(const std::string& project, int group, const std::string& text) const {
     std::string bytes;
     bytes.reserve(text.size() + text.size() / 16);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c == '\r' || c == '\n') {
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-            bytes += "\r\n";
-        } else {
-            bytes += c;
-        }
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t end = lines::endOfLine(text, pos);
+        bytes.append(text, pos, end - pos);
+        if (end < text.size()) bytes += "\r\n";
+        pos = lines::afterLineEnd(text, end);
     }
     textfile::writeAll(bodyPath(project, group), bytes);
 }

@@ -7,15 +7,15 @@
 #endif
 
 #include "store/comma_text.h"
+#include "store/cp932_char.h"
+#include "store/line_steps.h"
 
 namespace store::recipients {
 namespace {
 
 using Byte = unsigned char;
 
-constexpr bool isLeadByte(Byte c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
+using store::cp932::isLeadByte;
 
 // Bytes that may end a field, start a quoted one, or end the line or the text.
 constexpr bool isSpecial(Byte c) {
@@ -28,7 +28,7 @@ constexpr bool endsLine(Byte c) {
 
 // Blanks between fields; CR and LF end the line instead.
 const Byte* skipBlanks(const Byte* p, const Byte* e) {
-    while (p < e && *p >= 1 && *p <= 0x20 && *p != '\r' && *p != '\n') ++p;
+    while (p < e && store::cp932::isFieldBlank(*p) && !store::lines::isLineEnd(char(*p))) ++p;
     return p;
 }
 

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "store/file_descriptor.h"
+#include "store/line_steps.h"
 #include "store/store_error.h"
 
 namespace store::textfile {
@@ -53,8 +54,7 @@ bool LineReader::next(std::string_view& line) {
     }
     std::size_t end = nextCr_ < nextLf_ ? nextCr_ : nextLf_;
     line = std::string_view(data + pos_, end - pos_);
-    if (end < size && data[end] == '\r' && end + 1 < size && data[end + 1] == '\n') ++end;
-    pos_ = end + 1;
+    pos_ = lines::afterLineEnd(text_, end);
     return true;
 }
 

@@ -5,73 +5,43 @@
 #include <string>
 
 #include "store/comma_text.h"
+#include "store/cp932_char.h"
+#include "store/line_steps.h"
 #include "store/recipient_scan.h"
 
 namespace store::recipients {
 namespace {
 
 using Byte = unsigned char;
+using namespace store::cp932;
+using namespace store::cp932::words;
 
-constexpr bool isLeadByte(Byte c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
-// What a byte means to the quick scan. A special byte may end a field or a line, or start
-// a quoted field; none of them is ever a CP932 trail byte.
-enum ByteClass : Byte { kPlain, kLead, kSpecial };
-
-struct ByteClasses {
-    ByteClass of[256];
-    constexpr ByteClasses() : of() {
-        for (int c = 0; c < 256; ++c) {
-            of[c] = c <= 0x20 || c == ',' || c == '"' ? kSpecial : isLeadByte(c) ? kLead : kPlain;
-        }
-    }
-};
-constexpr ByteClasses kClasses;
-
-constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
-
-// Some byte of the word is below n (n at most 128); exact for the "some" answer.
-constexpr std::uint64_t hasByteBelow(std::uint64_t x, unsigned n) {
-    return (x - kOnes * n) & ~x & kHighs;
-}
+// What a byte means to the quick scan. A stop may end a field or a line, or start a quoted
+// field; none of them is ever a CP932 trail byte.
+constexpr ByteKinds kKinds = byteKinds([](Byte c) { return c <= 0x20 || c == ',' || c == '"'; });
 
 // Eight ASCII bytes, none of them special: each is a character of its own.
 bool isPlainAsciiWord(const Byte* p) {
     std::uint64_t x;
     std::memcpy(&x, p, sizeof x);
-    return ((x & kHighs) | hasByteBelow(x, 0x21) | hasByteBelow(x ^ (kOnes * ','), 1) |
-            hasByteBelow(x ^ (kOnes * '"'), 1)) == 0;
-}
-
-// Bytes taken by the character at s[i]: a lead byte takes the next byte unless the text
-// ends there (a NUL, too, ends a stored line).
-std::size_t charLength(std::string_view s, std::size_t i) {
-    return isLeadByte(static_cast<Byte>(s[i])) && i + 1 < s.size() && s[i + 1] != '\0' ? 2 : 1;
-}
-
-bool isBlankOrControl(Byte c) {
-    return c >= 0x01 && c <= 0x20;
+    return ((x & kHighs) | hasByteBelow(x, 0x21) | hasByte(x, ',') | hasByte(x, '"')) == 0;
 }
 
 // The first reason the line fails, looked for character by character.
 LineFault faultOf(std::string_view line) {
-    std::size_t begin = 0;
-    std::size_t end = line.size();
-    while (begin < end && static_cast<Byte>(line[begin]) <= 0x20) ++begin;
-    while (end > begin && static_cast<Byte>(line[end - 1]) <= 0x20) --end;
+    const std::string_view inner = trimmed(line);
+    const std::size_t begin = std::size_t(inner.data() - line.data());
+    const std::size_t end = begin + inner.size();
     bool comma = false;
     bool innerBlank = false;
     bool quote = false;
     for (std::size_t i = 0; i < line.size();) {
-        const std::size_t length = charLength(line, i);
+        const std::size_t length = charLengthInLine(line, i);
         if (length == 1) {
             const Byte c = static_cast<Byte>(line[i]);
             comma = comma || c == ',';
             quote = quote || c == '"';
-            innerBlank = innerBlank || (i > begin && i < end && isBlankOrControl(c));
+            innerBlank = innerBlank || (i > begin && i < end && isFieldBlank(c));
         }
         i += length;
     }
@@ -95,7 +65,7 @@ bool readsBack(std::string_view line, std::string_view group, std::string& store
 bool isPlainGroup(std::string_view group) {
     if (group.empty()) return false;
     for (char c : group) {
-        if (kClasses.of[static_cast<Byte>(c)] != kPlain) return false;
+        if (kKinds.of[static_cast<Byte>(c)] != ByteKind::Plain) return false;
     }
     return true;
 }
@@ -120,23 +90,21 @@ TypedLinesCheck checkTypedLines(std::string_view fieldText, std::string_view gro
         for (;;) {
             while (i + 8 <= size && isPlainAsciiWord(data + i)) i += 8;
             if (i >= size) break;
-            const ByteClass cls = kClasses.of[data[i]];
-            if (cls == kPlain) {
+            const ByteKind kind = kKinds.of[data[i]];
+            if (kind == ByteKind::Plain) {
                 ++i;
-            } else if (cls == kLead && i + 1 < size && kClasses.of[data[i + 1]] != kSpecial) {
+            } else if (kind == ByteKind::Lead && i + 1 < size &&
+                       kKinds.of[data[i + 1]] != ByteKind::Stop) {
                 i += 2;
             } else {
-                if (data[i] != '\r' && data[i] != '\n') quick = false;
+                if (!lines::isLineEnd(static_cast<char>(data[i]))) quick = false;
                 break;
             }
         }
         // CR and LF are never trail bytes: the line ends at the first of them.
-        std::size_t end = i;
-        while (end < size && data[end] != '\r' && data[end] != '\n') ++end;
+        const std::size_t end = lines::endOfLine(fieldText, i);
         if (end > i) quick = false;
-
-        pos = end;
-        if (pos < size) pos += data[pos] == '\r' && pos + 1 < size && data[pos + 1] == '\n' ? 2 : 1;
+        pos = lines::afterLineEnd(fieldText, end);
 
         if (end == start || quick) continue;
         const std::string_view line = fieldText.substr(start, end - start);

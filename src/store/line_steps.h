@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+// Lines end at CR LF, a lone LF or a lone CR, in every text the tool reads: the store's
+// files, a recipient field, the opt-out list. One place steps over them.
+namespace store::lines {
+
+constexpr bool isLineEnd(char c) {
+    return c == '\r' || c == '\n';
+}
+
+// Where the line that starts at `pos` ends: at its CR or LF, or at the text's end.
+constexpr std::size_t endOfLine(std::string_view text, std::size_t pos) {
+    while (pos < text.size() && !isLineEnd(text[pos])) ++pos;
+    return pos;
+}
+
+// Where the next line starts, for a line that ends at `end`: past its CR LF, LF or CR.
+constexpr std::size_t afterLineEnd(std::string_view text, std::size_t end) {
+    if (end >= text.size()) return text.size();
+    return end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
+}
+
+// Calls fn(index, line) for every line, empty ones included, index from 0. A final line
+// end makes no extra empty line.
+template <typename Fn>
+void forEachLine(std::string_view text, Fn&& fn) {
+    std::size_t index = 0;
+    for (std::size_t pos = 0; pos < text.size(); ++index) {
+        const std::size_t end = endOfLine(text, pos);
+        fn(index, text.substr(pos, end - pos));
+        pos = afterLineEnd(text, end);
+    }
+}
+
+}  // namespace store::lines
