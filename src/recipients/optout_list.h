@@ -7,6 +7,10 @@
 #include <string_view>
 #include <vector>
 
+namespace store {
+class ProjectStore;
+}
+
 // The opted-out addresses as a set of keys (see optout_key.h): the check that runs over
 // every line of a large list, so a lookup costs one hash and, mostly, one probe.
 namespace recipients {
@@ -55,5 +59,12 @@ private:
     std::shared_ptr<Utf8Forms> utf8_;
     std::size_t count_ = 0;
 };
+
+// The list as the gates use it, from the store's optout.txt in any form it is kept in (see
+// optout_reader.h). Throws StoreError when the file exists but cannot be read, and
+// OptOutFileRefused when it holds lines that give no address: a list the tool cannot read
+// whole never passes for a shorter one.
+OptOutList loadOptOutList(const store::ProjectStore& store);
+OptOutList loadOptOutList(const std::string& path);
 
 }  // namespace recipients

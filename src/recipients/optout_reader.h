@@ -10,10 +10,6 @@
 #include "recipients/file_encoding.h"
 #include "recipients/optout_list.h"
 
-namespace store {
-class ProjectStore;
-}
-
 // Reading optout.txt in whatever form users keep it: as the tool writes it, by hand, from a
 // spreadsheet or from another program. The file goes through the recipient import's reader
 // (encoding, separator, address column, header, full-width forms); a line starting with "#"
@@ -62,9 +58,6 @@ private:
     OptOutFileText text_;
 };
 
-// The list as the gates use it, from the store's optout.txt. Throws StoreError when the file
-// exists but cannot be read, OptOutFileRefused when it holds lines that give no address.
-OptOutList loadOptOutList(const store::ProjectStore& store);
-OptOutList loadOptOutList(const std::string& path);
+// loadOptOutList (optout_list.h) reads the file through readOptOutText.
 
 }  // namespace recipients
