@@ -27,6 +27,7 @@
 #include "optout_window_save.h"
 #include "recipients/optout_field.h"
 #include "recipients/optout_gate.h"
+#include "recipients/optout_reader.h"
 #include "store/cp932.h"
 #include "store/project_store.h"
 #include "store/text_file.h"

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QVBoxLayout>
+#include <stdexcept>
 
 #include "dialogs/busy_cursor.h"
 #include "dialogs/optout_model.h"
@@ -17,8 +18,10 @@
 #include "dialogs/recipient_texts.h"
 #include "dialogs/window_look.h"
 #include "recipients/address_check.h"
+#include "recipients/address_key.h"
 #include "recipients/field_lines.h"
 #include "recipients/half_width.h"
+#include "recipients/optout_merge.h"
 #include "shell/error_report.h"
 #include "shell/message_box.h"
 #include "store/atomic_file.h"
@@ -27,7 +30,7 @@
 
 namespace {
 
-constexpr int kNamedRefusals = 20;
+constexpr std::size_t kNamedRefusals = 20;
 
 void warn(const QString& text) {
     shell::showMessageBox(text, shell::kCaption, shell::kStyleWarning);
@@ -45,6 +48,20 @@ std::string csvField(const std::string& bytes) {
     return quoted + "\"";
 }
 
+// The list's addresses as the store writes them. Each was read from a file that Shift-JIS
+// could hold, or checked as ASCII.
+std::vector<std::string> inCp932(const std::vector<std::string>& utf8) {
+    // One conversion for the whole list: a hundred thousand would each open a converter.
+    std::string joined;
+    for (const std::string& address : utf8) joined += address + "\n";
+    const std::string bytes = store::cp932::fromUtf8(joined).value();
+    std::vector<std::string> out;
+    out.reserve(utf8.size());
+    recipients::forEachFieldLine(
+        bytes, [&](std::size_t, std::string_view line) { out.emplace_back(line); });
+    return out;
+}
+
 QPushButton* addButton(QDialogButtonBox* box, const QString& text) {
     return box->addButton(text, QDialogButtonBox::ActionRole);
 }
@@ -59,10 +76,14 @@ OptOutDialog::OptOutDialog(std::string storePath, QWidget* parent)
     resize(560, 520);
 
     model_ = new OptOutModel(this);
-    model_->load(store::optoutfile::read(storePath_));
+    openedBytes_ = store::optoutfile::read(storePath_);
+    opened_ = recipients::readOptOutText(openedBytes_);
+    model_->load(opened_);
     filtered_ = new QSortFilterProxyModel(this);
     filtered_->setSourceModel(model_);
-    filtered_->setFilterCaseSensitivity(Qt::CaseInsensitive);
+    // The filter compares keys, as the list does: ＴＡＲＯ finds taro.
+    filtered_->setFilterRole(OptOutModel::KeyRole);
+    filtered_->setFilterCaseSensitivity(Qt::CaseSensitive);
 
     auto* note = new QLabel(
         QStringLiteral("このリストのアドレスには、どのプロジェクトからもメールを送りません。"
@@ -78,8 +99,10 @@ OptOutDialog::OptOutDialog(std::string storePath, QWidget* parent)
     filter_->setAccessibleName(QStringLiteral("配信停止リストの絞り込み"));
     filter_->setClearButtonEnabled(true);
     filter_->setInputMethodHints(Qt::ImhPreferLatin | Qt::ImhNoPredictiveText);
-    connect(filter_, &QLineEdit::textChanged, filtered_,
-            &QSortFilterProxyModel::setFilterFixedString);
+    connect(filter_, &QLineEdit::textChanged, filtered_, [this](const QString& text) {
+        filtered_->setFilterFixedString(
+            QString::fromStdString(recipients::addressKey(text.toStdString())));
+    });
 
     view_ = new QListView(this);
     view_->setObjectName(QStringLiteral("optOutList"));
@@ -105,8 +128,7 @@ OptOutDialog::OptOutDialog(std::string storePath, QWidget* parent)
     connect(saveButton_, &QPushButton::clicked, this, [this] {
         // A list that could not be written keeps the dialog open with the edits.
         shell::runHandler([this] {
-            save();
-            accept();
+            if (save()) accept();
         });
     });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -117,6 +139,7 @@ OptOutDialog::OptOutDialog(std::string storePath, QWidget* parent)
     top->addWidget(filter_, 2);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(note);
+    if (!opened_.readable()) layout->addWidget(unreadableNote());
     layout->addLayout(top);
     layout->addWidget(view_, 1);
     layout->addWidget(tools);
@@ -124,12 +147,38 @@ OptOutDialog::OptOutDialog(std::string storePath, QWidget* parent)
     connect(model_, &QAbstractItemModel::modelReset, this, &OptOutDialog::showCount);
     connect(model_, &QAbstractItemModel::rowsInserted, this, &OptOutDialog::showCount);
     showCount();
+    if (model_->unreadableCount() > 0) {
+        // Opened on the lines the gates stopped at.
+        view_->setCurrentIndex(filtered_->index(0, 0));
+        view_->setFocus();
+    }
+}
+
+QLabel* OptOutDialog::unreadableNote() {
+    const QString what = opened_.undecodable
+                             ? QStringLiteral("このファイルの文字コードを判別できません。")
+                             : QStringLiteral("このファイルの %1 行からアドレスを読み取れません。")
+                                   .arg(recipienttext::number(opened_.unreadable));
+    auto* label = new QLabel(
+        what + QStringLiteral("読み取れない行を「⚠」で示します。ファイルを直すか、正しいアドレスを"
+                              "追加してから、その行を選んで削除してください。"
+                              "これらの行がある間は、グループの保存、ファイルからの読込、"
+                              "宛先チェックとバッチファイルの出力を止めています。"),
+        this);
+    label->setObjectName(QStringLiteral("optOutUnreadable"));
+    label->setWordWrap(true);
+    label->setStyleSheet(QStringLiteral("color: #b00020;"));
+    return label;
 }
 
 OptOutDialog::~OptOutDialog() = default;
 
+void OptOutDialog::run() {
+    showOrScript(*this);
+}
+
 std::size_t OptOutDialog::count() const {
-    return std::size_t(model_->rowCount());
+    return std::size_t(model_->rowCount()) - model_->unreadableCount();
 }
 
 void OptOutDialog::showCount() {
@@ -173,8 +222,7 @@ void OptOutDialog::removeSelected() {
 
 void OptOutDialog::importFrom(const QString& path) {
     std::string listed;
-    for (const std::string& bytes : model_->entries())
-        listed += store::cp932::toUtf8Lossy(bytes) + "\n";
+    for (const std::string& address : model_->addresses()) listed += address + "\n";
     // The opt-out list takes every address, opted out or not: no list applies to it.
     const auto chosen = recipientimport::ask(this, path, std::move(listed), nullptr);
     if (!chosen) return;
@@ -192,13 +240,75 @@ void OptOutDialog::importFrom(const QString& path) {
 
 void OptOutDialog::exportTo(const QString& path) {
     std::string csv = *store::cp932::fromUtf8("メールアドレス") + "\r\n";
-    for (const std::string& bytes : model_->entries()) csv += csvField(bytes) + "\r\n";
+    for (const std::string& address : inCp932(model_->addresses()))
+        csv += csvField(address) + "\r\n";
     store::textfile::writeAll(QFile::encodeName(path).toStdString(), csv);
 }
 
-void OptOutDialog::save() {
+bool OptOutDialog::save() {
+    // Asked before the file is locked: nobody else waits on the user's answer.
+    const std::string before = store::optoutfile::read(storePath_);
+    const recipients::OptOutFileText beforeText = recipients::readOptOutText(before);
+    if (!beforeText.ownForm && !before.empty() && !askReplaceHandMade(beforeText)) return false;
     BusyCursor busy;
-    store::optoutfile::write(storePath_, model_->entries());
+    recipients::OptOutMerge merged;
+    bool changed = false;
+    store::optoutfile::rewrite(storePath_, [&](const std::string& now) {
+        // Another program may have written since the question: its form was not asked about.
+        if (now != before && !recipients::isOwnOptOutForm(now))
+            throw std::runtime_error(
+                "保存の間に " + storePath_ +
+                " がほかのプログラムに書き換えられました。もう一度保存してください");
+        changed = now != openedBytes_;
+        const recipients::OptOutFileText nowText =
+            now == before ? beforeText : recipients::readOptOutText(now);
+        merged = recipients::mergeOptOutEdits(opened_, nowText, model_->addresses());
+        return store::optoutfile::Rewrite{inCp932(merged.addresses),
+                                          !nowText.ownForm && !now.empty()};
+    });
+    // What is on disk now is what a later save in this dialog merges against.
+    openedBytes_.clear();
+    for (const std::string& address : inCp932(merged.addresses)) openedBytes_ += address + "\r\n";
+    opened_ = recipients::readOptOutText(openedBytes_);
+    if (changed && (merged.othersKept > 0 || !merged.keptAgainstRemoval.empty()))
+        tellMerged(merged);
+    return true;
+}
+
+bool OptOutDialog::askReplaceHandMade(const recipients::OptOutFileText& text) {
+    QString question =
+        QStringLiteral(
+            "配信停止リストのファイル「%1」は、このツールの形式（Shift-JIS、1行に1アドレス）では"
+            "ありません。保存すると、この形式に書き直します。アドレス以外の列、見出しの行と"
+            "「#」の行は残りません。")
+            .arg(QString::fromStdString(storePath_));
+    if (!text.readable())
+        question += QStringLiteral("アドレスを読み取れない %1 行も残りません。")
+                        .arg(recipienttext::number(text.unreadable));
+    question += QStringLiteral("\n\n元のファイルは「%1」として残します。保存しますか？")
+                    .arg(QString::fromStdString(store::optoutfile::backupPath(storePath_)));
+    return shell::showMessageBox(question, shell::kCaption, shell::kStyleQuestion) ==
+           shell::kResultOk;
+}
+
+void OptOutDialog::tellMerged(const recipients::OptOutMerge& merged) {
+    QString text = QStringLiteral(
+                       "このダイアログを開いた後に、ほかのプログラムが配信停止リストを"
+                       "書き換えていました。ほかのプログラムが追加した %1 件も残しました。")
+                       .arg(recipienttext::number(merged.othersKept));
+    if (!merged.keptAgainstRemoval.empty()) {
+        QStringList named;
+        for (std::size_t i = 0; i < merged.keptAgainstRemoval.size() && i < kNamedRefusals; ++i)
+            named << QString::fromStdString(merged.keptAgainstRemoval[i]);
+        if (merged.keptAgainstRemoval.size() > kNamedRefusals)
+            named << QStringLiteral("ほか %1 件")
+                         .arg(merged.keptAgainstRemoval.size() - kNamedRefusals);
+        text += QStringLiteral(
+                    "\n\n次のアドレスは、このダイアログで削除しましたが、ほかのプログラムが"
+                    "追加し直したため、リストに残しています。\n") +
+                named.join(QLatin1Char('\n'));
+    }
+    shell::showMessageBox(text, shell::kCaption, shell::kStyleInformation);
 }
 
 void OptOutDialog::addChosen() {

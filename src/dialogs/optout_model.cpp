@@ -1,50 +1,47 @@
 #include "dialogs/optout_model.h"
 
-#include "store/cp932.h"
+#include <QBrush>
+#include <QColor>
 
-QString OptOutModel::keyOf(const QString& text) {
-    return text.trimmed().toLower();
-}
+#include "dialogs/recipient_texts.h"
+#include "recipients/address_key.h"
+#include "recipients/field_lines.h"
 
-void OptOutModel::load(const std::string& cp932Lines) {
+void OptOutModel::load(const recipients::OptOutFileText& text) {
     beginResetModel();
     entries_.clear();
     keys_.clear();
-    std::size_t pos = 0;
-    while (pos < cp932Lines.size()) {
-        std::size_t end = cp932Lines.find_first_of("\r\n", pos);
-        if (end == std::string::npos) end = cp932Lines.size();
-        const std::string line = store::cp932::trim(cp932Lines.substr(pos, end - pos));
-        if (!line.empty()) {
-            Entry entry{QString::fromStdString(store::cp932::toUtf8Lossy(line)), line};
-            keys_.insert(keyOf(entry.text));
-            entries_.push_back(std::move(entry));
-        }
-        pos = end;
-        if (pos < cp932Lines.size())
-            pos += cp932Lines[pos] == '\r' && pos + 1 < cp932Lines.size() &&
-                           cp932Lines[pos + 1] == '\n'
-                       ? 2
-                       : 1;
-    }
+    for (const recipients::UnreadableLine& line : text.firstUnreadable)
+        // Said in the row itself, so a screen reader reads why the line is there.
+        entries_.push_back(
+            Entry{QStringLiteral("⚠ 読み取れない行 ") + recipienttext::unreadableLine(line),
+                  std::string()});
+    unreadable_ = entries_.size();
+    recipients::forEachFieldLine(
+        text.addresses, [&](std::size_t, std::string_view line) { append(std::string(line)); });
     endResetModel();
 }
 
-std::vector<std::string> OptOutModel::entries() const {
+void OptOutModel::append(const std::string& address) {
+    std::string key = recipients::addressKey(address);
+    if (key.empty() || !keys_.insert(key).second) return;
+    entries_.push_back(Entry{QString::fromStdString(address), std::move(key)});
+}
+
+std::vector<std::string> OptOutModel::addresses() const {
     std::vector<std::string> bytes;
     bytes.reserve(entries_.size());
-    for (const Entry& entry : entries_) bytes.push_back(entry.bytes);
+    for (const Entry& entry : entries_)
+        if (!entry.key.empty()) bytes.push_back(entry.text.toStdString());
     return bytes;
 }
 
 bool OptOutModel::add(const QString& address) {
-    const QString key = keyOf(address);
-    if (key.isEmpty() || keys_.contains(key)) return false;
+    const std::string key = recipients::addressKey(address.toStdString());
+    if (key.empty() || keys_.count(key) != 0) return false;
     const int row = int(entries_.size());
     beginInsertRows(QModelIndex(), row, row);
-    // Only checked addresses come here: ASCII, so the same bytes in CP932.
-    entries_.push_back(Entry{address, address.toStdString()});
-    keys_.insert(key);
+    append(address.toStdString());
     endInsertRows();
     return true;
 }
@@ -58,7 +55,8 @@ void OptOutModel::removeRows(std::vector<int> rows) {
     std::size_t kept = 0;
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         if (gone[i]) {
-            keys_.remove(keyOf(entries_[i].text));
+            if (entries_[i].key.empty()) --unreadable_;
+            keys_.erase(entries_[i].key);
         } else {
             if (kept != i) entries_[kept] = std::move(entries_[i]);
             ++kept;
@@ -70,10 +68,11 @@ void OptOutModel::removeRows(std::vector<int> rows) {
 
 void OptOutModel::replaceAll(const std::vector<QString>& addresses) {
     beginResetModel();
-    entries_.clear();
+    // The marked lines stay: they are no addresses a file could replace.
+    entries_.resize(unreadable_);
     keys_.clear();
+    for (const QString& address : addresses) append(address.toStdString());
     endResetModel();
-    for (const QString& address : addresses) add(address);
 }
 
 int OptOutModel::rowCount(const QModelIndex& parent) const {
@@ -82,7 +81,18 @@ int OptOutModel::rowCount(const QModelIndex& parent) const {
 
 QVariant OptOutModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= int(entries_.size())) return QVariant();
-    if (role == Qt::DisplayRole || role == Qt::EditRole)
-        return entries_[std::size_t(index.row())].text;
-    return QVariant();
+    const Entry& entry = entries_[std::size_t(index.row())];
+    switch (role) {
+        case Qt::DisplayRole:
+        case Qt::EditRole:
+            return entry.text;
+        case KeyRole:
+            return QString::fromStdString(entry.key.empty() ? entry.text.toStdString() : entry.key);
+        case UnreadableRole:
+            return entry.key.empty();
+        case Qt::ForegroundRole:
+            return entry.key.empty() ? QVariant(QBrush(QColor(0xB0, 0x00, 0x20))) : QVariant();
+        default:
+            return QVariant();
+    }
 }

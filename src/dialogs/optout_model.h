@@ -1,24 +1,31 @@
 #pragma once
 
 #include <QAbstractListModel>
-#include <QSet>
 #include <QString>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
-// The opt-out addresses for a list view. Each entry keeps the bytes it was read with, so
-// a hand-edited line the tool would not accept itself is written back exactly as it was.
+#include "recipients/optout_reader.h"
+
+// The opt-out addresses for a list view, compared by the address key as the gates compare
+// them. Lines of the file that gave no address come first, marked, until they are removed.
 class OptOutModel : public QAbstractListModel {
     Q_OBJECT
 public:
+    // The address key of a row, for a filter that agrees with the list.
+    static constexpr int KeyRole = Qt::UserRole + 1;
+    static constexpr int UnreadableRole = Qt::UserRole + 2;
+
     using QAbstractListModel::QAbstractListModel;
 
-    // From optout.txt's CP932 bytes: one address a line, blank lines skipped.
-    void load(const std::string& cp932Lines);
-    // Each entry's CP932 bytes, in list order.
-    std::vector<std::string> entries() const;
+    void load(const recipients::OptOutFileText& text);
+    // The addresses, in list order (UTF-8; all of them Shift-JIS can hold).
+    std::vector<std::string> addresses() const;
+    // The marked lines still listed.
+    std::size_t unreadableCount() const { return unreadable_; }
 
-    // Appends an ASCII address unless an equal one is listed (letters without case).
+    // Appends a checked address unless one with the same key is listed.
     bool add(const QString& address);
     void removeRows(std::vector<int> rows);
     void replaceAll(const std::vector<QString>& addresses);
@@ -29,10 +36,11 @@ public:
 private:
     struct Entry {
         QString text;
-        std::string bytes;
+        std::string key;  // "" for a marked line
     };
-    static QString keyOf(const QString& text);
+    void append(const std::string& address);
 
     std::vector<Entry> entries_;
-    QSet<QString> keys_;
+    std::unordered_set<std::string> keys_;
+    std::size_t unreadable_ = 0;
 };

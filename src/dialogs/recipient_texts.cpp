@@ -35,6 +35,14 @@ QString fault(recipients::AddressFault fault) {
     return QString();
 }
 
+QString unreadableLine(const recipients::UnreadableLine& line) {
+    const QString why = line.fault == recipients::AddressFault::None
+                            ? QStringLiteral("文字コードを判別できません")
+                            : fault(line.fault);
+    return QStringLiteral("%1行目: %2（%3）")
+        .arg(number(line.line), QString::fromStdString(line.text), why);
+}
+
 QString duplicateOf(std::size_t line) {
     return QStringLiteral("%1行目と重複しています").arg(number(line));
 }

@@ -7,26 +7,9 @@
 #include <new>
 #include <utility>
 
+#include "recipients/address_key.h"
+
 namespace recipients {
-namespace {
-
-unsigned char fold(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u + 32) : u;
-}
-
-}  // namespace
-
-// ASCII capitals of eight bytes at once to small letters; other bytes, UTF-8 and CP932
-// ones included, stay as they are.
-std::uint64_t foldWord(std::uint64_t w) {
-    constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
-    const std::uint64_t low7 = w & ~kHigh;
-    const std::uint64_t atLeastA = low7 + 0x3F3F3F3F3F3F3F3FULL;  // 0x80 - 'A' per byte
-    const std::uint64_t aboveZ = low7 + 0x2525252525252525ULL;    // 0x80 - 'Z' - 1 per byte
-    const std::uint64_t capitals = atLeastA & ~aboveZ & ~w & kHigh;
-    return w | (capitals >> 2);
-}
 
 std::size_t FoldedHash::operator()(std::string_view text) const {
     std::uint64_t hash = 0x9E3779B97F4A7C15ULL ^ text.size();
@@ -34,13 +17,13 @@ std::size_t FoldedHash::operator()(std::string_view text) const {
     for (; i + 8 <= text.size(); i += 8) {
         std::uint64_t w;
         std::memcpy(&w, text.data() + i, 8);
-        hash = (hash ^ foldWord(w)) * 0xFF51AFD7ED558CCDULL;
+        hash = (hash ^ foldAsciiWord(w)) * 0xFF51AFD7ED558CCDULL;
         hash ^= hash >> 29;
     }
     if (i < text.size()) {
         std::uint64_t w = 0;
         std::memcpy(&w, text.data() + i, text.size() - i);
-        hash = (hash ^ foldWord(w)) * 0xFF51AFD7ED558CCDULL;
+        hash = (hash ^ foldAsciiWord(w)) * 0xFF51AFD7ED558CCDULL;
     }
     // The table indexes by the low bits: mix the high ones down.
     hash ^= hash >> 33;
@@ -52,7 +35,7 @@ std::size_t FoldedHash::operator()(std::string_view text) const {
 bool FoldedEqual::operator()(std::string_view a, std::string_view b) const {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (fold(a[i]) != fold(b[i])) return false;
+        if (foldAscii(a[i]) != foldAscii(b[i])) return false;
     }
     return true;
 }

@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <string_view>
 
-// Addresses seen so far, compared with ASCII letters folded, as the store compares them:
+// Addresses seen so far, compared by their key (address_key.h). Callers give addresses
+// already trimmed and made ASCII, as the address check wants them anyway, so only the key's
+// last step, the ASCII fold, is left here: a million lines then cost no copy each.
 // Taro@Example.com and taro@example.com are one recipient. Holds views; the texts they point
 // into must outlive the set.
 namespace recipients {

@@ -6,6 +6,8 @@
 #include <thread>
 
 #include "recipients/optout_key.h"
+#include "store/cp932_char.h"
+#include "store/line_steps.h"
 
 namespace recipients {
 namespace {
@@ -32,24 +34,15 @@ std::size_t lineBreak(std::string_view text, std::size_t i) {
         const std::uint64_t found = (((lf - ones) & ~lf) | ((cr - ones) & ~cr)) & (ones * 0x80);
         if (found) return i + __builtin_ctzll(found) / 8;
     }
-    while (i < text.size() && text[i] != '\n' && text[i] != '\r') ++i;
-    return i;
+    return store::lines::endOfLine(text, i);
 }
 
 Span lineAt(std::string_view text, std::size_t pos) {
     Span line{pos, pos, pos};
     const std::size_t i = lineBreak(text, pos);
     line.end = i;
-    line.next = i;
-    if (i < text.size())
-        line.next += text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n' ? 2 : 1;
+    line.next = store::lines::afterLineEnd(text, i);
     return line;
-}
-
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= 0x20) s.remove_suffix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= 0x20) s.remove_prefix(1);
-    return s;
 }
 
 // Contains is the lookup of a line that is not one plain run (see optoutkey::plainRun):
@@ -65,17 +58,16 @@ FieldOptOuts findInPart(std::string_view text, const OptOutList& optOuts, std::s
         const std::size_t stop = pos + run.size;
         // A plain line's run ends at its line end; no need to look for it.
         const bool plain =
-            run.size > 0 && (stop == text.size() || text[stop] == '\n' || text[stop] == '\r');
-        Span line = plain ? Span{stop, stop, stop} : lineAt(text, stop);
-        if (plain && stop < text.size())
-            line.next +=
-                text[stop] == '\r' && stop + 1 < text.size() && text[stop + 1] == '\n' ? 2 : 1;
+            run.size > 0 && (stop == text.size() || store::lines::isLineEnd(text[stop]));
+        Span line =
+            plain ? Span{stop, stop, store::lines::afterLineEnd(text, stop)} : lineAt(text, stop);
         line.begin = pos;
         pos = line.next;
         const std::string_view address = text.substr(line.begin, line.end - line.begin);
         if (plain ? !optOuts.containsPlain(address, run.hash) : !contains(address)) continue;
         found.lines.push_back(number);
-        if (found.count++ < keep) found.first.push_back({number, std::string(trimmed(address))});
+        if (found.count++ < keep)
+            found.first.push_back({number, std::string(store::cp932::trimmed(address))});
     }
     lines = number;
     return found;

@@ -6,6 +6,8 @@
 #include "recipients/optout_key.h"
 #include "store/atomic_file.h"
 #include "store/comma_text.h"
+#include "store/cp932_char.h"
+#include "store/line_steps.h"
 #include "store/project_store.h"
 #include "store/text_file.h"
 
@@ -43,24 +45,23 @@ Line readLine(std::string_view text, std::size_t pos) {
     std::size_t i = pos;
     for (; i < size; ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
-        if (c == '\r' || c == '\n') break;
+        if (store::lines::isLineEnd(text[i])) break;
         if (c == ',') {
             line.comma = i;
             break;
         }
         if (c <= 0x20 || c == '"') {
             line.unusual = true;
-        } else if (((c >= 0x81 && c <= 0x9F) || c >= 0xE0) && c <= 0xFC && i + 1 < size &&
-                   text[i + 1] != '\r' && text[i + 1] != '\n') {
+        } else if (store::cp932::isLeadByte(c) && i + 1 < size &&
+                   !store::lines::isLineEnd(text[i + 1])) {
             ++i;
         }
     }
     if (line.comma != std::string_view::npos) {
-        while (i < size && text[i] != '\r' && text[i] != '\n') ++i;
+        i = store::lines::endOfLine(text, i);
     }
     line.end = i;
-    line.next = i;
-    if (i < size) line.next += text[i] == '\r' && i + 1 < size && text[i + 1] == '\n' ? 2 : 1;
+    line.next = store::lines::afterLineEnd(text, i);
     return line;
 }
 

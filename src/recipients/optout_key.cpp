@@ -5,8 +5,9 @@
 #include <array>
 #include <cstring>
 
+#include "recipients/address_key.h"
 #include "recipients/half_width.h"
-#include "store/cp932.h"
+#include "store/cp932_char.h"
 
 namespace recipients::optoutkey {
 namespace {
@@ -43,17 +44,8 @@ const Table& table() {
     return built;
 }
 
-char folded(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool isBlank(char c) {
-    return static_cast<unsigned char>(c) <= 0x20;
-}
-
-// store::cp932::isLeadByte, here where the compiler can inline it into the key loop.
-bool isLead(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+    return store::cp932::isBlank(static_cast<unsigned char>(c));
 }
 
 // Eight bytes with the first in the lowest bits, on any machine.
@@ -104,20 +96,6 @@ std::uint64_t stops(std::uint64_t w, bool stopAtComma) {
     return m & kHigh;
 }
 
-// Letters folded, for bytes 0x21-0x7F: nothing carries between them.
-std::uint64_t foldedWord(std::uint64_t w) {
-    const std::uint64_t fromA = w + kOnes * (0x80 - 'A');
-    const std::uint64_t pastZ = w + kOnes * (0x80 - 'Z' - 1);
-    return w | ((fromA & ~pastZ & kHigh) >> 2);
-}
-
-bool isAscii(std::string_view text) {
-    for (char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 char halfWidthOf(unsigned code) {
@@ -132,17 +110,17 @@ void fromCp932(std::string_view address, std::string& out) {
     const Table& forms = table();
     for (std::size_t i = 0; i < address.size(); ++i) {
         const auto c = static_cast<unsigned char>(address[i]);
-        if (isLead(c) && i + 1 < address.size()) {
+        if (store::cp932::isLeadByte(c) && i + 1 < address.size()) {
             const auto trail = static_cast<unsigned char>(address[i + 1]);
             if (const char half = forms[c << 8 | trail]) {
-                key[n++] = folded(half);
+                key[n++] = foldAscii(half);
             } else {
                 key[n++] = address[i];
                 key[n++] = address[i + 1];
             }
             ++i;
         } else {
-            key[n++] = folded(address[i]);
+            key[n++] = foldAscii(address[i]);
         }
     }
     std::size_t begin = 0;
@@ -160,12 +138,12 @@ bool fromUtf8(std::string_view address, std::string& out) {
     bool ascii = true;
     for (char c : address) {
         ascii &= static_cast<unsigned char>(c) < 0x80;
-        key[n++] = folded(c);
+        key[n++] = foldAscii(c);
     }
     if (!ascii) {
         out = toHalfWidth(address);
-        for (char& c : out) c = folded(c);
-        ascii = isAscii(out);
+        for (char& c : out) c = foldAscii(c);
+        ascii = store::cp932::isAscii(out);
         n = out.size();
     }
     std::size_t begin = 0;
@@ -177,7 +155,7 @@ bool fromUtf8(std::string_view address, std::string& out) {
 }
 
 bool isAsciiKey(std::string_view key) {
-    return isAscii(key);
+    return store::cp932::isAscii(key);
 }
 
 std::uint64_t hashOf(std::string_view key) {
@@ -200,12 +178,12 @@ PlainRun plainRun(std::string_view text, std::size_t from, bool stopAtComma) {
         const std::uint64_t w = left >= 8 ? load(begin + i) : loadPart(begin + i, left);
         const std::uint64_t stop = stops(w, stopAtComma);
         if (stop == 0) {
-            hash = mix(hash, foldedWord(w));
+            hash = mix(hash, foldAsciiWord(w));
             i += 8;
             continue;
         }
         const int bytes = __builtin_ctzll(stop) / 8;
-        if (bytes > 0) hash = mix(hash, foldedWord(w) & (~std::uint64_t(0) >> (64 - 8 * bytes)));
+        if (bytes > 0) hash = mix(hash, foldAsciiWord(w) & (~std::uint64_t(0) >> (64 - 8 * bytes)));
         i += std::size_t(bytes);
         return {i, finish(hash, i)};
     }

@@ -5,10 +5,9 @@
 #include <string>
 #include <string_view>
 
-// The form in which opted-out addresses are compared: CP932 bytes with the full-width
-// forms of ASCII characters and the ideographic space turned into ASCII, blanks and
-// control bytes trimmed from both ends, ASCII letters folded to small ones. Trail bytes of
-// two-byte characters are never folded, so two Japanese characters never meet as one.
+// The address key (address_key.h) built in place, over CP932 as well as UTF-8, for the
+// opt-out check that runs over every line of a large list. Trail bytes of two-byte
+// characters are never folded, so two Japanese characters never meet as one.
 namespace recipients::optoutkey {
 
 // The key of a CP932 address, written over out.

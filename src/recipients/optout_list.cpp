@@ -1,15 +1,13 @@
 #include "recipients/optout_list.h"
 
-#include <iconv.h>
-
-#include <cerrno>
 #include <cstring>
 #include <mutex>
 #include <stdexcept>
 
+#include "recipients/address_key.h"
 #include "recipients/optout_key.h"
-#include "store/optout_file.h"
-#include "store/project_store.h"
+#include "store/iconv_converter.h"
+#include "store/line_steps.h"
 
 namespace recipients {
 namespace {
@@ -35,56 +33,6 @@ std::string& scratch() {
     return key;
 }
 
-char folded(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// The end of the line from pos (before CR or LF) and where the next one starts.
-std::size_t lineEnd(std::string_view text, std::size_t pos) {
-    while (pos < text.size() && text[pos] != '\r' && text[pos] != '\n') ++pos;
-    return pos;
-}
-
-std::size_t nextLine(std::string_view text, std::size_t end) {
-    if (end >= text.size()) return end;
-    return end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
-}
-
-// One converter for all the keys of a list: opening one costs more than a key's lookups.
-class Cp932ToUtf8 {
-public:
-    Cp932ToUtf8() : cd_(iconv_open("UTF-8", "CP932")) {}
-    ~Cp932ToUtf8() {
-        if (ok()) iconv_close(cd_);
-    }
-    Cp932ToUtf8(const Cp932ToUtf8&) = delete;
-    Cp932ToUtf8& operator=(const Cp932ToUtf8&) = delete;
-
-    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-
-    // Appends the UTF-8 form of a whole key to out; false, with out as it was, when a byte
-    // sequence is not CP932.
-    bool append(std::string_view key, std::string& out) {
-        const std::size_t before = out.size();
-        out.resize(before + key.size() * 3);  // no CP932 character takes more
-        char* src = const_cast<char*>(key.data());
-        std::size_t srcLeft = key.size();
-        char* dst = &out[before];
-        std::size_t dstLeft = key.size() * 3;
-        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        if (iconv(cd_, &src, &srcLeft, &dst, &dstLeft) == static_cast<std::size_t>(-1) ||
-            srcLeft != 0) {
-            out.resize(before);
-            return false;
-        }
-        out.resize(out.size() - dstLeft);
-        return true;
-    }
-
-private:
-    iconv_t cd_;
-};
-
 }  // namespace
 
 struct OptOutList::Utf8Forms {
@@ -106,15 +54,15 @@ OptOutList::OptOutList(std::string_view cp932Lines) {
     for (std::size_t pos = 0; pos < cp932Lines.size();) {
         const optoutkey::PlainRun run = optoutkey::plainRun(cp932Lines, pos, false);
         std::size_t end = pos + run.size;
-        if (run.size > 0 && lineEnd(cp932Lines, end) == end) {
+        if (run.size > 0 && store::lines::endOfLine(cp932Lines, end) == end) {
             // Plain: the key is the line folded, hashed already.
             const std::size_t offset = keys.size();
             added.push_back({offset, run.size, run.hash});
             keys.resize(offset + run.size);
             for (std::size_t i = 0; i < run.size; ++i)
-                keys[offset + i] = folded(cp932Lines[pos + i]);
+                keys[offset + i] = foldAscii(cp932Lines[pos + i]);
         } else {
-            end = lineEnd(cp932Lines, pos);
+            end = store::lines::endOfLine(cp932Lines, pos);
             optoutkey::fromCp932(cp932Lines.substr(pos, end - pos), key);
             if (!key.empty()) {
                 added.push_back({keys.size(), key.size(), optoutkey::hashOf(key)});
@@ -122,7 +70,7 @@ OptOutList::OptOutList(std::string_view cp932Lines) {
                 anyWide = anyWide || !optoutkey::isAsciiKey(key);
             }
         }
-        pos = nextLine(cp932Lines, end);
+        pos = store::lines::afterLineEnd(cp932Lines, end);
     }
     if (keys.size() > UINT32_MAX) throw std::length_error("opt-out list too large");
     cp932_.size(added.size());
@@ -176,14 +124,19 @@ const OptOutList::Table& OptOutList::utf8Forms() const {
     std::call_once(utf8_->built, [this] {
         Table& table = utf8_->table;
         std::vector<std::pair<std::size_t, std::size_t>> converted;
-        Cp932ToUtf8 converter;
+        // One converter for all the keys: opening one costs more than a key's lookups.
+        store::IconvConverter converter("UTF-8", "CP932");
         for (const Slot& slot : cp932_.entries) {
             const std::string_view key(cp932_.keys.data() + slot.offset, slot.size);
             if (slot.size == 0 || optoutkey::isAsciiKey(key) || !converter.ok()) continue;
             const std::size_t offset = table.keys.size();
+            std::size_t consumed = 0;
             // Not convertible: no typed line can name it, only a list.txt line.
-            if (converter.append(key, table.keys))
+            if (converter.run(key, table.keys, consumed)) {
                 converted.emplace_back(offset, table.keys.size() - offset);
+            } else {
+                table.keys.resize(offset);
+            }
         }
         table.size(converted.size());
         for (const auto& [offset, size] : converted)
@@ -211,12 +164,8 @@ bool OptOutList::containsPlain(std::string_view run, std::uint64_t hash) const {
     if (count_ == 0 || run.empty() || !cp932_.mayContain(hash)) return false;
     std::string& key = scratch();
     key.resize(run.size());
-    for (std::size_t i = 0; i < run.size(); ++i) key[i] = folded(run[i]);
+    for (std::size_t i = 0; i < run.size(); ++i) key[i] = foldAscii(run[i]);
     return cp932_.contains(key, hash);
-}
-
-OptOutList loadOptOutList(const store::ProjectStore& store) {
-    return OptOutList(store::optoutfile::read(store.optOutPath()));
 }
 
 }  // namespace recipients

@@ -60,7 +60,11 @@ private:
     std::size_t count_ = 0;
 };
 
-// The store's list; throws StoreError when optout.txt exists but cannot be read.
+// The list as the gates use it, from the store's optout.txt in any form it is kept in (see
+// optout_reader.h). Throws StoreError when the file exists but cannot be read, and
+// OptOutFileRefused when it holds lines that give no address: a list the tool cannot read
+// whole never passes for a shorter one.
 OptOutList loadOptOutList(const store::ProjectStore& store);
+OptOutList loadOptOutList(const std::string& path);
 
 }  // namespace recipients

@@ -15,6 +15,7 @@
 #include "recipients/csv_table.h"
 #include "recipients/field_lines.h"
 #include "recipients/half_width.h"
+#include "store/cp932.h"
 #include "store/cp932_char.h"
 
 namespace recipients {
@@ -121,7 +122,7 @@ ImportResult importRecipients(const std::string& path, std::string_view field,
 }
 
 ImportResult importBytes(std::string bytes, std::string_view field, ImportProgress* progress,
-                         const OptOutList* optOuts) {
+                         const OptOutList* optOuts, const ImportRules& rules) {
     if (optOuts && optOuts->empty()) optOuts = nullptr;
     report(progress, kReadEnd);
     // The table views this text: it lives until the addresses are taken out.
@@ -147,15 +148,17 @@ ImportResult importBytes(std::string bytes, std::string_view field, ImportProgre
     result.column = choice.column;
     result.header = choice.header;
 
+    // Converted cells and field lines, kept where the sets' views can point at them.
+    std::deque<std::string> converted;
     AddressSet inFieldSet;
     forEachFieldLine(field, [&](std::size_t, std::string_view line) {
-        const std::string_view address = trimBlanks(line);
+        std::string_view address = trimBlanks(line);
+        // A full-width line of the field is the same recipient as its ASCII form.
+        if (!isAscii(address)) address = converted.emplace_back(toHalfWidth(address));
         if (!address.empty()) inFieldSet.insert(address);
     });
     std::optional<CellDecoder> decoder;
     if (decoded.raw) decoder.emplace(decoded.encoding);
-    // Converted cells, kept where the sets' views can point at them.
-    std::deque<std::string> converted;
     std::string cellText;
     AddressSet seen;
     seen.reserve(table.rowCount());
@@ -190,6 +193,7 @@ ImportResult importBytes(std::string bytes, std::string_view field, ImportProgre
         }
         const std::string_view raw = table.field(r, choice.column);
         if (trimBlanks(raw).empty() && blankRow(table, r)) continue;
+        if (rules.commentRows && trimBlanks(table.field(r, 0)).substr(0, 1) == "#") continue;
         ++result.rowsRead;
         std::string_view cell = raw;
         if (decoder && !isAscii(raw)) {
@@ -204,7 +208,10 @@ ImportResult importBytes(std::string bytes, std::string_view field, ImportProgre
             std::string halfWidth = toHalfWidth(address, &changed);
             if (changed != 0) address = converted.emplace_back(std::move(halfWidth));
         }
-        const AddressFault fault = checkAddress(address);
+        AddressFault fault = checkAddress(address);
+        if (fault == AddressFault::NonAscii && rules.cp932Addresses &&
+            store::cp932::fromUtf8(std::string(address)))
+            fault = AddressFault::None;
         result.halfWidth += changed != 0 && fault == AddressFault::None;
         if (fault != AddressFault::None) {
             if (result.firstInvalid.size() < kKeptInvalidRows)

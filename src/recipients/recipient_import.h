@@ -66,8 +66,18 @@ struct ImportResult {
 ImportResult importRecipients(const std::string& path, std::string_view field,
                               ImportProgress* progress = nullptr,
                               const OptOutList* optOuts = nullptr);
+// How the opt-out list reads its own file, unlike a recipient file.
+struct ImportRules {
+    // A row whose first cell starts with "#" is a note, skipped like a blank row.
+    bool commentRows = false;
+    // An address whose only fault is a character outside ASCII is taken when Shift-JIS can
+    // hold it: list.txt may name such addresses, and an opt-out must be able to name them too.
+    bool cp932Addresses = false;
+};
+
 // The same over bytes already in memory.
 ImportResult importBytes(std::string bytes, std::string_view field,
-                         ImportProgress* progress = nullptr, const OptOutList* optOuts = nullptr);
+                         ImportProgress* progress = nullptr, const OptOutList* optOuts = nullptr,
+                         const ImportRules& rules = {});
 
 }  // namespace recipients

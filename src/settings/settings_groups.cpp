@@ -4,6 +4,7 @@
 #include "dialogs/busy_cursor.h"
 #include "dialogs/off_thread.h"
 #include "recipients/optout_field.h"
+#include "recipients/optout_reader.h"
 #include "settings/combo_entries.h"
 #include "settings/field_line_removal.h"
 #include "settings/field_text.h"

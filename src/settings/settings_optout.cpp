@@ -8,5 +8,5 @@
 void TForm3::btnOptOutClick() {
     // Reading it may throw: an unreadable list is reported, never shown as empty.
     OptOutDialog dialog(store::ProjectStore(AppPath).optOutPath(), this);
-    dialog.exec();
+    dialog.run();
 }

@@ -12,7 +12,7 @@
 #include "recipients/field_check.h"
 #include "recipients/field_lines.h"
 #include "recipients/optout_field.h"
-#include "recipients/optout_list.h"
+#include "recipients/optout_reader.h"
 #include "settings/field_line_removal.h"
 #include "settings/loading_refusal.h"
 #include "settings/recipient_count_label.h"

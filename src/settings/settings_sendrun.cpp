@@ -3,6 +3,7 @@
 
 #include "dialogs/off_thread.h"
 #include "recipients/optout_gate.h"
+#include "recipients/optout_reader.h"
 #include "sendrun/runtime_check.h"
 #include "sendrun/send_batch.h"
 #include "settings/optout_questions.h"

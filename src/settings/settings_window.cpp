@@ -7,6 +7,7 @@
 
 #include "settings/combo_entries.h"
 #include "settings/field_text.h"
+#include "settings/optout_refusal.h"
 #include "shell/error_report.h"
 #include "shell/message_box.h"
 #include "shell/start_window.h"
@@ -67,7 +68,10 @@ void TForm3::connectHandlers() {
     };
     for (const auto& [button, handler] : buttons) {
         connect(button, &QToolButton::clicked, this, [this, handler = handler] {
-            shell::runHandler([this, handler] { (this->*handler)(); });
+            shell::runHandler([this, handler] {
+                optoutrefusal::guard([this, handler] { (this->*handler)(); },
+                                     [this] { btnOptOutClick(); });
+            });
         });
     }
 }

@@ -26,6 +26,15 @@ void createPrivateIfMissing(const std::string& path) {
     }
 }
 
+// An older file made by hand may have had wider bits; the writer keeps them.
+void makePrivate(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 ||
+        ((st.st_mode & 07777) != kPrivate && ::chmod(path.c_str(), kPrivate) != 0)) {
+        throw StoreError(StoreError::Kind::CannotCreate, path);
+    }
+}
+
 }  // namespace
 
 std::string read(const std::string& path) {
@@ -36,14 +45,30 @@ std::string read(const std::string& path) {
 }
 
 void write(const std::string& path, const std::vector<std::string>& addresses) {
+    rewrite(path, [&](const std::string&) { return Rewrite{addresses, false}; });
+}
+
+std::string backupPath(const std::string& path) {
+    return path + ".bak";
+}
+
+void rewrite(const std::string& path, const std::function<Rewrite(const std::string& now)>& edit) {
     createPrivateIfMissing(path);
-    textfile::writeLines(path, addresses);
-    // An older file made by hand may have had wider bits; the writer kept them.
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0 ||
-        ((st.st_mode & 07777) != kPrivate && ::chmod(path.c_str(), kPrivate) != 0)) {
-        throw StoreError(StoreError::Kind::CannotCreate, path);
+    textfile::AtomicWriter out(path);
+    const std::string now = out.oldFile() >= 0 ? textfile::readAll(path, out.oldFile()) : "";
+    const Rewrite next = edit(now);
+    if (next.keepOld) {
+        const std::string backup = backupPath(path);
+        createPrivateIfMissing(backup);
+        textfile::writeAll(backup, now);
+        makePrivate(backup);
     }
+    for (const std::string& address : next.addresses) {
+        out.append(address);
+        out.append("\r\n");
+    }
+    out.commit();
+    makePrivate(path);
 }
 
 }  // namespace store::optoutfile

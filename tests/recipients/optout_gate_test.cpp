@@ -1,4 +1,5 @@
 #include "recipients/optout_gate.h"
+#include "recipients/optout_reader.h"
 
 #include <sys/stat.h>
 

@@ -1,24 +1,11 @@
 #include "sample_text.h"
 
-#include <iconv.h>
-
-#include <stdexcept>
+#include "support/temp_app_folder.h"
 
 namespace sample {
 
 std::string encode(const char* encoding, const std::string& utf8) {
-    iconv_t cd = iconv_open(encoding, "UTF-8");
-    if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("no iconv encoding");
-    std::string out(utf8.size() * 4 + 8, '\0');
-    char* src = const_cast<char*>(utf8.data());
-    std::size_t srcLeft = utf8.size();
-    char* dst = out.data();
-    std::size_t dstLeft = out.size();
-    const std::size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-    iconv_close(cd);
-    if (rc == static_cast<std::size_t>(-1)) throw std::runtime_error("cannot encode the sample");
-    out.resize(out.size() - dstLeft);
-    return out;
+    return encodeAs(encoding, utf8);
 }
 
 std::string customerCsv(int rows, const char* delimiter) {

@@ -1,11 +1,17 @@
 // The opt-out list in the window: the group save and the batch file take opted-out lines
 // out on OK only, an unreadable list stops them, and the dialog keeps the file's bytes.
 #include <QLabel>
+#include <QLineEdit>
+#include <QListView>
 #include <filesystem>
+#include <fstream>
 
 #include "dialogs/optout_dialog.h"
+#include "dialogs/optout_model.h"
 #include "settings_fixture.h"
 #include "shell/message_box.h"
+#include "support/address_key_cases.h"
+#include "support/optout_file_forms.h"
 
 namespace {
 
@@ -77,24 +83,132 @@ TEST_F(OptOutActionsTest, AnUnreadableListStopsEveryGateNamingItsFile) {
     EXPECT_EQ(snapshot(), before);
 }
 
-TEST_F(OptOutActionsTest, TheDialogKeepsTheFileBytesAndAddsOnlyCheckedNewAddresses) {
-    // A hand-edited line the tool would not take itself stays exactly as it was.
-    const std::string old = sj("①㈱@example.jp") + "\r\nGone@Example.com\r\n";
-    app.write("optout.txt", old);
+TEST_F(OptOutActionsTest, TheDialogAddsOnlyCheckedNewAddressesAndWritesTheToolsForm) {
+    app.write("optout.txt", "Gone@Example.com\r\n");
     OptOutDialog dialog(app.file("optout.txt"));
-    EXPECT_EQ(utf8(dialog.countLabel()->text()), "2件");
+    EXPECT_EQ(utf8(dialog.countLabel()->text()), "1件");
     dialog.addAddresses(QStringLiteral(
         "new@example.com\ngone@example.COM\nｆｕｌｌ＠example.com\nnot-an-address\n"));
-    EXPECT_EQ(dialog.count(), 4u);
+    EXPECT_EQ(dialog.count(), 3u);
     EXPECT_TRUE(lastBox().text.contains(QStringLiteral("4 行目: not-an-address（")))
         << utf8(lastBox().text);
-    dialog.save();
-    EXPECT_EQ(app.read("optout.txt"), old + "new@example.com\r\nfull@example.com\r\n");
+    boxes.clear();
+    EXPECT_TRUE(dialog.save());
+    EXPECT_TRUE(boxes.calls().empty());  // the tool's own form: nothing to ask
+    const std::string saved = "Gone@Example.com\r\nnew@example.com\r\nfull@example.com\r\n";
+    EXPECT_EQ(app.read("optout.txt"), saved);
     EXPECT_EQ(app.mode("optout.txt") & 0777, 0600u);
+    EXPECT_FALSE(app.exists("optout.txt.bak"));
 
     dialog.exportTo(QString::fromStdString(app.file("export.csv")));
-    EXPECT_EQ(app.read("export.csv"),
-              sj("メールアドレス") + "\r\n" + old + "new@example.com\r\nfull@example.com\r\n");
+    EXPECT_EQ(app.read("export.csv"), sj("メールアドレス") + "\r\n" + saved);
+}
+
+// One row per form of the file: both gates keep its addresses out of list.txt, or stop on
+// it naming the line, with nothing written.
+TEST_F(OptOutActionsTest, EveryFormOfTheFileIsKeptOutOrStopsBothGates) {
+    const std::string listed = "keep@example.com,1\r\nStop.Two@example.com,1\r\n";
+    for (const OptOutFileForm& shape : optOutFileForms()) {
+        SCOPED_TRACE(shape.name);
+        app.write("optout.txt", shape.bytes);
+        app.write("Mail/P/list.txt", listed);
+        std::filesystem::remove(app.file("BAT/P.bat"));
+        form->Memo1->setUtf8Text("a@example.com\nSTOP.ONE@EXAMPLE.COM\nb@example.com\n");
+        const auto before = snapshot();
+        for (QToolButton* gate : {form->SpeedButton5, form->SpeedButton7}) {
+            boxes.clear();
+            if (shape.refusedLine > 0) boxes.answer(shell::kResultCancel);  // not the dialog
+            gate->click();
+            if (shape.refusedLine == 0) continue;
+            ASSERT_EQ(boxes.calls().size(), 1u);
+            const std::string text = utf8(lastBox().text);
+            EXPECT_EQ(text.rfind("配信停止リスト「" + app.file("optout.txt") + "」", 0), 0u)
+                << text;
+            EXPECT_NE(text.find(std::to_string(shape.refusedLine) + "行目: " + shape.refusedText),
+                      std::string::npos)
+                << text;
+            EXPECT_EQ(snapshot(), before);
+        }
+        if (shape.refusedLine > 0) continue;
+        EXPECT_EQ(list(), "keep@example.com,1\r\na@example.com,0\r\nb@example.com,0\r\n");
+        EXPECT_TRUE(app.exists("BAT/P.bat"));
+    }
+}
+
+TEST_F(OptOutActionsTest, ARefusedListOpensTheDialogOnItsMarkedLines) {
+    const OptOutFileForm shape = optOutFileForms()[7];
+    ASSERT_EQ(shape.refusedLine, 2u);
+    app.write("optout.txt", shape.bytes);
+    bool shown = false;
+    OptOutDialog::setScript([&](OptOutDialog& dialog) {
+        shown = true;
+        EXPECT_EQ(dialog.count(), 2u);
+        const QModelIndex first = dialog.listView()->currentIndex();
+        EXPECT_EQ(first.row(), 0);
+        EXPECT_EQ(utf8(first.data().toString()),
+                  "⚠ 読み取れない行 2行目: 退会希望（アドレス不明）（「@」が1つではありません）");
+        dialog.model()->removeRows({0});
+        // Replacing a file that is not in the tool's form is asked first; キャンセル keeps it.
+        boxes.answer(shell::kResultCancel);
+        EXPECT_FALSE(dialog.save());
+        EXPECT_EQ(app.read("optout.txt"), shape.bytes);
+        EXPECT_TRUE(dialog.save());
+        EXPECT_TRUE(utf8(lastBox().text).find("optout.txt.bak") != std::string::npos);
+    });
+    form->SpeedButton7->click();  // OK: open the list
+    OptOutDialog::setScript(nullptr);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(app.read("optout.txt"), "stop.one@example.com\r\nstop.two@example.com\r\n");
+    EXPECT_EQ(app.read("optout.txt.bak"), shape.bytes);
+    EXPECT_EQ(app.mode("optout.txt.bak") & 0777, 0600u);
+    EXPECT_FALSE(app.exists("BAT/P.bat"));
+}
+
+// Another program adds to the file while the dialog is open, by appending or by putting a
+// new file in its place; the dialog's save keeps what it added.
+TEST_F(OptOutActionsTest, TheDialogKeepsAnotherProgramsAdditions) {
+    const std::string opened = "a@example.com\r\nb@example.com\r\n";
+    for (const bool byRename : {false, true}) {
+        SCOPED_TRACE(byRename ? "replaced by rename" : "appended");
+        app.write("optout.txt", opened);
+        OptOutDialog dialog(app.file("optout.txt"));
+        dialog.addAddresses(QStringLiteral("new@example.com"));
+        dialog.model()->removeRows({0, 1});  // a@ and b@
+        const std::string now = opened + "other@example.com\r\nB@example.com\r\n";
+        if (byRename) {
+            app.write("optout.new", now);
+            std::filesystem::rename(app.file("optout.new"), app.file("optout.txt"));
+        } else {
+            std::ofstream(app.file("optout.txt"), std::ios::app | std::ios::binary)
+                << "other@example.com\r\nB@example.com\r\n";
+        }
+        boxes.clear();
+        EXPECT_TRUE(dialog.save());
+        EXPECT_EQ(app.read("optout.txt"),
+                  "b@example.com\r\nother@example.com\r\nnew@example.com\r\n");
+        ASSERT_EQ(boxes.calls().size(), 1u);
+        const std::string told = utf8(lastBox().text);
+        EXPECT_NE(told.find("ほかのプログラムが追加した 2 件も残しました"), std::string::npos)
+            << told;
+        EXPECT_NE(told.find("追加し直したため、リストに残しています。\nb@example.com"),
+                  std::string::npos)
+            << told;
+    }
+}
+
+// The dialog's rows and filter compare addresses as the gates do.
+TEST_F(OptOutActionsTest, TheDialogComparesAddressesByTheirKey) {
+    for (const AddressKeyCase& c : kAddressKeyCases) {
+        SCOPED_TRACE(c.listed + " / " + c.other);
+        app.write("optout.txt", "");
+        OptOutDialog dialog(app.file("optout.txt"));
+        ASSERT_TRUE(dialog.model()->add(QString::fromStdString(c.listed)));
+        EXPECT_EQ(dialog.model()->add(QString::fromStdString(c.other)), !c.same);
+        dialog.filterField()->setText(QString::fromStdString(c.other));
+        if (c.same) {
+            EXPECT_EQ(dialog.listView()->model()->rowCount(), 1);
+        }
+    }
 }
 
 }  // namespace

@@ -54,3 +54,35 @@ TEST(OptOutFile, IsWrittenPrivateWithCrLfAndReadsBack) {
     store::optoutfile::write(path, {});
     EXPECT_EQ(store::optoutfile::read(path), "");
 }
+
+// The edit sees the file as it is under the lock; the old bytes go to .bak only when asked,
+// private even when the old file was not; an edit that throws writes nothing.
+TEST(OptOutFile, RewriteEditsTheFileAsItIsAndKeepsTheOldOneWhenAsked) {
+    TempAppFolder dir;
+    const std::string path = dir.file("optout.txt");
+    const std::string handMade = "\xEF\xBB\xBFname,mail\r\n,a@x.jp\r\n";
+    dir.write("optout.txt", handMade);
+    dir.setMode("optout.txt", 0644);
+    EXPECT_THROW(store::optoutfile::rewrite(path,
+                                            [](const std::string&) -> store::optoutfile::Rewrite {
+                                                throw std::runtime_error("no");
+                                            }),
+                 std::runtime_error);
+    EXPECT_EQ(dir.read("optout.txt"), handMade);
+    for (const bool keepOld : {false, true}) {
+        dir.write("optout.txt", handMade);
+        dir.setMode("optout.txt", 0644);
+        std::string seen;
+        store::optoutfile::rewrite(path, [&](const std::string& now) {
+            seen = now;
+            return store::optoutfile::Rewrite{{"a@x.jp"}, keepOld};
+        });
+        EXPECT_EQ(seen, handMade);
+        EXPECT_EQ(dir.exists("optout.txt.bak"), keepOld);
+        EXPECT_EQ(dir.read("optout.txt"), "a@x.jp\r\n");
+        EXPECT_EQ(dir.mode("optout.txt"), 0600u);
+    }
+    EXPECT_EQ(store::optoutfile::backupPath(path), path + ".bak");
+    EXPECT_EQ(dir.read("optout.txt.bak"), handMade);
+    EXPECT_EQ(dir.mode("optout.txt.bak"), 0600u);
+}

@@ -64,18 +64,23 @@ void TempAppFolder::setMode(const std::string& relative, unsigned mode) const {
 }
 
 // iconv directly, not the store's converter: test data must not depend on the code under test.
-std::string sj(const std::string& utf8) {
-    iconv_t cd = iconv_open("CP932", "UTF-8");
-    if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("no CP932 converter");
+std::string encodeAs(const char* encoding, const std::string& utf8) {
+    iconv_t cd = iconv_open(encoding, "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("no iconv encoding");
     std::string in = utf8;
-    std::string out(in.size() * 2 + 4, '\0');
+    std::string out(in.size() * 4 + 8, '\0');
     char* inp = in.data();
     char* outp = out.data();
     size_t inLeft = in.size();
     size_t outLeft = out.size();
     size_t r = iconv(cd, &inp, &inLeft, &outp, &outLeft);
     iconv_close(cd);
-    if (r == static_cast<size_t>(-1)) throw std::runtime_error("not CP932: " + utf8);
+    if (r == static_cast<size_t>(-1))
+        throw std::runtime_error(std::string("not ") + encoding + ": " + utf8);
     out.resize(out.size() - outLeft);
     return out;
+}
+
+std::string sj(const std::string& utf8) {
+    return encodeAs("CP932", utf8);
 }

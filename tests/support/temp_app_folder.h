@@ -26,5 +26,8 @@ private:
     std::string path_;
 };
 
-// UTF-8 literal to CP932 bytes (the test sources are UTF-8).
+// UTF-8 literal to the named iconv encoding, no BOM (the test sources are UTF-8); throws
+// when it cannot be converted.
+std::string encodeAs(const char* encoding, const std::string& utf8);
+// The same to CP932 bytes.
 std::string sj(const std::string& utf8);

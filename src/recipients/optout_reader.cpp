@@ -1,0 +1,170 @@
+#include "recipients/optout_reader.h"
+
+#include <algorithm>
+#include <deque>
+#include <optional>
+
+#include "recipients/address_key.h"
+#include "recipients/address_set.h"
+#include "recipients/field_lines.h"
+#include "recipients/recipient_import.h"
+#include "store/cp932.h"
+#include "store/cp932_char.h"
+#include "store/optout_file.h"
+#include "store/project_store.h"
+
+namespace recipients {
+namespace {
+
+using store::cp932::isAscii;
+
+// Enough of the lines outside ASCII for the detector to tell CP932 from EUC-JP.
+constexpr std::size_t kDetectBytes = 16 * 1024;
+
+bool isNote(std::string_view trimmed) {
+    return !trimmed.empty() && trimmed.front() == '#';
+}
+
+// A valid address but for characters outside ASCII, all of which Shift-JIS can hold (the
+// import's rule for the opt-out list; `utf8` came from CP932 here).
+bool cp932Address(std::string_view utf8) {
+    const AddressFault fault = checkAddress(utf8);
+    return fault == AddressFault::None || fault == AddressFault::NonAscii;
+}
+
+void keep(UnreadableLine line, OptOutFileText& out) {
+    ++out.unreadable;
+    if (out.firstUnreadable.size() < kKeptUnreadable)
+        out.firstUnreadable.push_back(std::move(line));
+}
+
+// Whole lines to show for the rows the import refused: the import keeps only the address
+// cell, and an empty cell says nothing about which line it was.
+void fillLineTexts(std::string bytes, std::vector<UnreadableLine>& lines) {
+    if (lines.empty()) return;
+    const std::string lossy = bytes;
+    const DecodedText decoded = decodeText(std::move(bytes), true);
+    const std::string& text = decoded.fault == DecodeFault::None ? decoded.text : lossy;
+    std::optional<CellDecoder> decoder;
+    if (decoded.raw) decoder.emplace(decoded.encoding);
+    auto next = lines.begin();
+    forEachFieldLine(text, [&](std::size_t index, std::string_view line) {
+        if (next == lines.end() || next->line != index + 1) return;
+        if (decoder) {
+            next->text = decoder->toUtf8Lossy(line);
+        } else if (decoded.fault != DecodeFault::None) {
+            next->text = store::cp932::toUtf8Lossy(std::string(line));
+        } else {
+            next->text = std::string(line);
+        }
+        next->text = std::string(trimBlanks(next->text));
+        ++next;
+    });
+}
+
+// A file no encoding reads whole: the plain address lines are kept for the dialog, every
+// other line is named. The list as a whole is still refused.
+OptOutFileText readUndecodable(const std::string& bytes) {
+    OptOutFileText out;
+    out.ownForm = false;
+    out.undecodable = true;
+    AddressSet seen;
+    forEachFieldLine(bytes, [&](std::size_t index, std::string_view line) {
+        const std::string_view trimmed = trimBlanks(line);
+        if (trimmed.empty() || isNote(trimmed)) return;
+        const AddressFault fault = isAscii(trimmed) ? checkAddress(trimmed) : AddressFault::None;
+        if (isAscii(trimmed) && fault == AddressFault::None) {
+            if (seen.insert(trimmed)) out.addresses.append(trimmed).append("\n");
+            return;
+        }
+        keep({index + 1, store::cp932::toUtf8Lossy(std::string(trimmed)), fault}, out);
+    });
+    return out;
+}
+
+}  // namespace
+
+bool isOwnOptOutForm(std::string_view bytes) {
+    bool own = true;
+    std::string wide;  // the lines outside ASCII, one after the other
+    forEachFieldLine(bytes, [&](std::size_t, std::string_view line) {
+        const std::string_view trimmed = trimBlanks(line);
+        if (!own || trimmed.empty()) return;
+        if (isNote(trimmed)) {
+            own = false;
+        } else if (isAscii(trimmed)) {
+            own = checkAddress(trimmed) == AddressFault::None;
+        } else {
+            wide.append(trimmed).append("\n");
+        }
+    });
+    if (!own || wide.empty()) return own;
+    // CP932 as the tool writes it, not UTF-8 or EUC-JP that happen to read as CP932 too.
+    // One conversion for all of them: a converter per line costs more than the line.
+    std::string utf8;
+    if (isValidUtf8(bytes) ||
+        detectCharset(std::string_view(wide).substr(0, kDetectBytes)) == "EUC-JP" ||
+        !CellDecoder(Encoding::Cp932).toUtf8(wide, utf8))
+        return false;
+    forEachFieldLine(utf8,
+                     [&](std::size_t, std::string_view line) { own = own && cp932Address(line); });
+    return own;
+}
+
+OptOutFileText readOptOutText(std::string bytes) {
+    OptOutFileText out;
+    if (isOwnOptOutForm(bytes)) {
+        AddressSet seen;
+        CellDecoder cp932(Encoding::Cp932);
+        std::deque<std::string> converted;  // where the set's views point
+        forEachFieldLine(bytes, [&](std::size_t, std::string_view line) {
+            std::string_view address = trimBlanks(line);
+            if (address.empty()) return;
+            if (!isAscii(address)) {
+                std::string utf8;
+                cp932.toUtf8(address, utf8);
+                address = converted.emplace_back(std::move(utf8));
+            }
+            if (seen.insert(address)) {
+                out.addresses.append(address).append("\n");
+            } else {
+                out.repeats.push_back(addressKey(address));
+            }
+        });
+        return out;
+    }
+    out.ownForm = false;
+    std::string copy = bytes;
+    ImportRules rules;
+    rules.commentRows = true;
+    rules.cp932Addresses = true;
+    ImportResult result = importBytes(std::move(bytes), {}, nullptr, nullptr, rules);
+    if (result.status != ImportStatus::Done) return readUndecodable(copy);
+    out.addresses = std::move(result.addresses);
+    out.unreadable = result.invalid;
+    for (const InvalidRow& row : result.firstInvalid)
+        out.firstUnreadable.push_back({row.line, row.text, row.fault});
+    fillLineTexts(std::move(copy), out.firstUnreadable);
+    return out;
+}
+
+OptOutFileRefused::OptOutFileRefused(std::string path, OptOutFileText text)
+    : std::runtime_error("配信停止リスト " + path + " に読み取れない行があります"),
+      path_(std::move(path)),
+      text_(std::move(text)) {}
+
+OptOutList loadOptOutList(const std::string& path) {
+    std::string bytes = store::optoutfile::read(path);
+    // The tool's own form, the usual case, is hashed as it stands.
+    if (isOwnOptOutForm(bytes)) return OptOutList(bytes);
+    OptOutFileText text = readOptOutText(std::move(bytes));
+    if (!text.readable()) throw OptOutFileRefused(path, std::move(text));
+    // Every address read is one Shift-JIS can hold.
+    return OptOutList(store::cp932::fromUtf8(text.addresses).value());
+}
+
+OptOutList loadOptOutList(const store::ProjectStore& store) {
+    return loadOptOutList(store.optOutPath());
+}
+
+}  // namespace recipients
