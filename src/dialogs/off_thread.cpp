@@ -164,7 +164,9 @@ bool wait(const Wait& how, Work work) {
             bar.start(50);
         }
         watcher.setFuture(launch(job));
-        if (!watcher.isFinished()) dialog.exec();
+        // Only the job's end accepts the box: any other way it closed is a cancel, even
+        // when the job ended in the same moment.
+        if (!watcher.isFinished() && dialog.exec() != QDialog::Accepted) *job->stop = true;
     }
     if (!watcher.isFinished()) {
         // The box was cancelled, or the application quits.

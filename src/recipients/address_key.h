@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -28,6 +29,29 @@ constexpr std::uint64_t foldAsciiWord(std::uint64_t w) {
     const std::uint64_t capitals = atLeastA & ~aboveZ & ~w & kHigh;
     return w | (capitals >> 2);
 }
+
+// The hash of a key read as eight-byte words, for every table that files keys: `mix` each
+// word in from kSeed on (the last one padded with zero bytes), then `finish`.
+namespace keyhash {
+
+constexpr std::uint64_t kSeed = 0x9E3779B97F4A7C15ULL;
+
+constexpr std::uint64_t mix(std::uint64_t hash, std::uint64_t word) {
+    hash = (hash ^ word) * 0xFF51AFD7ED558CCDULL;
+    return hash ^ (hash >> 29);
+}
+
+// The tables index by the low bits: the high ones are mixed down.
+constexpr std::uint64_t finish(std::uint64_t hash, std::size_t size) {
+    hash ^= size;
+    hash *= 0xC4CEB9FE1A85EC53ULL;
+    hash ^= hash >> 33;
+    hash *= 0xFF51AFD7ED558CCDULL;
+    hash ^= hash >> 33;
+    return hash;
+}
+
+}  // namespace keyhash
 
 // The key of a UTF-8 address.
 std::string addressKey(std::string_view utf8);

@@ -12,24 +12,19 @@
 namespace recipients {
 
 std::size_t FoldedHash::operator()(std::string_view text) const {
-    std::uint64_t hash = 0x9E3779B97F4A7C15ULL ^ text.size();
+    std::uint64_t hash = keyhash::kSeed;
     std::size_t i = 0;
     for (; i + 8 <= text.size(); i += 8) {
         std::uint64_t w;
         std::memcpy(&w, text.data() + i, 8);
-        hash = (hash ^ foldAsciiWord(w)) * 0xFF51AFD7ED558CCDULL;
-        hash ^= hash >> 29;
+        hash = keyhash::mix(hash, foldAsciiWord(w));
     }
     if (i < text.size()) {
         std::uint64_t w = 0;
         std::memcpy(&w, text.data() + i, text.size() - i);
-        hash = (hash ^ foldAsciiWord(w)) * 0xFF51AFD7ED558CCDULL;
+        hash = keyhash::mix(hash, foldAsciiWord(w));
     }
-    // The table indexes by the low bits: mix the high ones down.
-    hash ^= hash >> 33;
-    hash *= 0xC4CEB9FE1A85EC53ULL;
-    hash ^= hash >> 33;
-    return std::size_t(hash);
+    return std::size_t(keyhash::finish(hash, text.size()));
 }
 
 bool FoldedEqual::operator()(std::string_view a, std::string_view b) const {

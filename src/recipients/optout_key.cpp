@@ -44,10 +44,6 @@ const Table& table() {
     return built;
 }
 
-bool isBlank(char c) {
-    return store::cp932::isBlank(static_cast<unsigned char>(c));
-}
-
 // Eight bytes with the first in the lowest bits, on any machine.
 std::uint64_t load(const char* p) {
     std::uint64_t w;
@@ -68,21 +64,9 @@ std::uint64_t loadPart(const char* p, std::size_t n) {
 constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
 constexpr std::uint64_t kHigh = kOnes * 0x80;
 
-constexpr std::uint64_t kSeed = 0x9E3779B97F4A7C15ULL;
-
-std::uint64_t mix(std::uint64_t hash, std::uint64_t word) {
-    hash = (hash ^ word) * 0xFF51AFD7ED558CCDULL;
-    return hash ^ (hash >> 29);
-}
-
-std::uint64_t finish(std::uint64_t hash, std::size_t size) {
-    hash ^= size;
-    hash *= 0xC4CEB9FE1A85EC53ULL;
-    hash ^= hash >> 33;
-    hash *= 0xFF51AFD7ED558CCDULL;
-    hash ^= hash >> 33;
-    return hash;
-}
+using keyhash::finish;
+using keyhash::kSeed;
+using keyhash::mix;
 
 // The high bit of every byte that ends a plain run. Exact for the lowest such byte, which
 // is all a caller reads: a borrow only ever runs upwards from a flagged byte.
@@ -94,6 +78,14 @@ std::uint64_t stops(std::uint64_t w, bool stopAtComma) {
         m |= ((comma - kOnes) & ~comma) | ((quote - kOnes) & ~quote);
     }
     return m & kHigh;
+}
+
+// The key's first n bytes, trimmed, become the whole key; done in place, as this runs for
+// every line of a large list.
+void keepTrimmed(std::string& key, std::size_t n) {
+    const std::string_view kept = store::cp932::trimmed(std::string_view(key.data(), n));
+    if (kept.data() != key.data()) std::memmove(&key[0], kept.data(), kept.size());
+    key.resize(kept.size());
 }
 
 }  // namespace
@@ -123,11 +115,7 @@ void fromCp932(std::string_view address, std::string& out) {
             key[n++] = foldAscii(address[i]);
         }
     }
-    std::size_t begin = 0;
-    while (n > 0 && isBlank(key[n - 1])) --n;
-    while (begin < n && isBlank(key[begin])) ++begin;
-    if (begin > 0) std::memmove(key, key + begin, n - begin);
-    out.resize(n - begin);
+    keepTrimmed(out, n);
 }
 
 bool fromUtf8(std::string_view address, std::string& out) {
@@ -146,11 +134,7 @@ bool fromUtf8(std::string_view address, std::string& out) {
         ascii = store::cp932::isAscii(out);
         n = out.size();
     }
-    std::size_t begin = 0;
-    while (n > 0 && isBlank(out[n - 1])) --n;
-    while (begin < n && isBlank(out[begin])) ++begin;
-    if (begin > 0) std::memmove(&out[0], out.data() + begin, n - begin);
-    out.resize(n - begin);
+    keepTrimmed(out, n);
     return ascii;
 }
 
