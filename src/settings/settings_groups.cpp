@@ -169,9 +169,13 @@ void TForm3::SpeedButton6Click() {
         BusyCursor busy;
         fncIniWrite(store.iniPath(*project), iniKeys().section, iniKeys().groupCount,
                     heldGroupCount);
+    }
+    // Rewriting a list.txt of millions of lines would stop the window: a worker does it.
+    // The INI write stays here, as its failure box must come from the window's thread.
+    offthread::holdingInput([&store, &project, last] {
         store.removeGroupFiles(*project, last);
         store.dropGroupRecipients(*project, last);
-    }
+    });
     if (cmbMailGroup->count() > 0) {
         const int shown = cmbMailGroup->currentIndex();
         const int removed = cmbMailGroup->count() - 1;
