@@ -61,8 +61,9 @@ std::uint64_t loadPart(const char* p, std::size_t n) {
     return load(bytes);
 }
 
-constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-constexpr std::uint64_t kHigh = kOnes * 0x80;
+using store::cp932::words::hasByte;
+using store::cp932::words::kHighs;
+using store::cp932::words::kOnes;
 
 using keyhash::finish;
 using keyhash::kSeed;
@@ -73,11 +74,9 @@ using keyhash::mix;
 std::uint64_t stops(std::uint64_t w, bool stopAtComma) {
     std::uint64_t m = (w - kOnes * 0x21) | w;  // 0x00-0x20 and 0x80-0xFF
     if (stopAtComma) {
-        const std::uint64_t comma = w ^ (kOnes * ',');
-        const std::uint64_t quote = w ^ (kOnes * '"');
-        m |= ((comma - kOnes) & ~comma) | ((quote - kOnes) & ~quote);
+        m |= hasByte(w, ',') | hasByte(w, '"');
     }
-    return m & kHigh;
+    return m & kHighs;
 }
 
 // The key's first n bytes, trimmed, become the whole key; done in place, as this runs for

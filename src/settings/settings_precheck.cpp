@@ -14,13 +14,9 @@
 
 namespace {
 
-std::string utf8(const QString& text) {
-    return text.toStdString();
-}
-
 // A pause field that is not a number counts as 0, as a load reads it.
 std::int64_t pauseValue(const QLineEdit* field) {
-    return integertext::parse(utf8(field->text())).value_or(0);
+    return integertext::parse(field->text().toStdString()).value_or(0);
 }
 
 }  // namespace
@@ -31,16 +27,16 @@ void TForm3::btnPrecheckClick() {
     if (!store::isAddressableProjectName(project)) return usermsg::warn(usermsg::kRefusedName);
 
     precheck::SendingFields fields;
-    fields.server = utf8(Edit1->text().trimmed());
-    fields.sender = utf8(Edit3->text().trimmed());
-    fields.senderName = utf8(txtMailName->text().trimmed());
+    fields.server = Edit1->text().trimmed().toStdString();
+    fields.sender = Edit3->text().trimmed().toStdString();
+    fields.senderName = txtMailName->text().trimmed().toStdString();
     fields.html = cmbSmtpHtml->currentText() == QStringLiteral("HTML");
     fields.pauseInterval = pauseValue(txtPauseInterval);
     fields.pauseTime = pauseValue(txtPauseTime);
     // The group on the window is judged as typed; the others as stored.
     precheck::GroupBody shown;
     if (cmbMailGroup->currentIndex() >= 0)
-        shown = {cmbMailGroup->currentIndex() + 1, utf8(pnlMailGroup->text()),
+        shown = {cmbMailGroup->currentIndex() + 1, pnlMailGroup->text().toStdString(),
                  txtMailBody->utf8Text()};
     const int groups = groupcount::parse(heldGroupCount).value_or(0);
 

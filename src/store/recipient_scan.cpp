@@ -177,7 +177,8 @@ bool ListScanner::plainSplit(ListLine& line, const Byte*& end, const Byte*& comm
     const Byte* const d = nextSpecial(pos_);
     if (d == end_ || *d != ',' || (d > pos_ && isLeadByte(d[-1]))) return false;
     const Byte* const n = nextSpecial(d + 1);
-    if (n == end_ || n == d + 1 || (*n != '\r' && *n != '\n') || isLeadByte(n[-1])) return false;
+    if (n == end_ || n == d + 1 || !store::lines::isLineEnd(char(*n)) || isLeadByte(n[-1]))
+        return false;
     line.split.fields = 2;
     line.split.secondIsGroup = equals(d + 1, n, group_);
     comma = d;
@@ -287,7 +288,7 @@ void forEachKeptPiece(std::string_view text, std::string_view group, Out&& out) 
         const Byte* const d = nextSpecial(p);
         if (d < e && *d == ',' && !(d > p && isLeadByte(d[-1]))) {
             const Byte* const n = nextSpecial(d + 1);
-            if (n < e && n != d + 1 && (*n == '\r' || *n == '\n') && !isLeadByte(n[-1])) {
+            if (n < e && n != d + 1 && store::lines::isLineEnd(char(*n)) && !isLeadByte(n[-1])) {
                 const bool crLf = *n == '\r' && n + 1 < e && n[1] == '\n';
                 if (!equals(d + 1, n, group)) {
                     keep(reinterpret_cast<const char*>(p), static_cast<std::size_t>(n - p), crLf);
