@@ -8,6 +8,36 @@ namespace {
 
 constexpr std::string_view kIdeographicSpace = "\xE3\x80\x80";
 
+enum ByteClass : unsigned char {
+    kNonAscii = 1,
+    kBlank = 2,
+    kControl = 4,
+    kComma = 8,
+    kQuote = 16,
+    kAngle = 32
+};
+
+struct ByteClasses {
+    unsigned char of[256] = {};
+};
+
+constexpr ByteClasses byteClasses() {
+    ByteClasses t;
+    for (unsigned c = 0; c < 256; ++c) {
+        unsigned char k = 0;
+        if (c >= 0x80) k |= kNonAscii;
+        if (c == ' ' || c == '\t') k |= kBlank;
+        if ((c < 0x20 && c != '\t') || c == 0x7F) k |= kControl;
+        if (c == ',') k |= kComma;
+        if (c == '"') k |= kQuote;
+        if (c == '<' || c == '>') k |= kAngle;
+        t.of[c] = k;
+    }
+    return t;
+}
+
+constexpr ByteClasses kByteClasses = byteClasses();
+
 }  // namespace
 
 std::string_view trimBlanks(std::string_view utf8) {
@@ -31,24 +61,17 @@ std::string_view extractAddress(std::string_view cell) {
 
 AddressFault checkAddress(std::string_view address) {
     if (address.empty()) return AddressFault::Empty;
-    // One pass for the byte rules; their order of precedence is applied afterwards.
-    std::size_t ats = 0, at = 0;
-    bool blank = false, control = false, comma = false, quote = false, angle = false;
-    bool ascii = true;
-    for (std::size_t i = 0; i < address.size(); ++i) {
-        const auto c = static_cast<unsigned char>(address[i]);
-        if (c >= 0x80) {
-            ascii = false;
-        } else if (c == '@') {
-            at = ats++ == 0 ? i : at;
-        } else if (c <= 0x20 || c >= 0x7F || c == ',' || c == '"' || c == '<' || c == '>') {
-            blank |= c == ' ' || c == '\t';
-            control |= (c < 0x20 && c != '\t') || c == 0x7F;
-            comma |= c == ',';
-            quote |= c == '"';
-            angle |= c == '<' || c == '>';
-        }
-    }
+    // One pass for the byte rules, a table look-up a byte; their order of precedence is
+    // applied afterwards.
+    unsigned seen = 0;
+    for (const char c : address) seen |= kByteClasses.of[static_cast<unsigned char>(c)];
+    const bool ascii = !(seen & kNonAscii);
+    const bool blank = seen & kBlank, control = seen & kControl, comma = seen & kComma;
+    const bool quote = seen & kQuote, angle = seen & kAngle;
+    const std::size_t at = address.find('@');
+    const std::size_t ats = at == std::string_view::npos                          ? 0
+                            : address.find('@', at + 1) == std::string_view::npos ? 1
+                                                                                  : 2;
     if (ats != 1) return AddressFault::AtSign;
     if (at == 0) return AddressFault::NoLocalPart;
     const std::string_view domain = address.substr(at + 1);
