@@ -30,7 +30,9 @@ private:
 
 // The job's work, which owns `loader` from now on. Its result is a LoadedDocument, or
 // null when the job was stopped. A stop is seen before the fill and between its 1 MiB
-// chunks, not while `produce` reads and converts.
-offthread::Latest::Produce fill(void* loader, std::function<std::string()> produce);
+// chunks, not while `produce` reads and converts. `alsoWith`, if given, is handed the
+// whole text on the worker before the fill.
+offthread::Latest::Produce fill(void* loader, std::function<std::string()> produce,
+                                std::function<void(const std::string&)> alsoWith = {});
 
 }  // namespace engineload

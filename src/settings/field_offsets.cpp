@@ -38,6 +38,11 @@ void FieldOffsets::documentSwapped() {
     uncheckedFrom_ = 0;
 }
 
+void FieldOffsets::documentIsAscii() {
+    ascii_ = true;
+    uncheckedFrom_ = -1;
+}
+
 bool FieldOffsets::asciiOnly() const {
     if (!ascii_ || uncheckedFrom_ < 0) return ascii_;
     // Copied out in pieces: a pointer into the engine's buffer would move its gap.

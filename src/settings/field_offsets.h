@@ -16,6 +16,8 @@ public:
     // text is known to be ASCII without reading it again at each question.
     void beforeInsert(long position);
     void documentSwapped();
+    // Told, after a swap, by whoever read the new text whole: it is ASCII only.
+    void documentIsAscii();
 
     // The text's length in UTF-16 code units.
     int length() const;

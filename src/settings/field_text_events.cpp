@@ -51,23 +51,48 @@ void FieldTextEvents::completeInsert() {
     insertOpen_ = false;
 }
 
+PreparedSwap PreparedSwap::of(const std::string& utf8, int removedUnits) {
+    PreparedSwap prepared;
+    prepared.made = true;
+    prepared.inserted = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+    // Any character outside ASCII takes more bytes in UTF-8 than units in UTF-16.
+    prepared.ascii = prepared.inserted.size() == qsizetype(utf8.size());
+    if (removedUnits > 0) prepared.removed = QString(removedUnits, QLatin1Char(' '));
+    return prepared;
+}
+
 void FieldTextEvents::beginSwap() {
     if (swapDepth_++ > 0) return;
     completeInsert();
+    // After a hold, the text to tell as removed is the one the hold swapped out.
+    if (swapTold_) return;
     swapTold_ = QAccessible::isActive();
     if (!swapTold_) return;
-    const int units = field_->offsets().length();
-    swappedOut_ = units <= kToldRemovedUnits ? wholeText() : QString(units, QLatin1Char(' '));
+    swappedOutUnits_ = field_->offsets().length();
+    swappedOut_ = swappedOutUnits_ <= kToldRemovedUnits ? wholeText() : QString();
 }
 
-void FieldTextEvents::endSwap() {
+void FieldTextEvents::holdSwap() {
+    if (--swapDepth_ > 0) return;
+    caret_ = selectionStart_ = selectionEnd_ = -1;
+}
+
+int FieldTextEvents::untoldRemovedUnits() const {
+    return swapTold_ && swappedOut_.isNull() ? swappedOutUnits_ : 0;
+}
+
+void FieldTextEvents::endSwap(const PreparedSwap* prepared) {
     if (--swapDepth_ > 0) return;
     caret_ = selectionStart_ = selectionEnd_ = -1;
     if (!std::exchange(swapTold_, false)) return;
-    QString swappedIn = wholeText();
-    if (!swappedOut_.isEmpty() || !swappedIn.isEmpty())
-        pending_.push_back(
-            {Kind::Update, 0, 0, 0, std::exchange(swappedOut_, QString()), std::move(swappedIn)});
+    QString removed = std::exchange(swappedOut_, QString());
+    if (removed.isNull() && swappedOutUnits_ > 0)
+        removed = prepared && prepared->removed.size() == swappedOutUnits_
+                      ? prepared->removed
+                      : QString(swappedOutUnits_, QLatin1Char(' '));
+    QString inserted = prepared && prepared->made ? prepared->inserted : wholeText();
+    if (!removed.isEmpty() || !inserted.isEmpty())
+        pending_.push_back({Kind::Update, 0, 0, 0, std::move(removed), std::move(inserted)});
     schedule();
 }
 

@@ -1,9 +1,22 @@
 #pragma once
 
 #include <QString>
+#include <string>
 #include <vector>
 
 class PlainTextField;
+
+// What the swap that ends a background load tells assistive tools, made on the worker with
+// the text: at a million lines either string takes the window's thread most of 100 ms.
+struct PreparedSwap {
+    bool made = false;
+    QString inserted;    // the whole text swapped in
+    QString removed;     // blanks for the text it replaces, when that is told by length
+    bool ascii = false;  // the text is ASCII only, so offsets are byte positions
+
+    // On any thread; `removedUnits` from FieldTextEvents::untoldRemovedUnits.
+    static PreparedSwap of(const std::string& utf8, int removedUnits);
+};
 
 // What a field tells assistive tools about its text: each edit with its UTF-16 offset and
 // text, the caret and the selection when they move, and a swap of the whole text as one
@@ -15,9 +28,14 @@ public:
     void beforeInsert(long position, long length);
     void beforeDelete(long position, long length);
     // Around a swap of the whole text; the engine's edits in between are not told one by
-    // one. Nested pairs count as one.
+    // one. Nested pairs count as one. `prepared`, when made, is the text swapped in.
     void beginSwap();
-    void endSwap();
+    void endSwap(const PreparedSwap* prepared = nullptr);
+    // Ends a swap to a stand-in (the empty field while a load runs): nothing is told until
+    // the next swap ends, which tells the text swapped out now and its own in one update.
+    void holdSwap();
+    // The length of a removal still to be told by blanks, for PreparedSwap::of; 0 if none.
+    int untoldRemovedUnits() const;
     // Tells where the caret and the selection are, if that changed; edits go first.
     void caretMayHaveMoved();
     // Sends the edits told so far.
@@ -43,7 +61,8 @@ private:
     bool scheduled_ = false;
     int swapDepth_ = 0;
     bool swapTold_ = false;
-    QString swappedOut_;
+    QString swappedOut_;  // the text swapped out when short, else null
+    int swappedOutUnits_ = 0;
     int caret_ = -1;
     int selectionStart_ = -1;
     int selectionEnd_ = -1;

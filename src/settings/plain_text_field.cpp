@@ -1,5 +1,6 @@
 #include "settings/plain_text_field.h"
 
+#include <QAccessible>
 #include <QEvent>
 #include <QFontInfo>
 #include <QKeyEvent>
@@ -182,19 +183,35 @@ void PlainTextField::loadUtf8TextInBackground(std::function<std::string()> produ
     if (!loading_) readOnlyBefore_ = isReadOnly();
     loading_ = true;
     // Empty at once, so nothing of the text before is ever seen with the one to come.
+    // Assistive tools hear of both texts when the load ends, in one update made with it.
+    textEvents_.beginSwap();
     swapInDocument(
         reinterpret_cast<void*>(SendScintilla(SCI_CREATEDOCUMENT, 0UL, kDocumentOptions)));
+    textEvents_.holdSwap();
     setReadOnly(true);
     loadingNote_->show();
     void* engineLoader =
         reinterpret_cast<void*>(SendScintilla(SCI_CREATELOADER, 0UL, kDocumentOptions));
-    loader_.start(engineload::fill(engineLoader, std::move(produce)),
-                  [this](const std::shared_ptr<void>& loaded) { finishLoad(loaded); });
+    auto prepared = std::make_shared<PreparedSwap>();
+    std::function<void(const std::string&)> prepare;
+    if (QAccessible::isActive())
+        prepare = [prepared, removed = textEvents_.untoldRemovedUnits()](const std::string& text) {
+            *prepared = PreparedSwap::of(text, removed);
+        };
+    loader_.start(
+        engineload::fill(engineLoader, std::move(produce), std::move(prepare)),
+        [this, prepared](const std::shared_ptr<void>& loaded) { finishLoad(loaded, *prepared); });
 }
 
-void PlainTextField::finishLoad(const std::shared_ptr<void>& loaded) {
+void PlainTextField::finishLoad(const std::shared_ptr<void>& loaded, const PreparedSwap& prepared) {
     leaveLoading();
-    if (loaded) swapInDocument(static_cast<engineload::LoadedDocument*>(loaded.get())->take());
+    textEvents_.beginSwap();
+    if (loaded) {
+        swapInDocument(static_cast<engineload::LoadedDocument*>(loaded.get())->take());
+        if (prepared.made && prepared.ascii) offsets_.documentIsAscii();
+    }
+    // A failed load leaves the field empty: that too is told.
+    textEvents_.endSwap(loaded ? &prepared : nullptr);
     emit loadingEnded();
 }
 

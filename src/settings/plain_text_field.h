@@ -68,7 +68,7 @@ private:
     void applyDocumentSettings();
     void swapInDocument(void* document);
     // Takes a finished load's document; null when the load failed.
-    void finishLoad(const std::shared_ptr<void>& loaded);
+    void finishLoad(const std::shared_ptr<void>& loaded, const PreparedSwap& prepared);
     void leaveLoading();
 
     offthread::Latest loader_;

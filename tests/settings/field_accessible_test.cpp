@@ -314,6 +314,23 @@ TEST_F(FieldAccessibleTest, EventsCarryTheOffsetsAndTextsOfEachEdit) {
          "old",
          [](FieldAccessibleTest& t) { t.field.clearText(); },
          {{A::TextUpdated, 0, "old", {}}}},
+        // The text told is made on the worker; the one it replaces is told with it.
+        {"a load in the background, after one it replaced",
+         "old",
+         [](FieldAccessibleTest& t) {
+             t.field.loadUtf8TextInBackground([] { return std::string("never"); });
+             t.field.loadUtf8TextInBackground([] { return std::string("𠮷 new\nlist"); });
+             ASSERT_TRUE(QTest::qWaitFor([&t] { return !t.field.isLoading(); }, 5000));
+             EXPECT_EQ(t.text()->characterCount(), 11);
+         },
+         {{A::TextUpdated, 0, "old", "𠮷 new\nlist"}}},
+        {"a long text replaced in the background, told by its length",
+         std::string(100000, 'a'),
+         [](FieldAccessibleTest& t) {
+             t.field.loadUtf8TextInBackground([] { return std::string("b"); });
+             ASSERT_TRUE(QTest::qWaitFor([&t] { return !t.field.isLoading(); }, 5000));
+         },
+         {{A::TextUpdated, 0, QString(100000, QLatin1Char(' ')), "b"}}},
     };
     field.setFocus();
     listen();
