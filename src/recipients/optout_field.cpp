@@ -20,26 +20,9 @@ struct Span {
     std::size_t next = 0;  // after the line end
 };
 
-// The first CR or LF from i, eight bytes at a time: a million lines are stepped over.
-std::size_t lineBreak(std::string_view text, std::size_t i) {
-    constexpr std::uint64_t ones = 0x0101010101010101ULL;
-    for (; i + 8 <= text.size(); i += 8) {
-        std::uint64_t w;
-        std::memcpy(&w, text.data() + i, 8);
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-        w = __builtin_bswap64(w);
-#endif
-        const std::uint64_t lf = w ^ (ones * '\n'), cr = w ^ (ones * '\r');
-        // Exact for the lowest flagged byte: a borrow only runs upwards from a match.
-        const std::uint64_t found = (((lf - ones) & ~lf) | ((cr - ones) & ~cr)) & (ones * 0x80);
-        if (found) return i + __builtin_ctzll(found) / 8;
-    }
-    return store::lines::endOfLine(text, i);
-}
-
 Span lineAt(std::string_view text, std::size_t pos) {
     Span line{pos, pos, pos};
-    const std::size_t i = lineBreak(text, pos);
+    const std::size_t i = store::lines::endOfLine(text, pos);
     line.end = i;
     line.next = store::lines::afterLineEnd(text, i);
     return line;

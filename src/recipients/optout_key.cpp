@@ -44,15 +44,7 @@ const Table& table() {
     return built;
 }
 
-// Eight bytes with the first in the lowest bits, on any machine.
-std::uint64_t load(const char* p) {
-    std::uint64_t w;
-    std::memcpy(&w, p, 8);
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-    w = __builtin_bswap64(w);
-#endif
-    return w;
-}
+using store::cp932::words::load;
 
 // The first n (< 8) bytes, the rest zero.
 std::uint64_t loadPart(const char* p, std::size_t n) {

@@ -4,27 +4,15 @@
 
 #include <QByteArray>
 #include <algorithm>
-#include <cstdint>
-#include <cstring>
+#include <string_view>
+
+#include "store/cp932_char.h"
 
 namespace {
 
 using Sci = QsciScintillaBase;
 
 constexpr long kScanChunk = 1 << 16;
-
-// Eight bytes at a time: a million addresses are read in a few milliseconds.
-bool isAscii(const char* bytes, std::size_t size) {
-    std::uint64_t high = 0;
-    std::size_t i = 0;
-    for (; i + 8 <= size; i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, bytes + i, 8);
-        high |= word;
-    }
-    for (; i < size; ++i) high |= static_cast<unsigned char>(bytes[i]);
-    return (high & 0x8080808080808080ULL) == 0;
-}
 
 }  // namespace
 
@@ -51,7 +39,7 @@ bool FieldOffsets::asciiOnly() const {
     for (long from = uncheckedFrom_; from < length && ascii_; from += kScanChunk) {
         const long to = std::min(length, from + kScanChunk);
         field_.SendScintilla(Sci::SCI_GETTEXTRANGE, from, to, chunk.data());
-        ascii_ = isAscii(chunk.constData(), std::size_t(to - from));
+        ascii_ = store::cp932::isAscii(std::string_view(chunk.constData(), std::size_t(to - from)));
     }
     uncheckedFrom_ = -1;
     return ascii_;

@@ -84,7 +84,23 @@ namespace words {
 constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
 constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
 
-// Some byte of the word is below n (n at most 128); exact for the "some" answer.
+// Eight bytes with the first in the lowest bits, on any machine.
+inline std::uint64_t load(const char* p) {
+    std::uint64_t w;
+    std::memcpy(&w, p, sizeof w);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    w = __builtin_bswap64(w);
+#endif
+    return w;
+}
+
+// Which byte of a load the lowest flag of a test below marks.
+inline std::size_t firstFlagged(std::uint64_t flags) {
+    return std::size_t(__builtin_ctzll(flags)) / 8;
+}
+
+// Some byte of the word is below n (n at most 128); exact for the "some" answer and for
+// the lowest flag: a borrow only runs upwards from a match.
 constexpr std::uint64_t hasByteBelow(std::uint64_t x, unsigned n) {
     return (x - kOnes * n) & ~x & kHighs;
 }
@@ -104,9 +120,7 @@ constexpr bool isAsciiByte(char c) {
 inline std::size_t asciiRunLength(std::string_view s, std::size_t from = 0) {
     std::size_t end = from;
     while (end + 8 <= s.size()) {
-        std::uint64_t word;
-        std::memcpy(&word, s.data() + end, sizeof word);
-        if (word & words::kHighs) break;
+        if (words::load(s.data() + end) & words::kHighs) break;
         end += 8;
     }
     while (end < s.size() && isAsciiByte(s[end])) ++end;
