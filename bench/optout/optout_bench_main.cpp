@@ -5,9 +5,9 @@
 //   join into a file;
 // - a group save of 1,000,000 recipients with 100,000 opt-outs, none of them in the group
 //   or 1% of them (taken out, as OK does), against the same save with an empty list, time
-//   and peak memory, each in a fresh process: the save's own steps (load the list, convert
-//   the field, find, remove, store) and the real window's save button (TForm3 offscreen,
-//   from the press to the closing box).
+//   and peak memory, each in a fresh process: the save's own steps (the list loaded beside
+//   the field's conversion, the lines checked and looked up, removed, stored) and the real
+//   window's save button (TForm3 offscreen, from the press to the closing box).
 // A missed target is measured once more; exits 1 when it is missed again.
 #include <stdlib.h>
 
@@ -28,6 +28,7 @@
 #include "recipients/optout_field.h"
 #include "recipients/optout_gate.h"
 #include "recipients/optout_reader.h"
+#include "settings/group_save_steps.h"
 #include "store/cp932.h"
 #include "store/project_store.h"
 #include "store/text_file.h"
@@ -70,19 +71,19 @@ bool report(const char* what, const char* oursName, const char* baseName, const 
     return met;
 }
 
-// A child: the group save's own steps, as the save button takes them, on the field.
+// A child: the group save's own steps, the very ones the save button takes, on the field.
 int measureSave(const std::string& app, const std::string& fieldPath) {
     const store::ProjectStore store(app);
     std::string field = store::textfile::readAll(fieldPath);
     benchstore::Stopwatch watch;
-    const recipients::OptOutList list = recipients::loadOptOutList(store);
-    std::string stored = store::cp932::fromUtf8(field).value();
-    const auto found = recipients::findCp932FieldOptOuts(stored, list, 3);
-    if (found.count > 0) {
-        recipients::removeFieldOptOuts(field, found);
-        recipients::removeFieldOptOuts(stored, found);
+    groupsave::Recipients prepared = groupsave::prepare(store, field, "0", 3);
+    if (!prepared.stored || prepared.check.refused > 0)
+        throw std::runtime_error("the bench's field does not store");
+    if (prepared.optedOut.count > 0) {
+        recipients::removeFieldOptOuts(field, prepared.optedOut);
+        recipients::removeFieldOptOuts(*prepared.stored, prepared.optedOut);
     }
-    store.storeRecipients(kProject, 0, stored);
+    store.storeRecipients(kProject, 0, *prepared.stored);
     bench::printResult({watch.seconds() * 1000.0, bench::peakResidentKib()});
     return 0;
 }

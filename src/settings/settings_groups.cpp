@@ -9,6 +9,7 @@
 #include "settings/field_line_removal.h"
 #include "settings/field_text.h"
 #include "settings/group_count.h"
+#include "settings/group_save_steps.h"
 #include "settings/ini_keys.h"
 #include "settings/loading_refusal.h"
 #include "settings/optout_questions.h"
@@ -89,24 +90,14 @@ void TForm3::SpeedButton5Click() {
     // A million lines take a while to convert, check and look up: a job reads the field's
     // buffer in place, which is safe while the field is read-only and the user's input is
     // held back (the count label's timer only reads it); the questions come after.
-    std::optional<std::string> recipients;
-    store::recipients::TypedLinesCheck check;
-    ::recipients::FieldOptOuts optedOut;
+    groupsave::Recipients prepared;
     {
         const bool readOnly = Memo1->isReadOnly();
         Memo1->setReadOnly(true);
         const std::string_view field = Memo1->utf8View();
         try {
             offthread::holdingInput([&] {
-                // An opt-out list that cannot be read stops the save: never taken as empty.
-                // It loads beside the conversion; neither needs the other.
-                ::recipients::OptOutList optOuts;
-                offthread::alongside([&] { optOuts = ::recipients::loadOptOutList(store); },
-                                     [&] { recipients = fieldtext::toStoreFromUtf8(field); });
-                if (!recipients) return;
-                check = store::recipients::checkTypedLines(*recipients, number);
-                if (check.refused == 0)
-                    optedOut = ::recipients::findCp932FieldOptOuts(*recipients, optOuts, 3);
+                prepared = groupsave::prepare(store, field, number, optoutquestion::kLinesNamed);
             });
         } catch (...) {
             Memo1->setReadOnly(readOnly);
@@ -114,6 +105,9 @@ void TForm3::SpeedButton5Click() {
         }
         Memo1->setReadOnly(readOnly);
     }
+    std::optional<std::string>& recipients = prepared.stored;
+    const store::recipients::TypedLinesCheck& check = prepared.check;
+    const ::recipients::FieldOptOuts& optedOut = prepared.optedOut;
     if (!recipients) return storedtext::refuseUnstorable(Memo1, QStringLiteral("ﾒｰﾙ送信先ﾘｽﾄ"));
     if (check.refused > 0) {
         usermsg::warn(recipientRefusalText(check), Memo1);
