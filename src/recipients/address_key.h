@@ -19,14 +19,22 @@ namespace recipients {
 // Step 3 alone, for one byte; a CP932 trail byte must never be given to it.
 using store::cp932::foldAscii;
 
-// Step 3 for eight bytes at once; bytes outside A-Z, UTF-8 and CP932 ones included, stay as
-// they are.
+// The bytes a word may hold, for foldAsciiWord.
+enum class WordBytes {
+    Any,    // UTF-8 and CP932 bytes included
+    Plain,  // 0x00-0x7F only, as in a plain run: two steps fewer, in the hottest loop
+};
+
+// Step 3 for eight bytes at once; bytes outside A-Z stay as they are.
+template <WordBytes kBytes = WordBytes::Any>
 constexpr std::uint64_t foldAsciiWord(std::uint64_t w) {
     constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
-    const std::uint64_t low7 = w & ~kHigh;
+    constexpr bool kAny = kBytes == WordBytes::Any;
+    // A byte from 0x80 up would carry into the next one: its high bit is set aside first.
+    const std::uint64_t low7 = kAny ? w & ~kHigh : w;
     const std::uint64_t atLeastA = low7 + 0x3F3F3F3F3F3F3F3FULL;  // 0x80 - 'A' per byte
     const std::uint64_t aboveZ = low7 + 0x2525252525252525ULL;    // 0x80 - 'Z' - 1 per byte
-    const std::uint64_t capitals = atLeastA & ~aboveZ & ~w & kHigh;
+    const std::uint64_t capitals = atLeastA & ~aboveZ & (kAny ? ~w & kHigh : kHigh);
     return w | (capitals >> 2);
 }
 

@@ -153,12 +153,15 @@ PlainRun plainRun(std::string_view text, std::size_t from, bool stopAtComma) {
         const std::uint64_t w = left >= 8 ? load(begin + i) : loadPart(begin + i, left);
         const std::uint64_t stop = stops(w, stopAtComma);
         if (stop == 0) {
-            hash = mix(hash, foldAsciiWord(w));
+            hash = mix(hash, foldAsciiWord<WordBytes::Plain>(w));
             i += 8;
             continue;
         }
         const int bytes = __builtin_ctzll(stop) / 8;
-        if (bytes > 0) hash = mix(hash, foldAsciiWord(w) & (~std::uint64_t(0) >> (64 - 8 * bytes)));
+        // A stop byte from 0x80 up carries only into the bytes after it, which go.
+        if (bytes > 0)
+            hash = mix(
+                hash, foldAsciiWord<WordBytes::Plain>(w) & (~std::uint64_t(0) >> (64 - 8 * bytes)));
         i += std::size_t(bytes);
         return {i, finish(hash, i)};
     }
