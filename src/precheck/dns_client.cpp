@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "store/cp932_char.h"
+
 namespace precheck {
 
 struct DnsClient::Pending {
@@ -39,8 +41,7 @@ std::string wireName(const unsigned char* p, std::size_t size, std::size_t& pos)
         if (len > 63 || pos + len > size) return {};
         if (!name.empty()) name += '.';
         for (std::size_t i = 0; i < len; ++i) {
-            const char c = static_cast<char>(p[pos + i]);
-            name += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+            name += store::cp932::foldAscii(static_cast<char>(p[pos + i]));
         }
         pos += len;
     }

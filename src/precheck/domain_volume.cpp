@@ -5,6 +5,7 @@
 
 #include "recipients/optout_gate.h"
 #include "store/comma_text.h"
+#include "store/cp932_char.h"
 #include "store/project_store.h"
 #include "store/text_file.h"
 
@@ -27,8 +28,7 @@ void countLines(std::string_view text, Counts& counts, std::size_t& recipients, 
         ++recipients;
         const std::size_t at = address.rfind('@');
         key.assign(at == std::string_view::npos ? std::string_view() : address.substr(at + 1));
-        for (char& c : key)
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        for (char& c : key) c = store::cp932::foldAscii(c);
         ++counts[key];
     }
 }

@@ -1,13 +1,13 @@
 #include "recipients/optout_key.h"
 
-#include <iconv.h>
-
 #include <array>
 #include <cstring>
+#include <string>
 
 #include "recipients/address_key.h"
 #include "recipients/half_width.h"
 #include "store/cp932_char.h"
+#include "store/iconv_converter.h"
 
 namespace recipients::optoutkey {
 namespace {
@@ -18,24 +18,20 @@ using Table = std::array<char, 0x10000>;
 // than typed: some characters have two codes (the NEC and IBM rows), and both must match.
 Table buildTable() {
     Table table{};
-    const iconv_t cd = iconv_open("UTF-8", "CP932");
-    if (cd == reinterpret_cast<iconv_t>(-1)) return table;
+    store::IconvConverter toUtf8("UTF-8", "CP932");
+    if (!toUtf8.ok()) return table;
+    std::string out;
     for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
         if (!store::cp932::isLeadByte(static_cast<unsigned char>(lead))) continue;
         for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
-            char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-            char out[8];
-            char* src = in;
-            char* dst = out;
-            std::size_t srcLeft = 2;
-            std::size_t dstLeft = sizeof out;
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
-            if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<std::size_t>(-1)) continue;
-            const std::string half = toHalfWidth(std::string_view(out, dst - out));
+            const char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+            out.clear();
+            std::size_t consumed = 0;
+            if (!toUtf8.run(std::string_view(in, 2), out, consumed)) continue;
+            const std::string half = toHalfWidth(out);
             if (half.size() == 1) table[lead << 8 | trail] = half[0];
         }
     }
-    iconv_close(cd);
     return table;
 }
 
