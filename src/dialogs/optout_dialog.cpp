@@ -76,8 +76,7 @@ OptOutDialog::OptOutDialog(std::string storePath, QWidget* parent)
     resize(560, 520);
 
     model_ = new OptOutModel(this);
-    openedBytes_ = store::optoutfile::read(storePath_);
-    opened_ = recipients::readOptOutText(openedBytes_);
+    opened_ = recipients::readOptOutText(store::optoutfile::read(storePath_));
     model_->load(opened_);
     filtered_ = new QSortFilterProxyModel(this);
     filtered_->setSourceModel(model_);
@@ -249,29 +248,28 @@ bool OptOutDialog::save() {
     // Asked before the file is locked: nobody else waits on the user's answer.
     const std::string before = store::optoutfile::read(storePath_);
     const recipients::OptOutFileText beforeText = recipients::readOptOutText(before);
-    if (!beforeText.ownForm && !before.empty() && !askReplaceHandMade(beforeText)) return false;
+    if (!beforeText.ownForm && !askReplaceHandMade(beforeText)) return false;
     BusyCursor busy;
     recipients::OptOutMerge merged;
-    bool changed = false;
+    std::vector<std::string> kept;
     store::optoutfile::rewrite(storePath_, [&](const std::string& now) {
+        const recipients::OptOutFileText nowText =
+            now == before ? beforeText : recipients::readOptOutText(now);
         // Another program may have written since the question: its form was not asked about.
-        if (now != before && !recipients::isOwnOptOutForm(now))
+        if (now != before && !nowText.ownForm)
             throw std::runtime_error(
                 "保存の間に " + storePath_ +
                 " がほかのプログラムに書き換えられました。もう一度保存してください");
-        changed = now != openedBytes_;
-        const recipients::OptOutFileText nowText =
-            now == before ? beforeText : recipients::readOptOutText(now);
         merged = recipients::mergeOptOutEdits(opened_, nowText, model_->addresses());
-        return store::optoutfile::Rewrite{inCp932(merged.addresses),
-                                          !nowText.ownForm && !now.empty()};
+        kept = inCp932(merged.addresses);
+        return store::optoutfile::Rewrite{kept, !nowText.ownForm};
     });
     // What is on disk now is what a later save in this dialog merges against.
-    openedBytes_.clear();
-    for (const std::string& address : inCp932(merged.addresses)) openedBytes_ += address + "\r\n";
-    opened_ = recipients::readOptOutText(openedBytes_);
-    if (changed && (merged.othersKept > 0 || !merged.keptAgainstRemoval.empty()))
-        tellMerged(merged);
+    std::string written;
+    for (const std::string& address : kept) written += address + "\r\n";
+    opened_ = recipients::readOptOutText(std::move(written));
+    // A file unchanged since it was opened gives no other program's lines to tell of.
+    if (merged.othersKept > 0 || !merged.keptAgainstRemoval.empty()) tellMerged(merged);
     return true;
 }
 

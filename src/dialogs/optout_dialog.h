@@ -62,8 +62,7 @@ private:
     bool askReplaceHandMade(const recipients::OptOutFileText& text);
     void tellMerged(const recipients::OptOutMerge& merged);
 
-    std::string storePath_;  // optout.txt
-    std::string openedBytes_;
+    std::string storePath_;              // optout.txt
     recipients::OptOutFileText opened_;  // the file as the dialog read it
     OptOutModel* model_ = nullptr;
     QSortFilterProxyModel* filtered_ = nullptr;

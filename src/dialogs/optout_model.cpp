@@ -87,9 +87,7 @@ QVariant OptOutModel::data(const QModelIndex& index, int role) const {
         case Qt::EditRole:
             return entry.text;
         case KeyRole:
-            return QString::fromStdString(entry.key.empty() ? entry.text.toStdString() : entry.key);
-        case UnreadableRole:
-            return entry.key.empty();
+            return entry.key.empty() ? entry.text : QString::fromStdString(entry.key);
         case Qt::ForegroundRole:
             return entry.key.empty() ? QVariant(QBrush(QColor(0xB0, 0x00, 0x20))) : QVariant();
         default:

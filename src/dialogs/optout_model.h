@@ -15,7 +15,6 @@ class OptOutModel : public QAbstractListModel {
 public:
     // The address key of a row, for a filter that agrees with the list.
     static constexpr int KeyRole = Qt::UserRole + 1;
-    static constexpr int UnreadableRole = Qt::UserRole + 2;
 
     using QAbstractListModel::QAbstractListModel;
 

@@ -4,7 +4,8 @@
 #include <strings.h>
 
 #include <algorithm>
-#include <cctype>
+
+#include "store/cp932_char.h"
 
 namespace precheck {
 namespace {
@@ -18,10 +19,8 @@ const psl_ctx_t* suffixList() {
     return list;
 }
 
-std::string trimmed(const std::string& s) {
-    const auto first = s.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
+std::string trimmed(std::string_view s) {
+    return std::string(store::cp932::trimmed(s));
 }
 
 bool isDmarcRecord(const std::string& txt) {
@@ -54,8 +53,7 @@ DmarcOutcome lookAt(DnsClient& dns, const std::string& domain) {
 
 std::string organisationalDomain(const std::string& domain) {
     std::string lower = domain;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (char& c : lower) c = store::cp932::foldAscii(c);
     const char* registrable = psl_registrable_domain(suffixList(), lower.c_str());
     return registrable ? registrable : lower;
 }
@@ -77,8 +75,7 @@ std::map<std::string, std::string> dmarcTags(const std::string& record) {
         const std::size_t eq = part.find('=');
         if (eq != std::string::npos) {
             std::string name = trimmed(part.substr(0, eq));
-            std::transform(name.begin(), name.end(), name.begin(),
-                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+            for (char& c : name) c = store::cp932::foldAscii(c);
             tags.emplace(name, trimmed(part.substr(eq + 1)));
         }
         pos = end + 1;

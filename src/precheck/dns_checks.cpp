@@ -8,6 +8,7 @@
 #include "precheck/precheck_input.h"
 #include "precheck/server_addresses.h"
 #include "precheck/spf_check.h"
+#include "store/cp932_char.h"
 
 namespace precheck {
 namespace {
@@ -39,8 +40,7 @@ std::string domainOf(const std::string& address) {
     const std::size_t at = address.rfind('@');
     if (at == std::string::npos || at == 0 || at + 1 >= address.size()) return {};
     std::string domain = address.substr(at + 1);
-    std::transform(domain.begin(), domain.end(), domain.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (char& c : domain) c = store::cp932::foldAscii(c);
     return domain.find('.') == std::string::npos ? std::string() : domain;
 }
 

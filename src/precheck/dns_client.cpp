@@ -123,7 +123,6 @@ std::unique_ptr<DnsClient> DnsClient::fromEnvironment(const std::atomic<bool>* s
 }
 
 DnsAnswer DnsClient::query(const std::string& name, int type) {
-    ++queries_;
     DnsAnswer answer;
     auto owned = std::make_unique<Pending>();
     Pending& pending = *owned;

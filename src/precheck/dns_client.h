@@ -41,8 +41,6 @@ public:
     static std::unique_ptr<DnsClient> fromEnvironment(const std::atomic<bool>* stop);
 
     DnsAnswer query(const std::string& name, int type);
-    // The number of queries asked so far.
-    int queries() const { return queries_; }
 
     struct Pending;  // one look-up in flight, filled by libunbound's callback
 
@@ -53,7 +51,6 @@ private:
     std::vector<std::unique_ptr<Pending>> abandoned_;
     int timeoutMs_;
     const std::atomic<bool>* stop_;
-    int queries_ = 0;
 };
 
 // "in-addr.arpa" / "ip6.arpa" name of an address text; "" when it is not one.

@@ -6,6 +6,7 @@
 #include "recipients/optout_gate.h"
 #include "store/comma_text.h"
 #include "store/cp932_char.h"
+#include "store/line_steps.h"
 #include "store/project_store.h"
 #include "store/text_file.h"
 
@@ -15,22 +16,15 @@ namespace {
 using Counts = std::unordered_map<std::string, std::size_t>;
 
 void countLines(std::string_view text, Counts& counts, std::size_t& recipients, std::string& key) {
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos) end = text.size();
-        const std::string_view address = store::commatext::addressPart(text.substr(pos, end - pos));
-        pos = end + (end < text.size() && text[end] == '\r' && end + 1 < text.size() &&
-                             text[end + 1] == '\n'
-                         ? 2
-                         : 1);
-        if (address.empty()) continue;
+    store::lines::forEachLine(text, [&](std::size_t, std::string_view line) {
+        const std::string_view address = store::commatext::addressPart(line);
+        if (address.empty()) return;
         ++recipients;
         const std::size_t at = address.rfind('@');
         key.assign(at == std::string_view::npos ? std::string_view() : address.substr(at + 1));
         for (char& c : key) c = store::cp932::foldAscii(c);
         ++counts[key];
-    }
+    });
 }
 
 }  // namespace

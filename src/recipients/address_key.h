@@ -59,6 +59,17 @@ constexpr std::uint64_t finish(std::uint64_t hash, std::size_t size) {
     return hash;
 }
 
+// The whole hash of `text`, each word passed through `word` first (a fold, say).
+template <typename Word>
+std::uint64_t of(std::string_view text, Word word) {
+    namespace words = store::cp932::words;
+    std::uint64_t hash = kSeed;
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) hash = mix(hash, word(words::load(text.data() + i)));
+    if (i < text.size()) hash = mix(hash, word(words::loadPart(text.data() + i, text.size() - i)));
+    return finish(hash, text.size());
+}
+
 }  // namespace keyhash
 
 // The key of a UTF-8 address.

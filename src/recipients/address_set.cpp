@@ -12,16 +12,7 @@
 namespace recipients {
 
 std::size_t FoldedHash::operator()(std::string_view text) const {
-    std::uint64_t hash = keyhash::kSeed;
-    std::size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8)
-        hash = keyhash::mix(hash, foldAsciiWord(store::cp932::words::load(text.data() + i)));
-    if (i < text.size()) {
-        std::uint64_t w = 0;
-        std::memcpy(&w, text.data() + i, text.size() - i);
-        hash = keyhash::mix(hash, foldAsciiWord(w));
-    }
-    return std::size_t(keyhash::finish(hash, text.size()));
+    return std::size_t(keyhash::of(text, foldAsciiWord<WordBytes::Any>));
 }
 
 bool FoldedEqual::operator()(std::string_view a, std::string_view b) const {

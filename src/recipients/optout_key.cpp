@@ -21,9 +21,10 @@ Table buildTable() {
     store::IconvConverter toUtf8("UTF-8", "CP932");
     if (!toUtf8.ok()) return table;
     std::string out;
-    for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+    for (unsigned lead = 0; lead < 0x100; ++lead) {
         if (!store::cp932::isLeadByte(static_cast<unsigned char>(lead))) continue;
-        for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+        for (unsigned trail = 0; trail < 0x100; ++trail) {
+            if (!store::cp932::isTrailByte(static_cast<unsigned char>(trail))) continue;
             const char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
             out.clear();
             std::size_t consumed = 0;
@@ -41,13 +42,7 @@ const Table& table() {
 }
 
 using store::cp932::words::load;
-
-// The first n (< 8) bytes, the rest zero.
-std::uint64_t loadPart(const char* p, std::size_t n) {
-    char bytes[8] = {};
-    std::memcpy(bytes, p, n);
-    return load(bytes);
-}
+using store::cp932::words::loadPart;
 
 using store::cp932::words::hasByte;
 using store::cp932::words::kHighs;
@@ -125,16 +120,8 @@ bool fromUtf8(std::string_view address, std::string& out) {
     return ascii;
 }
 
-bool isAsciiKey(std::string_view key) {
-    return store::cp932::isAscii(key);
-}
-
 std::uint64_t hashOf(std::string_view key) {
-    std::uint64_t hash = kSeed;
-    std::size_t i = 0;
-    for (; i + 8 <= key.size(); i += 8) hash = mix(hash, load(key.data() + i));
-    if (i < key.size()) hash = mix(hash, loadPart(key.data() + i, key.size() - i));
-    return finish(hash, key.size());
+    return keyhash::of(key, [](std::uint64_t w) { return w; });
 }
 
 PlainRun plainRun(std::string_view text, std::size_t from, bool stopAtComma) {

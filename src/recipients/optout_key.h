@@ -19,8 +19,6 @@ void fromCp932(std::string_view address, std::string& out);
 // True when the key is ASCII.
 bool fromUtf8(std::string_view address, std::string& out);
 
-bool isAsciiKey(std::string_view key);
-
 // The ASCII character of a two-byte CP932 full-width form (lead << 8 | trail), or 0.
 char halfWidthOf(unsigned code);
 

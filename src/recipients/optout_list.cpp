@@ -6,6 +6,7 @@
 
 #include "recipients/address_key.h"
 #include "recipients/optout_key.h"
+#include "store/cp932_char.h"
 #include "store/iconv_converter.h"
 #include "store/line_steps.h"
 
@@ -67,7 +68,7 @@ OptOutList::OptOutList(std::string_view cp932Lines) {
             if (!key.empty()) {
                 added.push_back({keys.size(), key.size(), optoutkey::hashOf(key)});
                 keys += key;
-                anyWide = anyWide || !optoutkey::isAsciiKey(key);
+                anyWide = anyWide || !store::cp932::isAscii(key);
             }
         }
         pos = store::lines::afterLineEnd(cp932Lines, end);
@@ -128,7 +129,7 @@ const OptOutList::Table& OptOutList::utf8Forms() const {
         store::IconvConverter converter("UTF-8", "CP932");
         for (const Slot& slot : cp932_.entries) {
             const std::string_view key(cp932_.keys.data() + slot.offset, slot.size);
-            if (slot.size == 0 || optoutkey::isAsciiKey(key) || !converter.ok()) continue;
+            if (slot.size == 0 || store::cp932::isAscii(key) || !converter.ok()) continue;
             const std::size_t offset = table.keys.size();
             std::size_t consumed = 0;
             // Not convertible: no typed line can name it, only a list.txt line.

@@ -21,17 +21,6 @@ using store::cp932::isAscii;
 // Enough of the lines outside ASCII for the detector to tell CP932 from EUC-JP.
 constexpr std::size_t kDetectBytes = 16 * 1024;
 
-bool isNote(std::string_view trimmed) {
-    return !trimmed.empty() && trimmed.front() == '#';
-}
-
-// A valid address but for characters outside ASCII, all of which Shift-JIS can hold (the
-// import's rule for the opt-out list; `utf8` came from CP932 here).
-bool cp932Address(std::string_view utf8) {
-    const AddressFault fault = checkAddress(utf8);
-    return fault == AddressFault::None || fault == AddressFault::NonAscii;
-}
-
 void keep(UnreadableLine line, OptOutFileText& out) {
     ++out.unreadable;
     if (out.firstUnreadable.size() < kKeptUnreadable)
@@ -72,8 +61,9 @@ OptOutFileText readUndecodable(const std::string& bytes) {
     forEachFieldLine(bytes, [&](std::size_t index, std::string_view line) {
         const std::string_view trimmed = trimBlanks(line);
         if (trimmed.empty() || isNote(trimmed)) return;
-        const AddressFault fault = isAscii(trimmed) ? checkAddress(trimmed) : AddressFault::None;
-        if (isAscii(trimmed) && fault == AddressFault::None) {
+        const bool ascii = isAscii(trimmed);
+        const AddressFault fault = ascii ? checkAddress(trimmed) : AddressFault::None;
+        if (ascii && fault == AddressFault::None) {
             if (seen.insert(trimmed)) out.addresses.append(trimmed).append("\n");
             return;
         }
@@ -106,33 +96,43 @@ bool isOwnOptOutForm(std::string_view bytes) {
         detectCharset(std::string_view(wide).substr(0, kDetectBytes)) == "EUC-JP" ||
         !CellDecoder(Encoding::Cp932).toUtf8(wide, utf8))
         return false;
-    forEachFieldLine(utf8,
-                     [&](std::size_t, std::string_view line) { own = own && cp932Address(line); });
+    // Read from CP932, so Shift-JIS holds every character: only the other faults count.
+    forEachFieldLine(utf8, [&](std::size_t, std::string_view line) {
+        if (!own) return;
+        const AddressFault fault = checkAddress(line);
+        own = fault == AddressFault::None || fault == AddressFault::NonAscii;
+    });
     return own;
 }
 
-OptOutFileText readOptOutText(std::string bytes) {
+namespace {
+
+// A file in the tool's own form.
+OptOutFileText readOwnForm(const std::string& bytes) {
     OptOutFileText out;
-    if (isOwnOptOutForm(bytes)) {
-        AddressSet seen;
-        CellDecoder cp932(Encoding::Cp932);
-        std::deque<std::string> converted;  // where the set's views point
-        forEachFieldLine(bytes, [&](std::size_t, std::string_view line) {
-            std::string_view address = trimBlanks(line);
-            if (address.empty()) return;
-            if (!isAscii(address)) {
-                std::string utf8;
-                cp932.toUtf8(address, utf8);
-                address = converted.emplace_back(std::move(utf8));
-            }
-            if (seen.insert(address)) {
-                out.addresses.append(address).append("\n");
-            } else {
-                out.repeats.push_back(addressKey(address));
-            }
-        });
-        return out;
-    }
+    AddressSet seen;
+    CellDecoder cp932(Encoding::Cp932);
+    std::deque<std::string> converted;  // where the set's views point
+    forEachFieldLine(bytes, [&](std::size_t, std::string_view line) {
+        std::string_view address = trimBlanks(line);
+        if (address.empty()) return;
+        if (!isAscii(address)) {
+            std::string utf8;
+            cp932.toUtf8(address, utf8);
+            address = converted.emplace_back(std::move(utf8));
+        }
+        if (seen.insert(address)) {
+            out.addresses.append(address).append("\n");
+        } else {
+            out.repeats.push_back(addressKey(address));
+        }
+    });
+    return out;
+}
+
+// A file in any other form, through the recipient import's reader.
+OptOutFileText readOtherForm(std::string bytes) {
+    OptOutFileText out;
     out.ownForm = false;
     std::string copy = bytes;
     ImportRules rules;
@@ -148,6 +148,12 @@ OptOutFileText readOptOutText(std::string bytes) {
     return out;
 }
 
+}  // namespace
+
+OptOutFileText readOptOutText(std::string bytes) {
+    return isOwnOptOutForm(bytes) ? readOwnForm(bytes) : readOtherForm(std::move(bytes));
+}
+
 OptOutFileRefused::OptOutFileRefused(std::string path, OptOutFileText text)
     : std::runtime_error("配信停止リスト " + path + " に読み取れない行があります"),
       path_(std::move(path)),
@@ -157,7 +163,7 @@ OptOutList loadOptOutList(const std::string& path) {
     std::string bytes = store::optoutfile::read(path);
     // The tool's own form, the usual case, is hashed as it stands.
     if (isOwnOptOutForm(bytes)) return OptOutList(bytes);
-    OptOutFileText text = readOptOutText(std::move(bytes));
+    OptOutFileText text = readOtherForm(std::move(bytes));
     if (!text.readable()) throw OptOutFileRefused(path, std::move(text));
     // Every address read is one Shift-JIS can hold.
     return OptOutList(store::cp932::fromUtf8(text.addresses).value());

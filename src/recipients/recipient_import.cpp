@@ -121,6 +121,17 @@ ImportResult importRecipients(const std::string& path, std::string_view field,
     return importBytes(std::move(bytes), field, progress, optOuts);
 }
 
+bool isNote(std::string_view trimmed) {
+    return !trimmed.empty() && trimmed.front() == '#';
+}
+
+AddressFault checkCp932Address(std::string_view utf8) {
+    const AddressFault fault = checkAddress(utf8);
+    return fault == AddressFault::NonAscii && store::cp932::fromUtf8(std::string(utf8))
+               ? AddressFault::None
+               : fault;
+}
+
 ImportResult importBytes(std::string bytes, std::string_view field, ImportProgress* progress,
                          const OptOutList* optOuts, const ImportRules& rules) {
     if (optOuts && optOuts->empty()) optOuts = nullptr;
@@ -193,7 +204,7 @@ ImportResult importBytes(std::string bytes, std::string_view field, ImportProgre
         }
         const std::string_view raw = table.field(r, choice.column);
         if (trimBlanks(raw).empty() && blankRow(table, r)) continue;
-        if (rules.commentRows && trimBlanks(table.field(r, 0)).substr(0, 1) == "#") continue;
+        if (rules.commentRows && isNote(trimBlanks(table.field(r, 0)))) continue;
         ++result.rowsRead;
         std::string_view cell = raw;
         if (decoder && !isAscii(raw)) {
@@ -208,10 +219,8 @@ ImportResult importBytes(std::string bytes, std::string_view field, ImportProgre
             std::string halfWidth = toHalfWidth(address, &changed);
             if (changed != 0) address = converted.emplace_back(std::move(halfWidth));
         }
-        AddressFault fault = checkAddress(address);
-        if (fault == AddressFault::NonAscii && rules.cp932Addresses &&
-            store::cp932::fromUtf8(std::string(address)))
-            fault = AddressFault::None;
+        const AddressFault fault =
+            rules.cp932Addresses ? checkCp932Address(address) : checkAddress(address);
         result.halfWidth += changed != 0 && fault == AddressFault::None;
         if (fault != AddressFault::None) {
             if (result.firstInvalid.size() < kKeptInvalidRows)

@@ -75,6 +75,12 @@ struct ImportRules {
     bool cp932Addresses = false;
 };
 
+// A row or line whose first cell, trimmed, starts with "#" (ImportRules::commentRows).
+bool isNote(std::string_view trimmed);
+// checkAddress, taking a character outside ASCII when Shift-JIS can hold it
+// (ImportRules::cp932Addresses).
+AddressFault checkCp932Address(std::string_view utf8);
+
 // The same over bytes already in memory.
 ImportResult importBytes(std::string bytes, std::string_view field,
                          ImportProgress* progress = nullptr, const OptOutList* optOuts = nullptr,

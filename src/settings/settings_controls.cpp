@@ -120,3 +120,7 @@ void TForm3::setTabOrderChain() {
         cmbMailGroup, Memo1,       txtMailSubject,   txtMailBody,  cmbProject,  txtProject};
     for (int i = 0; i + 1 < order.size(); ++i) setTabOrder(order[i], order[i + 1]);
 }
+
+bool TForm3::htmlChosen() const {
+    return cmbSmtpHtml->currentText() == QStringLiteral("HTML");
+}

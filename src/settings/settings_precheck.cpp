@@ -30,7 +30,7 @@ void TForm3::btnPrecheckClick() {
     fields.server = Edit1->text().trimmed().toStdString();
     fields.sender = Edit3->text().trimmed().toStdString();
     fields.senderName = txtMailName->text().trimmed().toStdString();
-    fields.html = cmbSmtpHtml->currentText() == QStringLiteral("HTML");
+    fields.html = htmlChosen();
     fields.pauseInterval = pauseValue(txtPauseInterval);
     fields.pauseTime = pauseValue(txtPauseTime);
     // The group on the window is judged as typed; the others as stored.

@@ -11,6 +11,6 @@ void TForm3::btnPreviewClick() {
     mail.senderAddress = Edit3->text();
     mail.subject = txtMailSubject->text();
     mail.body = QString::fromStdString(txtMailBody->utf8Text());
-    mail.html = cmbSmtpHtml->currentText() == QStringLiteral("HTML");
+    mail.html = htmlChosen();
     dialog->show(mail);
 }

@@ -53,7 +53,7 @@ void TForm3::btnTestMailClick() {
     mail.to = utf8(*to);
     mail.subject = utf8(subject);
     mail.body = txtMailBody->utf8Text();
-    mail.html = cmbSmtpHtml->currentText() == QStringLiteral("HTML");
+    mail.html = htmlChosen();
     mail.date = std::time(nullptr);
 
     smtp::SendRequest request;

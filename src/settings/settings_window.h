@@ -125,6 +125,8 @@ private:
 
     // The chosen project for a group action, or a warning and nothing.
     std::optional<std::string> groupProject();
+    // The mail is sent as HTML: the form picked in "HTMLメール", saved or not.
+    bool htmlChosen() const;
     // The held group count when a group action may use it, or a warning and nothing.
     std::optional<int> heldCountOrWarn();
 };

@@ -94,6 +94,13 @@ inline std::uint64_t load(const char* p) {
     return w;
 }
 
+// The first n (< 8) bytes as a load, the rest zero.
+inline std::uint64_t loadPart(const char* p, std::size_t n) {
+    char bytes[8] = {};
+    std::memcpy(bytes, p, n);
+    return load(bytes);
+}
+
 // Which byte of a load the lowest flag of a test below marks.
 inline std::size_t firstFlagged(std::uint64_t flags) {
     return std::size_t(__builtin_ctzll(flags)) / 8;
