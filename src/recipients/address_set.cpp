@@ -12,7 +12,7 @@
 namespace recipients {
 
 std::size_t FoldedHash::operator()(std::string_view text) const {
-    return std::size_t(keyhash::of(text, foldAsciiWord<WordBytes::Any>));
+    return std::size_t(keyhash::of(text, [](std::uint64_t w) { return foldAsciiWord(w); }));
 }
 
 bool FoldedEqual::operator()(std::string_view a, std::string_view b) const {
