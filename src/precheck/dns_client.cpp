@@ -29,8 +29,51 @@ void onAnswer(void* data, int err, ub_result* result) {
 }
 
 constexpr int kDefaultTimeoutMs = 5000;
-const char* const kReservedZones[] = {"test.", "invalid.", "2.0.192.in-addr.arpa.",
-                                      "100.51.198.in-addr.arpa.", "113.0.203.in-addr.arpa."};
+constexpr std::size_t kMaxLabel = 63;
+constexpr std::size_t kMaxName = 253;
+
+// The zones libunbound answers itself unless told not to: loopback, private and
+// documentation ranges and the reserved names. Made transparent, they go to the named
+// server ("nodefault" set this way leaves libunbound's own answers in place).
+std::vector<std::string> builtInZones() {
+    std::vector<std::string> zones = {"localhost.",
+                                      "test.",
+                                      "invalid.",
+                                      "onion.",
+                                      "home.arpa.",
+                                      "0.in-addr.arpa.",
+                                      "10.in-addr.arpa.",
+                                      "127.in-addr.arpa.",
+                                      "168.192.in-addr.arpa.",
+                                      "254.169.in-addr.arpa.",
+                                      "2.0.192.in-addr.arpa.",
+                                      "100.51.198.in-addr.arpa.",
+                                      "113.0.203.in-addr.arpa.",
+                                      "255.255.255.255.in-addr.arpa.",
+                                      "d.f.ip6.arpa.",
+                                      "8.e.f.ip6.arpa.",
+                                      "9.e.f.ip6.arpa.",
+                                      "a.e.f.ip6.arpa.",
+                                      "b.e.f.ip6.arpa.",
+                                      "8.b.d.0.1.0.0.2.ip6.arpa."};
+    for (int i = 16; i <= 31; ++i) zones.push_back(std::to_string(i) + ".172.in-addr.arpa.");
+    for (int i = 64; i <= 127; ++i) zones.push_back(std::to_string(i) + ".100.in-addr.arpa.");
+    std::string zeros;
+    for (int i = 0; i < 31; ++i) zeros += "0.";
+    zones.push_back("0." + zeros + "ip6.arpa.");
+    zones.push_back("1." + zeros + "ip6.arpa.");
+    return zones;
+}
+
+// A name as libunbound reads it, where a backslash starts an escape.
+std::string presentation(const std::string& name) {
+    std::string out;
+    for (char c : name) {
+        if (c == '\\') out += '\\';
+        out += c;
+    }
+    return out;
+}
 
 // A domain name in uncompressed wire form, as libunbound hands out rdata.
 std::string wireName(const unsigned char* p, std::size_t size, std::size_t& pos) {
@@ -89,13 +132,12 @@ DnsClient::DnsClient(const std::string& server, int timeoutMs, const std::atomic
     } else if (!err) {
         // A test server or a local resolver listens on the loopback address.
         err = ub_ctx_set_option(ctx_, "do-not-query-localhost:", "no");
-        // The named server answers every name, the reserved test and documentation names
-        // too, which libunbound would otherwise answer itself as nonexistent.
-        for (const char* zone : kReservedZones)
-            if (!err)
-                err = ub_ctx_set_option(
-                    ctx_, "local-zone:", (std::string(zone) + " transparent").c_str());
+        for (const std::string& zone : builtInZones())
+            if (!err) err = ub_ctx_set_option(ctx_, "local-zone:", (zone + " transparent").c_str());
         if (!err) err = ub_ctx_set_fwd(ctx_, server.c_str());
+        // Records in the order the server gave them: the first ten of a long answer are then
+        // the same ten each time.
+        if (!err) err = ub_ctx_set_option(ctx_, "rrset-roundrobin:", "no");
     }
     if (err) {
         const std::string why = ub_strerror(err);
@@ -127,7 +169,11 @@ DnsAnswer DnsClient::query(const std::string& name, int type) {
     auto owned = std::make_unique<Pending>();
     Pending& pending = *owned;
     int id = 0;
-    if (name.empty() || ub_resolve_async(ctx_, name.c_str(), type, 1, &pending, onAnswer, &id))
+    if (!isSendableName(name)) {
+        answer.status = DnsStatus::NoName;
+        return answer;
+    }
+    if (ub_resolve_async(ctx_, presentation(name).c_str(), type, 1, &pending, onAnswer, &id))
         return answer;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs_);
     // Short waits, so that a stop is seen soon.
@@ -158,6 +204,18 @@ DnsAnswer DnsClient::query(const std::string& name, int type) {
     }
     ub_resolve_free(result);
     return answer;
+}
+
+bool isSendableName(std::string_view name) {
+    if (!name.empty() && name.back() == '.') name.remove_suffix(1);
+    if (name.empty() || name.size() > kMaxName) return false;
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        const std::size_t dot = std::min(name.find('.', start), name.size());
+        if (dot == start || dot - start > kMaxLabel) return false;
+        start = dot + 1;
+    }
+    return true;
 }
 
 std::string reverseName(const std::string& address) {

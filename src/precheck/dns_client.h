@@ -3,6 +3,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct ub_ctx;
@@ -20,8 +21,9 @@ enum class DnsStatus {
 
 struct DnsAnswer {
     DnsStatus status = DnsStatus::TempError;
-    // A, AAAA as address text; MX as "preference host"; PTR, CNAME as a host; TXT as its
-    // strings joined. Hosts lower case, without the final dot.
+    // A, AAAA as address text; MX as "preference host" (a null MX's host is ""); PTR,
+    // CNAME as a host; TXT as its strings joined, in the order the server gave them.
+    // Hosts lower case, without the final dot.
     std::vector<std::string> records;
     unsigned ttl = 0;
 };
@@ -40,6 +42,7 @@ public:
     // FENDRIVAL_DNS_SERVER, or the system's resolvers; 5 s a query.
     static std::unique_ptr<DnsClient> fromEnvironment(const std::atomic<bool>* stop);
 
+    // A name no query can carry does not exist, and is answered so without asking.
     DnsAnswer query(const std::string& name, int type);
 
     struct Pending;  // one look-up in flight, filled by libunbound's callback
@@ -52,6 +55,9 @@ private:
     int timeoutMs_;
     const std::atomic<bool>* stop_;
 };
+
+// A name a query can carry: labels of 1 to 63 bytes, 253 in all (a final dot aside).
+bool isSendableName(std::string_view name);
 
 // "in-addr.arpa" / "ip6.arpa" name of an address text; "" when it is not one.
 std::string reverseName(const std::string& address);
