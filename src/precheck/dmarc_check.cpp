@@ -1,7 +1,6 @@
 #include "precheck/dmarc_check.h"
 
 #include <libpsl.h>
-#include <strings.h>
 
 #include <algorithm>
 
@@ -23,9 +22,41 @@ std::string trimmed(std::string_view s) {
     return std::string(store::cp932::trimmed(s));
 }
 
-bool isDmarcRecord(const std::string& txt) {
-    const std::string head = trimmed(txt.substr(0, txt.find(';')));
-    return strcasecmp(head.c_str(), "v=DMARC1") == 0;
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// "v" *WSP "=" *WSP "DMARC1" at the start, the version in exactly that case.
+bool isDmarcRecord(std::string_view txt) {
+    std::size_t pos = 0;
+    const auto blanks = [&] {
+        while (pos < txt.size() && isBlank(txt[pos])) ++pos;
+    };
+    if (txt.empty() || (txt[0] != 'v' && txt[0] != 'V')) return false;
+    ++pos;
+    blanks();
+    if (pos >= txt.size() || txt[pos] != '=') return false;
+    ++pos;
+    blanks();
+    if (txt.substr(pos, 6) != "DMARC1") return false;
+    pos += 6;
+    blanks();
+    return pos == txt.size() || txt[pos] == ';';
+}
+
+std::string validPolicy(std::string value) {
+    for (char& c : value) c = store::cp932::foldAscii(c);
+    return value == "none" || value == "quarantine" || value == "reject" ? value : "";
+}
+
+void applyPolicy(DmarcOutcome& out, const std::string& fromDomain) {
+    const auto tag = [&](const char* name) {
+        const auto it = out.tags.find(name);
+        return it == out.tags.end() ? std::string() : it->second;
+    };
+    out.policyTag = "p";
+    if (out.foundAt != "_dmarc." + fromDomain && out.tags.count("sp")) out.policyTag = "sp";
+    out.policy = validPolicy(tag(out.policyTag.c_str()));
 }
 
 // Found, or the status that stops the search.
@@ -36,9 +67,10 @@ DmarcOutcome lookAt(DnsClient& dns, const std::string& domain) {
     out.status = answer.status == DnsStatus::Found ? DnsStatus::NoData : answer.status;
     for (const std::string& txt : answer.records) {
         if (!isDmarcRecord(txt)) continue;
-        // Two records are no policy at all.
+        // Two records are no policy at all, here or further up.
         if (out.status == DnsStatus::Found) {
             out.status = DnsStatus::NoData;
+            out.several = true;
             out.record.clear();
             break;
         }
@@ -59,11 +91,13 @@ std::string organisationalDomain(const std::string& domain) {
 }
 
 DmarcOutcome findDmarc(DnsClient& dns, const std::string& fromDomain) {
-    DmarcOutcome here = lookAt(dns, fromDomain);
-    if (here.status == DnsStatus::Found || here.status == DnsStatus::TempError) return here;
+    DmarcOutcome out = lookAt(dns, fromDomain);
     const std::string org = organisationalDomain(fromDomain);
-    if (org == fromDomain) return here;
-    return lookAt(dns, org);
+    if (out.status != DnsStatus::Found && out.status != DnsStatus::TempError && !out.several &&
+        org != fromDomain)
+        out = lookAt(dns, org);
+    if (out.status == DnsStatus::Found) applyPolicy(out, fromDomain);
+    return out;
 }
 
 std::map<std::string, std::string> dmarcTags(const std::string& record) {

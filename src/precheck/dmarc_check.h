@@ -12,13 +12,20 @@ namespace precheck {
 std::string organisationalDomain(const std::string& domain);
 
 struct DmarcOutcome {
-    DnsStatus status = DnsStatus::TempError;  // Found when a record was found
+    DnsStatus status = DnsStatus::TempError;  // Found when exactly one record was found
+    bool several = false;                     // more records than one: no policy at all
     std::string foundAt;                      // "_dmarc.<domain>" it came from
     std::string record;
     std::map<std::string, std::string> tags;  // lower-case tag names, values trimmed
+    // The tag whose policy the From domain gets, "p" or "sp" (the organisational domain's
+    // record speaks for a subdomain through sp= when it has one), and its value in lower
+    // case; "" when the record gives no valid policy.
+    std::string policyTag;
+    std::string policy;
 };
 
-// The record of the From domain, or else of its organisational domain.
+// The record of the From domain, or else of its organisational domain. Only a domain
+// without any DMARC record sends the search on; no answer stops it.
 DmarcOutcome findDmarc(DnsClient& dns, const std::string& fromDomain);
 
 std::map<std::string, std::string> dmarcTags(const std::string& record);

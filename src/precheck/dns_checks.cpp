@@ -8,6 +8,7 @@
 #include "precheck/precheck_input.h"
 #include "precheck/server_addresses.h"
 #include "precheck/spf_check.h"
+#include "smtp/ehlo_name.h"
 #include "store/cp932_char.h"
 
 namespace precheck {
@@ -87,47 +88,93 @@ CheckItem senderDomainItem(DnsClient& dns, const std::string& domain, DnsFacts& 
     return item;
 }
 
-std::string spfResultText(const SpfOutcome& spf) {
-    std::string text = "SPFの判定: " + spf.result;
-    if (!spf.reason.empty()) {
-        if (!spf.mechanism.empty())
-            text += "（判定した機構: " + spf.mechanism + "）";
-        else if (spf.reason == "mechanism")
-            text += "（レコードの機構に一致）";
-        else if (spf.reason == "default")
-            text += "（どの機構にも一致せず、レコードの既定の結果）";
-        else
-            text += "（" + spf.reason + "）";
+// The term or name a permerror or temperror is about, in words.
+std::string problemText(const spf::Evaluation& e) {
+    const std::string term = "「" + e.problemTerm + "」";
+    const std::string where = "（" + e.problemDomain + " のレコード）";
+    switch (e.problem) {
+        case spf::Problem::Syntax:
+            return "SPFレコードに誤りがあります: " + term + " は書式に合いません" + where;
+        case spf::Problem::TwoRecords:
+            return "SPFレコードに誤りがあります: " + e.problemDomain +
+                   " にSPFレコードが複数あります（1つにまとめる必要があります）";
+        case spf::Problem::LookupLimit:
+            return "SPFレコードに誤りがあります: " + term +
+                   " でDNS参照が上限の10回を超えます（include: と redirect= の先も合わせて数えま"
+                   "す）" +
+                   where;
+        case spf::Problem::VoidLimit:
+            return "SPFレコードに誤りがあります: " + term +
+                   " で、何も見つからないDNS参照が上限の2回を超えます" + where;
+        case spf::Problem::MxLimit:
+            return "SPFレコードに誤りがあります: " + term + " のMXレコードが10件を超えます" + where;
+        case spf::Problem::IncludeNone:
+        case spf::Problem::RedirectNone:
+            return "SPFレコードに誤りがあります: " + term + " の参照先にSPFレコードがありません" +
+                   where;
+        case spf::Problem::DnsTimeout:
+            return e.problemDomain + " のDNS参照に応答が得られませんでした" +
+                   (e.problemTerm.empty() ? "" : "（" + term + " の参照）");
+        default:
+            return {};
     }
+}
+
+std::string spfResultText(const SpfOutcome& spf, const std::string& domain) {
+    const spf::Evaluation& e = spf.evaluation;
+    std::string text = std::string("SPFの判定: ") + spf::resultName(e.result);
+    if (e.problem != spf::Problem::None) {
+        text += "（" + problemText(e) + "）";
+    } else if (!e.mechanism.empty()) {
+        text += "（判定した機構: " + e.mechanism;
+        if (!e.redirect.empty() || e.mechanismDomain != domain)
+            text += "、redirect=" + e.redirect + " で参照した " + e.mechanismDomain + " のレコード";
+        text += "）";
+    } else if (e.result == spf::Result::Neutral) {
+        text += "（どの機構にも一致せず、レコードの既定の結果）";
+    }
+    if (!e.explanation.empty()) text += "。受信側が返す説明: 「" + e.explanation + "」";
     return text + "。" + (spf.record.empty() ? "SPFレコード: なし" : "SPFレコード: " + spf.record);
 }
 
 CheckItem spfItem(const SpfOutcome& spf, const std::string& address, const std::string& domain) {
-    CheckItem item{Verdict::Ok, "SPF（" + domain + " → " + address + "）", spfResultText(spf), ""};
-    if (spf.result == "pass") return item;
-    if (spf.result == "temperror") {
-        item.verdict = Verdict::Caution;
-        item.advice = kTempAdvice;
-    } else if (spf.result == "neutral" || spf.result == "softfail") {
-        item.verdict = Verdict::Caution;
-        item.advice = "SPFレコードにこのサーバーのアドレス（" + address +
-                      "）を含めてください（例: ip4: や "
-                      "include:）。迷惑メールに振り分けられることがあります。";
-    } else if (spf.result == "none") {
-        item.verdict = Verdict::Problem;
-        item.advice =
-            "送信元ドメインにSPFレコード（v=spf1 "
-            "…）を設定してください。Gmailなどは認証のないメールを拒否します。";
-    } else if (spf.result == "permerror") {
-        item.verdict = Verdict::Problem;
-        item.advice =
-            "SPFレコードに誤りがあります（構文、DNS参照10回の上限、ループ、レコードの重複など）。ド"
-            "メインの管理者に修正を依頼してください。";
-    } else {
-        item.verdict = Verdict::Problem;
-        item.advice =
-            "このサーバーはSPFで送信を許可されていません。SPFレコードにこのサーバーのアドレスを加え"
-            "るか、許可されたサーバーから送信してください。";
+    CheckItem item{Verdict::Problem, "SPF（" + domain + " → " + address + "）",
+                   spfResultText(spf, domain), ""};
+    const std::string include = "SPFレコードにこのサーバーのアドレス（" + address +
+                                "）を含めてください（例: ip4: や include:）。";
+    switch (spf.evaluation.result) {
+        case spf::Result::Pass:
+            item.verdict = Verdict::Ok;
+            break;
+        case spf::Result::TempError:
+            item.verdict = Verdict::Caution;
+            item.advice = kTempAdvice;
+            break;
+        case spf::Result::SoftFail:
+            item.verdict = Verdict::Caution;
+            item.advice = "SPFレコードはこのサーバーを「許可しない可能性が高い」としています。" +
+                          include + "迷惑メールに振り分けられることがあります。";
+            break;
+        case spf::Result::Neutral:
+            item.verdict = Verdict::Caution;
+            item.advice = "SPFレコードはこのサーバーについて許可も拒否もしていません。" + include +
+                          "認証のないメールとして扱われます。";
+            break;
+        case spf::Result::None:
+            item.advice =
+                "送信元ドメインにSPFレコード（v=spf1 "
+                "…）を設定してください。Gmailなどは認証のないメールを拒否します。";
+            break;
+        case spf::Result::PermError:
+            item.advice =
+                "受信側はこのSPFレコードを読めず、認証の失敗として扱います。ドメインの管理者に、上"
+                "の項目の修正を依頼してください。";
+            break;
+        case spf::Result::Fail:
+            item.advice =
+                "このサーバーはSPFで送信を許可されていません。SPFレコードにこのサーバーのアドレスを"
+                "加えるか、許可されたサーバーから送信してください。";
+            break;
     }
     return item;
 }
@@ -149,11 +196,16 @@ CheckItem dmarcItem(const DmarcOutcome& dmarc, const std::string& domain, bool s
     if (dmarc.status != DnsStatus::Found) {
         const bool bulk = gmailVolume >= kGmailBulkSender;
         item.verdict = bulk ? Verdict::Problem : Verdict::Caution;
-        item.finding = "_dmarc." + domain + " にも組織ドメイン（" + organisationalDomain(domain) +
-                       "）にもDMARCレコードがありません。";
-        item.advice = bulk ? "Gmail宛てが1日5,000件以上のため、DMARCレコード（v=DMARC1; p=none "
-                             "から可）が必須です。設定してください。"
-                           : "DMARCレコード（v=DMARC1; p=none から可）の設定をお勧めします。";
+        item.finding = dmarc.several
+                           ? dmarc.foundAt +
+                                 " にDMARCレコードが複数あるため、受信側はどのポリシーも"
+                                 "適用しません。"
+                           : "_dmarc." + domain + " にも組織ドメイン（" +
+                                 organisationalDomain(domain) + "）にもDMARCレコードがありません。";
+        item.advice = dmarc.several ? "DMARCレコードを1つにまとめてください。"
+                      : bulk ? "Gmail宛てが1日5,000件以上のため、DMARCレコード（v=DMARC1; "
+                               "p=none から可）が必須です。設定してください。"
+                             : "DMARCレコード（v=DMARC1; p=none から可）の設定をお勧めします。";
         return item;
     }
     const auto tag = [&](const char* name, const char* fallback) {
@@ -163,15 +215,24 @@ CheckItem dmarcItem(const DmarcOutcome& dmarc, const std::string& domain, bool s
     item.finding = dmarc.foundAt + " のレコード: p=" + tag("p", "（なし）") +
                    ", sp=" + tag("sp", "（pと同じ）") + ", pct=" + tag("pct", "100") +
                    ", rua=" + tag("rua", "（なし）") + "。";
+    item.finding += dmarc.policy.empty()
+                        ? dmarc.policyTag + "= が正しくないため、受信側はポリシーを適用しません。"
+                        : "From ドメイン（" + domain + "）には " + dmarc.policyTag + "=" +
+                              dmarc.policy + " が適用されます。";
     // The envelope sender is the From address, so relaxed alignment holds whenever SPF passes.
     item.finding +=
         spfPass
             ? "このサーバーからのSPFのpassは From ドメインと一致（relaxed）します。"
             : "このサーバーからはSPFがpassしないため、SPFによる一致（alignment）は得られません。";
-    if (!spfPass) {
-        item.verdict = Verdict::Caution;
-        item.advice = "SPFでこのサーバーを許可するか、DKIM署名を From ドメインで行ってください。";
-    }
+    if (spfPass) return item;
+    item.verdict = dmarc.policy == "reject" ? Verdict::Problem : Verdict::Caution;
+    item.advice = "SPFでこのサーバーを許可するか、DKIM署名を From ドメインで行ってください。";
+    if (dmarc.policy == "reject")
+        item.advice +=
+            "どちらも一致しないメールは受信側に拒否されます（" + dmarc.policyTag + "=reject）。";
+    else if (dmarc.policy == "quarantine")
+        item.advice += "どちらも一致しないメールは迷惑メールとして扱われます（" + dmarc.policyTag +
+                       "=quarantine）。";
     return item;
 }
 
@@ -238,6 +299,9 @@ std::vector<CheckItem> dnsChecks(const SendingFields& fields, std::size_t gmailV
                          "SMTPサーバーアドレスからアドレスが見つかりません。",
                          "SMTPサーバーアドレスを確認してください。"});
     facts.spfPass = !server.addresses.empty();
+    // %{h} stands for the name the tool greets this server with.
+    std::vector<std::string> pinned;
+    const std::string helo = server.addresses.empty() ? "" : smtp::ehloName(fields.server, pinned);
     std::vector<std::pair<std::string, AddressKind>> kinds;
     for (const std::string& address : server.addresses) {
         if (stop) return items;
@@ -248,8 +312,8 @@ std::vector<CheckItem> dnsChecks(const SendingFields& fields, std::size_t gmailV
             items.push_back(unjudgedItem("SPF（" + domain + " → " + address + "）", address, kind));
             continue;
         }
-        const SpfOutcome spf = checkSpf(dns, address, fields.sender);
-        facts.spfPass = facts.spfPass && spf.result == "pass";
+        const SpfOutcome spf = checkSpf(dns, address, fields.sender, helo);
+        facts.spfPass = facts.spfPass && spf.evaluation.result == spf::Result::Pass;
         items.push_back(spfItem(spf, address, domain));
     }
     if (stop) return items;

@@ -2,20 +2,20 @@
 
 #include <string>
 
+#include "precheck/spf_eval.h"
+
 namespace precheck {
 
 class DnsClient;
 
-// check_host() for one server address and the sender's address, by libspf2 over our
-// resolver, so a test server and the 5 s limit hold for SPF as for every other look-up.
+// SPF as a receiver judges it, for one server address and the sender's address.
 struct SpfOutcome {
-    std::string result;  // pass, neutral, softfail, fail, none, permerror, temperror
+    spf::Evaluation evaluation;
     std::string record;  // the sender domain's SPF record(s) as published, "" when none
-    // What decided it: a mechanism matched, nothing matched (the default), or the error.
-    std::string reason;
-    std::string mechanism;  // the term that matched, as published; "" when none did
 };
 
-SpfOutcome checkSpf(DnsClient& dns, const std::string& serverAddress, const std::string& sender);
+// helo: the name the tool greets the server with, which %{h} stands for.
+SpfOutcome checkSpf(DnsClient& dns, const std::string& serverAddress, const std::string& sender,
+                    const std::string& helo);
 
 }  // namespace precheck

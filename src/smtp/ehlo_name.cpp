@@ -152,4 +152,10 @@ std::string localEndLiteral(const std::string& server, std::vector<std::string>&
     return literal;
 }
 
+std::string ehloName(const std::string& server, std::vector<std::string>& pinned) {
+    pinned.clear();
+    const std::string name = hostQualifiedName();
+    return name.empty() ? localEndLiteral(server, pinned) : name;
+}
+
 }  // namespace smtp

@@ -33,4 +33,8 @@ std::string hostQualifiedName();
 // that local end, as libcurl's resolve list wants them, so the connection keeps it.
 std::string localEndLiteral(const std::string& server, std::vector<std::string>& pinned);
 
+// The name the tool greets `server` with: the host's qualified name, else the literal of
+// the local end (with `pinned` filled as localEndLiteral fills it).
+std::string ehloName(const std::string& server, std::vector<std::string>& pinned);
+
 }  // namespace smtp

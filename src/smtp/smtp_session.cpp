@@ -367,8 +367,7 @@ bool Session::open(Result& result) {
     // Without a qualified name we greet with the local end's address, so the connection
     // must go where that address was worked out for.
     std::vector<std::string> addresses;
-    std::string name = hostQualifiedName();
-    if (name.empty()) name = localEndLiteral(request.server, addresses);
+    const std::string name = ehloName(request.server, addresses);
     if (!addresses.empty() && !isAddress(request.server)) {
         std::string entry = request.server + ":" + std::to_string(request.port) + ":";
         for (std::size_t i = 0; i < addresses.size(); ++i) entry += (i ? "," : "") + addresses[i];

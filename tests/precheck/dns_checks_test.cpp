@@ -12,7 +12,9 @@
 #include "precheck/spf_check.h"
 #include "precheck/test_dns_server.h"
 #include "precheck/test_zones.h"
+#include "precheck/zone_server.h"
 #include "smtp/test_smtp_server.h"
+#include "support/temp_app_folder.h"
 
 namespace {
 
@@ -57,9 +59,9 @@ TEST_F(DnsChecks, SpfGivesEachResultOfCheckHost) {
         {"info@pass.test", "198.51.100.7", "fail"},
     };
     for (const auto& row : rows) {
-        const precheck::SpfOutcome spf = precheck::checkSpf(*dns(), row.address, row.sender);
-        EXPECT_EQ(spf.result, row.result)
-            << row.sender << " from " << row.address << ": " << spf.reason;
+        const precheck::SpfOutcome spf = precheck::checkSpf(*dns(), row.address, row.sender, "");
+        EXPECT_EQ(precheck::spf::resultName(spf.evaluation.result), std::string(row.result))
+            << row.sender << " from " << row.address << ": " << spf.evaluation.problemTerm;
     }
 }
 
@@ -68,47 +70,71 @@ TEST_F(DnsChecks, SpfShowsTheRecordAndTheMechanismThatDecided) {
         const char* sender;
         const char* address;
         const char* mechanism;
+        const char* in;  // the domain whose record holds it
     } rows[] = {
-        {"a@pass.test", kServerAddress, "ip4:192.0.2.0/28"},
-        {"a@pass.test", "198.51.100.7", "-all"},
-        {"a@softfail.test", kServerAddress, "~all"},
-        {"a@macro.test", kServerAddress, "exists:%{ir}.allow.macro.test"},
-        {"a@mail.orgonly.test", kServerAddress, "a:smtp.pass.test"},
-        {"a@toomany.test", kServerAddress, ""},  // an error decided, not a mechanism
-        {"a@nospf.test", kServerAddress, ""},
+        {"a@pass.test", kServerAddress, "ip4:192.0.2.0/28", "pass.test"},
+        {"a@pass.test", "198.51.100.7", "-all", "pass.test"},
+        {"a@softfail.test", kServerAddress, "~all", "softfail.test"},
+        {"a@macro.test", kServerAddress, "exists:%{ir}.allow.macro.test", "macro.test"},
+        {"a@mail.orgonly.test", kServerAddress, "a:smtp.pass.test", "mail.orgonly.test"},
+        {"a@redirect.test", kServerAddress, "ip4:192.0.2.0/28", "pass.test"},
+        {"a@toomany.test", kServerAddress, "", ""},  // an error decided, not a mechanism
+        {"a@nospf.test", kServerAddress, "", ""},
     };
     for (const auto& row : rows) {
-        const precheck::SpfOutcome spf = precheck::checkSpf(*dns(), row.address, row.sender);
-        EXPECT_EQ(spf.mechanism, row.mechanism) << row.sender << " from " << row.address;
+        const precheck::SpfOutcome spf = precheck::checkSpf(*dns(), row.address, row.sender, "");
+        EXPECT_EQ(spf.evaluation.mechanism, row.mechanism) << row.sender << " from " << row.address;
+        EXPECT_EQ(spf.evaluation.mechanismDomain, row.in) << row.sender;
     }
-    const precheck::SpfOutcome pass = precheck::checkSpf(*dns(), kServerAddress, "a@pass.test");
+    const precheck::SpfOutcome pass = precheck::checkSpf(*dns(), kServerAddress, "a@pass.test", "");
     EXPECT_EQ(pass.record, "v=spf1 ip4:192.0.2.0/28 -all");
     const precheck::SpfOutcome twice =
-        precheck::checkSpf(*dns(), kServerAddress, "a@tworecords.test");
+        precheck::checkSpf(*dns(), kServerAddress, "a@tworecords.test", "");
     EXPECT_NE(twice.record.find(" / "), std::string::npos) << twice.record;
-    EXPECT_EQ(twice.mechanism, "");
+    EXPECT_EQ(twice.evaluation.problem, precheck::spf::Problem::TwoRecords);
 }
 
-TEST_F(DnsChecks, DmarcIsFoundOnTheDomainOrItsOrganisationalDomain) {
+// Policy discovery as receivers do it, from zone data with a silent name.
+TEST(Dmarc, PolicyIsFoundOnTheDomainOrItsOrganisationalDomain) {
+    const TempAppFolder folder;
+    folder.write("dmarc.yml", R"(zonedata:
+  _dmarc.pass.test: [TXT: "v=DMARC1; p=reject; rua=mailto:dmarc@pass.test"]
+  _dmarc.orgonly.test: [TXT: "v=DMARC1; p=quarantine; sp=reject; pct=50"]
+  _dmarc.mail.two.test: [TXT: "v=DMARC1; p=none", TXT: "v=DMARC1; p=reject"]
+  _dmarc.two.test: [TXT: "v=DMARC1; p=quarantine"]
+  _dmarc.blanks.test: [TXT: "v = DMARC1 ;p=none"]
+  _dmarc.mail.lower.test: [TXT: "v=dmarc1; p=reject"]
+  _dmarc.mail.slow.test: [TIMEOUT]
+  _dmarc.slow.test: [TXT: "v=DMARC1; p=none"]
+  _dmarc.example.co.jp: [TXT: "v=DMARC1; p=quarantine"]
+)");
+    const ZoneServer server(folder.file("dmarc.yml"));
+    using precheck::DnsStatus;
     const struct {
         const char* domain;
-        precheck::DnsStatus status;
+        DnsStatus status;
         const char* foundAt;
-        const char* policy;
-        const char* pct;
+        const char* policy;  // tag=value that applies
     } rows[] = {
-        {"pass.test", precheck::DnsStatus::Found, "_dmarc.pass.test", "reject", ""},
-        {"mail.orgonly.test", precheck::DnsStatus::Found, "_dmarc.orgonly.test", "quarantine",
-         "50"},
-        {"fail.test", precheck::DnsStatus::NoName, "_dmarc.fail.test", "", ""},
-        {"gone.invalid", precheck::DnsStatus::TempError, "_dmarc.gone.invalid", "", ""},
+        {"pass.test", DnsStatus::Found, "_dmarc.pass.test", "p=reject"},
+        {"orgonly.test", DnsStatus::Found, "_dmarc.orgonly.test", "p=quarantine"},
+        {"mail.orgonly.test", DnsStatus::Found, "_dmarc.orgonly.test", "sp=reject"},
+        // Two records are no policy, and the search ends there.
+        {"mail.two.test", DnsStatus::NoData, "_dmarc.mail.two.test", ""},
+        {"blanks.test", DnsStatus::Found, "_dmarc.blanks.test", "p=none"},
+        {"mail.lower.test", DnsStatus::NoName, "_dmarc.lower.test", ""},
+        // No answer is no answer: never the organisational domain's record instead.
+        {"mail.slow.test", DnsStatus::TempError, "_dmarc.mail.slow.test", ""},
+        {"mail.example.co.jp", DnsStatus::Found, "_dmarc.example.co.jp", "p=quarantine"},
+        {"fail.test", DnsStatus::NoName, "_dmarc.fail.test", ""},
     };
     for (const auto& row : rows) {
-        const precheck::DmarcOutcome dmarc = precheck::findDmarc(*dns(), row.domain);
+        precheck::DnsClient dns(server.address(0), 400, nullptr);
+        const precheck::DmarcOutcome dmarc = precheck::findDmarc(dns, row.domain);
         EXPECT_EQ(dmarc.status, row.status) << row.domain;
         EXPECT_EQ(dmarc.foundAt, row.foundAt) << row.domain;
-        EXPECT_EQ(dmarc.tags.count("p") ? dmarc.tags.at("p") : "", row.policy) << row.domain;
-        EXPECT_EQ(dmarc.tags.count("pct") ? dmarc.tags.at("pct") : "", row.pct) << row.domain;
+        EXPECT_EQ(dmarc.policy.empty() ? "" : dmarc.policyTag + "=" + dmarc.policy, row.policy)
+            << row.domain;
     }
     EXPECT_EQ(precheck::organisationalDomain("Mail.Example.CO.JP"), "example.co.jp");
     EXPECT_EQ(precheck::organisationalDomain("co.jp"), "co.jp");
@@ -190,11 +216,12 @@ TEST_F(DnsChecks, WholeDnsPartJudgesEachSender) {
          0,
          {Verdict::Ok, Verdict::Ok, Verdict::Caution, Verdict::Caution, Verdict::Caution,
           Verdict::Caution}},
-        // No server: nothing to judge SPF or a PTR for, so no alignment either.
+        // No server: nothing to judge SPF or a PTR for, so no alignment either, and the
+        // domain's p=reject turns that into a refusal.
         {"",
          "info@pass.test",
          0,
-         {Verdict::Ok, Verdict::Ok, Verdict::Problem, Verdict::Caution, Verdict::Caution}},
+         {Verdict::Ok, Verdict::Ok, Verdict::Problem, Verdict::Problem, Verdict::Caution}},
         {"smtp.pass.test", "someone@gmail.com", 0, {}},
         {"smtp.pass.test", "no-domain", 0, {Verdict::Problem}},
     };

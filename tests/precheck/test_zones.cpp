@@ -43,6 +43,7 @@ const std::map<std::string, std::string>& testZones() {
              "ip4:192.0.2.10 -all\"\n"
              "twovoids TXT \"v=spf1 a:n1.voids.test mx:n2.voids.test ip4:192.0.2.10 -all\"\n"
              "aonly A 192.0.2.50\n"
+             "redirect TXT \"v=spf1 redirect=pass.test\"\n"
              "nothing TXT \"v=spf1 -all\"\n"},
         {"2.0.192.in-addr.arpa",
          "$ORIGIN 2.0.192.in-addr.arpa.\n$TTL 60\n"

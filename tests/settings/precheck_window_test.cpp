@@ -66,6 +66,48 @@ TEST_F(PrecheckWindowTest, ResultNamesEveryFailedCheck) {
     EXPECT_EQ(snapshot(), before);  // nothing is stored
 }
 
+// A record in error and a look-up without answer, each as the window words it.
+TEST_F(PrecheckWindowTest, SpfErrorsAreNamedWithWhatToDo) {
+    TestDnsServer dns(testZones());
+    setenv("FENDRIVAL_DNS_SERVER", dns.address().c_str(), 1);
+    const struct {
+        const char* sender;
+        const char* row;  // verdict, item, finding and advice as the copied result gives them
+    } rows[] = {
+        {"info@loop.test",
+         "[問題] SPF（loop.test → 192.0.2.10）\n"
+         "SPFの判定: permerror（SPFレコードに誤りがあります: 「include:loop.test」 でDNS参照が上"
+         "限の10回を超えます（include: と redirect= の先も合わせて数えます）（loop.test のレコー"
+         "ド））。SPFレコード: v=spf1 include:loop.test -all\n"
+         "対処: "
+         "受信側はこのSPFレコードを読めず、認証の失敗として扱います。ドメインの管理者に、上の項目の"
+         "修正を依頼してください。"},
+        {"info@temp.test",
+         "[注意] SPF（temp.test → 192.0.2.10）\n"
+         "SPFの判定: temperror（gone.invalid のDNS参照に応答が得られませんでした）。SPFレコード: "
+         "v=spf1 include:gone.invalid -all\n"
+         "対処: "
+         "DNSサーバーから時間内に応答がありませんでした。ネットワークを確認し、もう一度チェックし"
+         "てください。"},
+    };
+    for (const auto& row : rows) {
+        writeIni("P", {{"SMTPServer", kServerAddress},
+                       {"送信元メールアドレス", row.sender},
+                       {"GROUPCOUNT", "1"}});
+        load({"P"}, 0);
+        QString report;
+        PrecheckResultDialog::setScript([&](PrecheckResultDialog& dialog) {
+            QApplication::clipboard()->clear();
+            dialog.copyButton()->click();
+            report = QApplication::clipboard()->text();
+        });
+        form->btnPrecheck->click();
+        const std::string text = utf8(report);
+        EXPECT_NE(text.find(row.row), std::string::npos) << row.row << "\n---\n" << text;
+        EXPECT_EQ(text.find("invalid)"), std::string::npos) << text;
+    }
+}
+
 TEST_F(PrecheckWindowTest, CancelEndsTheWaitAndShowsNoResult) {
     // Nothing answers there: each look-up would wait its 5 s.
     const SilentDnsPort quiet;
