@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <optional>
 
@@ -19,6 +20,8 @@ constexpr int kMaxDnsTerms = 10;
 constexpr int kMaxVoidLookups = 2;
 constexpr std::size_t kMaxMxRecords = 10;
 constexpr std::size_t kMaxPtrNames = 10;
+// However slowly DNS answers, one evaluation ends; receivers allow at least this long.
+constexpr std::chrono::seconds kEvaluationLimit{20};
 
 // A permerror or temperror ends the whole evaluation, however deep it was found.
 struct Stop {
@@ -100,7 +103,7 @@ public:
     // None when the domain publishes no record.
     std::optional<Decision> checkHost(const std::string& domain) {
         if (!isCheckableDomain(domain)) return std::nullopt;
-        const DnsAnswer answer = dns_.query(domain, kTypeTxt);
+        const DnsAnswer answer = ask(domain, kTypeTxt);
         if (answer.status == DnsStatus::TempError)
             throw Stop{Result::TempError, Problem::DnsTimeout, "", domain};
         std::vector<std::string> found;
@@ -128,7 +131,7 @@ public:
         values_.domain = decision.explanationDomain;
         const std::string name =
             queryName(expandMacros(decision.explanation->domainSpec, values_, false));
-        const DnsAnswer answer = dns_.query(name, kTypeTxt);
+        const DnsAnswer answer = ask(name, kTypeTxt);
         if (answer.status != DnsStatus::Found || answer.records.size() != 1) return {};
         const std::string& text = answer.records.front();
         if (!isMacroString(text, true)) return {};
@@ -136,6 +139,12 @@ public:
     }
 
 private:
+    DnsAnswer ask(const std::string& name, int type) {
+        if (std::chrono::steady_clock::now() > deadline_)
+            throw Stop{Result::TempError, Problem::DnsTimeout, "", name};
+        return dns_.query(name, type);
+    }
+
     void countDnsTerm(const std::string& term, const std::string& domain) {
         if (++dnsTerms_ > kMaxDnsTerms)
             throw Stop{Result::PermError, Problem::LookupLimit, term, domain};
@@ -144,7 +153,7 @@ private:
     // A look-up of a mechanism: no answer ends the evaluation, nothing found counts.
     DnsAnswer lookUp(const std::string& name, int type, const Mechanism& m,
                      const std::string& domain) {
-        DnsAnswer answer = dns_.query(name, type);
+        DnsAnswer answer = ask(name, type);
         if (answer.status == DnsStatus::TempError)
             throw Stop{Result::TempError, Problem::DnsTimeout, m.text, name};
         if (answer.status != DnsStatus::Found && ++voids_ > kMaxVoidLookups)
@@ -198,7 +207,7 @@ private:
                 for (const std::string& record : mx.records) {
                     const std::string host = record.substr(record.find(' ') + 1);
                     if (host.empty()) continue;  // a null MX names no host
-                    const DnsAnswer a = dns_.query(host, addressType());
+                    const DnsAnswer a = ask(host, addressType());
                     if (a.status == DnsStatus::TempError)
                         throw Stop{Result::TempError, Problem::DnsTimeout, m.text, host};
                     if (holdsClient(a.records, bits)) return true;
@@ -234,10 +243,10 @@ private:
     // counts as a void one when it finds nothing; the %{p} macro's does not.
     std::vector<std::string> validatedNames(const Mechanism* m, const std::string& domain) {
         const std::string reverse = reverseName(clientText());
-        const DnsAnswer ptr = m ? lookUpPtr(reverse, *m, domain) : dns_.query(reverse, kTypePtr);
+        const DnsAnswer ptr = m ? lookUpPtr(reverse, *m, domain) : ask(reverse, kTypePtr);
         std::vector<std::string> names;
         for (std::size_t i = 0; i < ptr.records.size() && i < kMaxPtrNames; ++i) {
-            const DnsAnswer a = dns_.query(ptr.records[i], addressType());
+            const DnsAnswer a = ask(ptr.records[i], addressType());
             if (a.status == DnsStatus::Found && holdsClient(a.records, client_.six ? 128 : 32))
                 names.push_back(ptr.records[i]);
         }
@@ -246,7 +255,7 @@ private:
 
     // A failed PTR look-up is no match, not an error.
     DnsAnswer lookUpPtr(const std::string& reverse, const Mechanism& m, const std::string& domain) {
-        DnsAnswer ptr = dns_.query(reverse, kTypePtr);
+        DnsAnswer ptr = ask(reverse, kTypePtr);
         if (ptr.status == DnsStatus::TempError) return {};
         if (ptr.status != DnsStatus::Found && ++voids_ > kMaxVoidLookups)
             throw Stop{Result::PermError, Problem::VoidLimit, m.text, domain};
@@ -270,6 +279,8 @@ private:
     DnsClient& dns_;
     Client client_;
     MacroValues values_;
+    const std::chrono::steady_clock::time_point deadline_ =
+        std::chrono::steady_clock::now() + kEvaluationLimit;
     int dnsTerms_ = 0;
     int voids_ = 0;
 };
@@ -330,7 +341,11 @@ Evaluation checkHost(DnsClient& dns, const std::string& clientAddress, const std
         out.mechanism = decision->mechanism;
         out.mechanismDomain = decision->domain;
         out.redirect = decision->redirect;
-        out.explanation = evaluator.explanation(*decision);
+        try {
+            out.explanation = evaluator.explanation(*decision);
+        } catch (const Stop&) {
+            // Out of time for the text: the result stands without it.
+        }
     } catch (const Stop& stop) {
         out.result = stop.result;
         out.problem = stop.problem;

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
@@ -27,8 +28,8 @@ public:
     const std::vector<SuiteTest>& tests() const { return tests_; }
 
 private:
+    std::FILE* output_ = nullptr;
     pid_t pid_ = -1;
-    int input_ = -1;  // closing it ends the server
     std::map<int, std::string> addresses_;
     std::vector<SuiteTest> tests_;
 };

@@ -1,19 +1,15 @@
 #!/usr/bin/python3
-"""Serves the zone data of a test-suite file (the SPF suite's YAML form) on 127.0.0.1.
-
-Every document of the file with `zonedata` gets a UDP port of its own, since the scenarios
-reuse names. On start the script prints one line per document and per test, then "ready":
-
-    zone <document> 127.0.0.1@<port>
-    test <document> <name> <host> <mailfrom> <helo> <result,result...> <explanation or ->
-
-(fields split by tabs), and answers until its standard input closes.
+"""Serves the zone data of a file in the SPF suite's YAML form on 127.0.0.1, a UDP port for
+each document (the scenarios reuse names), until it is stopped. It first prints, split by
+tabs, "zone <document> 127.0.0.1@<port>", "test <document> <name> <host> <mailfrom> <helo>
+<result,...> <explanation or ->" and at last "ready <pid>".
 
 Zone entries: A, AAAA, MX [preference, host], PTR, CNAME, TXT and SPF (a string, or a list
 of strings that stay separate strings; an empty list is one empty string). A name
 with SPF records and no TXT record is served its SPF text as TXT too, unless it says
 `TXT: NONE`. `TIMEOUT` makes every type not listed before it go unanswered.
 """
+import os
 import select
 import socket
 import sys
@@ -112,14 +108,13 @@ def main():
                       str(test["helo"]), ",".join(results), str(test.get("explanation", "-"))]
             assert not any("\t" in f or "\n" in f for f in fields), name
             print("test\t" + "\t".join(fields))
-    print("ready", flush=True)
+    print(f"ready\t{os.getpid()}", flush=True)
     while True:
-        ready, _, _ = select.select(list(sockets) + [sys.stdin], [], [])
+        # Idle for minutes means the test that started it is gone.
+        ready, _, _ = select.select(list(sockets), [], [], 300)
+        if not ready:
+            return
         for sock in ready:
-            if sock is sys.stdin:
-                if not sys.stdin.readline():
-                    return
-                continue
             data, peer = sock.recvfrom(4096)
             try:
                 reply = answer(sockets[sock], DNSRecord.parse(data))
