@@ -90,31 +90,28 @@ CheckItem senderDomainItem(DnsClient& dns, const std::string& domain, DnsFacts& 
 
 // The term or name a permerror or temperror is about, in words.
 std::string problemText(const spf::Evaluation& e) {
-    const std::string term = "「" + e.problemTerm + "」";
-    const std::string where = "（" + e.problemDomain + " のレコード）";
+    const std::string term = "SPFレコードに誤りがあります: " + e.problemDomain + " のレコードの「" +
+                             e.problemTerm + "」";
     switch (e.problem) {
         case spf::Problem::Syntax:
-            return "SPFレコードに誤りがあります: " + term + " は書式に合いません" + where;
+            return term + "は書式に合いません";
         case spf::Problem::TwoRecords:
             return "SPFレコードに誤りがあります: " + e.problemDomain +
-                   " にSPFレコードが複数あります（1つにまとめる必要があります）";
+                   " にSPFレコードが複数あります。1つにまとめる必要があります";
         case spf::Problem::LookupLimit:
-            return "SPFレコードに誤りがあります: " + term +
-                   " でDNS参照が上限の10回を超えます（include: と redirect= の先も合わせて数えま"
-                   "す）" +
-                   where;
+            return term +
+                   "でDNS参照が上限の10回を超えます。include: と redirect= の先も合わせて数えま"
+                   "す";
         case spf::Problem::VoidLimit:
-            return "SPFレコードに誤りがあります: " + term +
-                   " で、何も見つからないDNS参照が上限の2回を超えます" + where;
+            return term + "で、何も見つからないDNS参照が上限の2回を超えます";
         case spf::Problem::MxLimit:
-            return "SPFレコードに誤りがあります: " + term + " のMXレコードが10件を超えます" + where;
+            return term + "のMXレコードが10件を超えます";
         case spf::Problem::IncludeNone:
         case spf::Problem::RedirectNone:
-            return "SPFレコードに誤りがあります: " + term + " の参照先にSPFレコードがありません" +
-                   where;
+            return term + "の参照先にSPFレコードがありません";
         case spf::Problem::DnsTimeout:
             return e.problemDomain + " のDNS参照に応答が得られませんでした" +
-                   (e.problemTerm.empty() ? "" : "（" + term + " の参照）");
+                   (e.problemTerm.empty() ? "" : "（「" + e.problemTerm + "」の参照）");
         default:
             return {};
     }

@@ -76,9 +76,9 @@ TEST_F(PrecheckWindowTest, SpfErrorsAreNamedWithWhatToDo) {
     } rows[] = {
         {"info@loop.test",
          "[問題] SPF（loop.test → 192.0.2.10）\n"
-         "SPFの判定: permerror（SPFレコードに誤りがあります: 「include:loop.test」 でDNS参照が上"
-         "限の10回を超えます（include: と redirect= の先も合わせて数えます）（loop.test のレコー"
-         "ド））。SPFレコード: v=spf1 include:loop.test -all\n"
+         "SPFの判定: permerror（SPFレコードに誤りがあります: loop.test のレコードの「include:loop."
+         "test」でDNS参照が上限の10回を超えます。include: と redirect= の先も合わせて数えます）"
+         "。SPFレコード: v=spf1 include:loop.test -all\n"
          "対処: "
          "受信側はこのSPFレコードを読めず、認証の失敗として扱います。ドメインの管理者に、上の項目の"
          "修正を依頼してください。"},
