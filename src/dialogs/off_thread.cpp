@@ -154,7 +154,11 @@ bool wait(const Wait& how, Work work) {
     } else {
         QProgressDialog dialog(how.parent);
         setUpBox(dialog, how);
-        QObject::connect(&watcher, &QFutureWatcherBase::finished, &dialog, &QDialog::accept);
+        // A box already closed stays closed: an accept after a reject or a hide would turn
+        // the cancel back into a finished job.
+        QObject::connect(&watcher, &QFutureWatcherBase::finished, &dialog, [&dialog] {
+            if (dialog.isVisible()) dialog.accept();
+        });
         QObject::connect(&dialog, &QProgressDialog::canceled, &dialog,
                          [job] { *job->stop = true; });
         QTimer bar;
@@ -164,8 +168,7 @@ bool wait(const Wait& how, Work work) {
             bar.start(50);
         }
         watcher.setFuture(launch(job));
-        // Only the job's end accepts the box: any other way it closed is a cancel, even
-        // when the job ended in the same moment.
+        // Only the job's end accepts the box: any other way it closed is a cancel.
         if (!watcher.isFinished() && dialog.exec() != QDialog::Accepted) *job->stop = true;
     }
     if (!watcher.isFinished()) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "precheck/address_kind.h"
 #include "precheck/dmarc_check.h"
 #include "precheck/dns_client.h"
 #include "precheck/domain_volume.h"
@@ -179,8 +180,7 @@ CheckItem spfItem(const SpfOutcome& spf, const std::string& address, const std::
 CheckItem unjudgedItem(const std::string& title, const std::string& address, AddressKind kind) {
     return {
         Verdict::Caution, title,
-        std::string("SMTPサーバーのアドレス ") + address + " は" +
-            (kind == AddressKind::Loopback ? "ループバック" : "プライベート") +
+        std::string("SMTPサーバーのアドレス ") + address + " は" + kindName(kind) +
             "アドレスのため、外から見た送信元を判定できません。",
         "実際にインターネットへ送り出すサーバーのアドレスで確認するか、テスト送信で受信したメールの"
         "Authentication-Results ヘッダーを確認してください。"};
@@ -304,7 +304,7 @@ std::vector<CheckItem> dnsChecks(const SendingFields& fields, std::size_t gmailV
         if (stop) return items;
         const AddressKind kind = addressKind(address);
         kinds.emplace_back(address, kind);
-        if (kind != AddressKind::Public) {
+        if (!judgedFromOutside(kind)) {
             facts.spfPass = false;
             items.push_back(unjudgedItem("SPF（" + domain + " → " + address + "）", address, kind));
             continue;
@@ -321,7 +321,7 @@ std::vector<CheckItem> dnsChecks(const SendingFields& fields, std::size_t gmailV
     facts.reverseConfirmed = !kinds.empty();
     for (const auto& [address, kind] : kinds) {
         if (stop) return items;
-        if (kind != AddressKind::Public) {
+        if (!judgedFromOutside(kind)) {
             facts.reverseConfirmed = false;
             items.push_back(unjudgedItem("逆引きDNS（" + address + "）", address, kind));
             continue;

@@ -1,6 +1,7 @@
 #include "precheck/legal_text.h"
 
 #include <regex>
+#include <set>
 #include <vector>
 
 #include "recipients/half_width.h"
@@ -43,10 +44,23 @@ bool hasAny(const std::string& text, const char* const (&words)[N]) {
     return hasAny(text, words, N);
 }
 
-bool hasAddressOrUrl(const std::string& line) {
+const std::regex& addressOrUrl() {
     static const std::regex pattern(
         R"([A-Za-z0-9._%+\-]+@[A-Za-z0-9\-]+(\.[A-Za-z0-9\-]+)+|https?://[^\s]+)");
-    return std::regex_search(line, pattern);
+    return pattern;
+}
+
+std::vector<std::string> addressesOn(const std::string& line) {
+    std::vector<std::string> found;
+    for (std::sregex_iterator it(line.begin(), line.end(), addressOrUrl()), end; it != end; ++it)
+        found.push_back(it->str());
+    return found;
+}
+
+// The line's own words: a label or an opt-out word inside "hotel@…" or "…/unsubscribe" is
+// neither.
+std::string wordsOf(const std::string& line) {
+    return std::regex_replace(line, addressOrUrl(), " ");
 }
 
 bool hasPhone(const std::string& line) {
@@ -90,14 +104,16 @@ std::vector<std::string> linesOf(const std::string& text) {
     return lines;
 }
 
-// Whether a line near `index` (within `reach` lines either way) satisfies `found`.
-template <typename Found>
-bool near(const std::vector<std::string>& lines, std::size_t index, std::size_t reach,
-          Found found) {
-    const std::size_t first = index >= reach ? index - reach : 0;
-    for (std::size_t i = first; i < lines.size() && i <= index + reach; ++i)
-        if (found(lines[i])) return true;
-    return false;
+// The addresses and URLs an opt-out statement on line `index` gives: its own line's, else
+// those of the nearest line within `reach` that has any, the line below first.
+std::vector<std::string> optOutTargets(const std::vector<std::vector<std::string>>& addresses,
+                                       std::size_t index, std::size_t reach) {
+    for (std::size_t step = 0; step <= reach; ++step) {
+        if (index + step < addresses.size() && !addresses[index + step].empty())
+            return addresses[index + step];
+        if (step <= index && !addresses[index - step].empty()) return addresses[index - step];
+    }
+    return {};
 }
 
 }  // namespace
@@ -110,19 +126,33 @@ LegalFindings findLegalText(const std::string& body, const std::string& senderNa
         (!name.empty() && text.find(name) != std::string::npos) || hasAny(text, kCompanyForms);
     found.postalAddress = hasPostalAddress(text);
     const std::vector<std::string> lines = linesOf(text);
+    std::vector<std::vector<std::string>> addresses;
+    std::vector<std::string> words;
+    for (const std::string& line : lines) {
+        addresses.push_back(addressesOn(line));
+        words.push_back(wordsOf(line));
+    }
+    // The law asks for the opt-out address and a contact as two items: what the statement
+    // points at never counts as the contact.
+    std::set<std::string> optOutOwn;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (!found.optOut && hasAny(lines[i], kOptOutWords))
-            found.optOut = near(lines, i, 2, hasAddressOrUrl);
-        // A contact says what it is: the label, then the number or address on its line or
-        // the next one.
-        if (!found.contact && hasAny(lines[i], kContactLabels)) {
-            const auto reachable = [](const std::string& line) {
-                return hasPhone(line) || hasAddressOrUrl(line);
-            };
-            found.contact =
-                reachable(lines[i]) || (i + 1 < lines.size() && reachable(lines[i + 1]) &&
-                                        !hasAny(lines[i + 1], kOptOutWords));
-        }
+        if (!hasAny(words[i], kOptOutWords)) continue;
+        const std::vector<std::string> targets = optOutTargets(addresses, i, 2);
+        found.optOut = found.optOut || !targets.empty();
+        optOutOwn.insert(targets.begin(), targets.end());
+    }
+    // A contact says what it is: the label, then the number or address on its line or the
+    // next one, unless that line is the opt-out statement's.
+    const auto reachable = [&](std::size_t i) {
+        if (hasPhone(lines[i])) return true;
+        for (const std::string& address : addresses[i])
+            if (!optOutOwn.count(address)) return true;
+        return false;
+    };
+    for (std::size_t i = 0; i < lines.size() && !found.contact; ++i) {
+        if (!hasAny(words[i], kContactLabels)) continue;
+        found.contact = reachable(i) || (i + 1 < lines.size() && reachable(i + 1) &&
+                                         !hasAny(words[i + 1], kOptOutWords));
     }
     return found;
 }

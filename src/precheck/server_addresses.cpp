@@ -22,32 +22,6 @@ bool isLiteral(const std::string& text) {
 
 }  // namespace
 
-AddressKind addressKind(const std::string& address) {
-    unsigned char b[16] = {};
-    if (inet_pton(AF_INET, address.c_str(), b) == 1) {
-        if (b[0] == 127) return AddressKind::Loopback;
-        if (b[0] == 10 || (b[0] == 172 && (b[1] & 0xF0) == 16) || (b[0] == 192 && b[1] == 168) ||
-            (b[0] == 169 && b[1] == 254) || (b[0] == 100 && (b[1] & 0xC0) == 64) || b[0] == 0)
-            return AddressKind::Private;
-        return AddressKind::Public;
-    }
-    if (inet_pton(AF_INET6, address.c_str(), b) == 1) {
-        static const unsigned char loopback[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
-        if (std::memcmp(b, loopback, 16) == 0) return AddressKind::Loopback;
-        // An IPv4-mapped address is judged as the IPv4 address it carries.
-        static const unsigned char mapped[12] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF};
-        if (std::memcmp(b, mapped, 12) == 0) {
-            char v4[INET_ADDRSTRLEN];
-            inet_ntop(AF_INET, b + 12, v4, sizeof v4);
-            return addressKind(v4);
-        }
-        if ((b[0] & 0xFE) == 0xFC || (b[0] == 0xFE && (b[1] & 0xC0) == 0x80))
-            return AddressKind::Private;
-        return AddressKind::Public;
-    }
-    return AddressKind::Private;
-}
-
 ServerAddresses resolveServer(DnsClient& dns, const std::string& server) {
     ServerAddresses out;
     std::string host = server;

@@ -7,12 +7,6 @@
 
 namespace precheck {
 
-// Where the SMTP server's address leaves the sending machine's network unknown: nothing
-// outside can judge a loopback or private address.
-enum class AddressKind { Public, Loopback, Private };
-
-AddressKind addressKind(const std::string& address);
-
 struct ServerAddresses {
     std::vector<std::string> addresses;  // A and AAAA, or the literal address itself
     bool tempError = false;              // a look-up failed for want of an answer

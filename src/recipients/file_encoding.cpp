@@ -163,11 +163,15 @@ DecodedText decodeText(std::string bytes, bool keepDetected) {
     Encoding order[2] = {Encoding::Cp932, Encoding::EucJp};
     if (named == "EUC-JP") std::swap(order[0], order[1]);
     for (Encoding candidate : order) {
-        if (auto text = convertStrict(iconvName(candidate), view)) {
-            result.encoding = candidate;
-            result.text = std::move(*text);
-            return result;
+        auto text = convertStrict(iconvName(candidate), view);
+        if (!text) continue;
+        if (!cp932 && named != "EUC-JP" && candidate == order[0]) {
+            const auto other = convertStrict(iconvName(order[1]), view);
+            result.guessed = other && *other != *text;
         }
+        result.encoding = candidate;
+        result.text = std::move(*text);
+        return result;
     }
     result.fault = DecodeFault::UnknownEncoding;
     return result;

@@ -21,6 +21,9 @@ struct DecodedText {
     Encoding encoding = Encoding::Utf8;
     std::string text;  // UTF-8 without the BOM; the file's own bytes when `raw`
     bool raw = false;  // CP932 or EUC-JP left as it was, for its cells to be converted
+    // The detector named neither CP932 nor EUC-JP, and both read the bytes, differently: the
+    // CP932 reading taken is a guess. Fine for cells nobody reads; not for an address.
+    bool guessed = false;
 };
 
 // A BOM decides; otherwise valid UTF-8 is UTF-8; otherwise uchardet picks between CP932

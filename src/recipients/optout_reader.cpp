@@ -18,9 +18,6 @@ namespace {
 
 using store::cp932::isAscii;
 
-// Enough of the lines outside ASCII for the detector to tell CP932 from EUC-JP.
-constexpr std::size_t kDetectBytes = 16 * 1024;
-
 void keep(UnreadableLine line, OptOutFileText& out) {
     ++out.unreadable;
     if (out.firstUnreadable.size() < kKeptUnreadable)
@@ -72,37 +69,41 @@ OptOutFileText readUndecodable(const std::string& bytes) {
     return out;
 }
 
-}  // namespace
-
-bool isOwnOptOutForm(std::string_view bytes) {
-    bool own = true;
+// One address a line and nothing else, as the tool writes them. Only for bytes known to be
+// CP932: EUC-JP and UTF-8 read as CP932 too, into addresses no one opted out.
+bool plainAddressLines(std::string_view bytes) {
+    bool plain = true;
     std::string wide;  // the lines outside ASCII, one after the other
     forEachFieldLine(bytes, [&](std::size_t, std::string_view line) {
         const std::string_view trimmed = trimBlanks(line);
-        if (!own || trimmed.empty()) return;
+        if (!plain || trimmed.empty()) return;
         if (isNote(trimmed)) {
-            own = false;
+            plain = false;
         } else if (isAscii(trimmed)) {
-            own = checkAddress(trimmed) == AddressFault::None;
+            plain = checkAddress(trimmed) == AddressFault::None;
         } else {
             wide.append(trimmed).append("\n");
         }
     });
-    if (!own || wide.empty()) return own;
-    // CP932 as the tool writes it, not UTF-8 or EUC-JP that happen to read as CP932 too.
+    if (!plain || wide.empty()) return plain;
     // One conversion for all of them: a converter per line costs more than the line.
     std::string utf8;
-    if (isValidUtf8(bytes) ||
-        detectCharset(std::string_view(wide).substr(0, kDetectBytes)) == "EUC-JP" ||
-        !CellDecoder(Encoding::Cp932).toUtf8(wide, utf8))
-        return false;
+    if (!CellDecoder(Encoding::Cp932).toUtf8(wide, utf8)) return false;
     // Read from CP932, so Shift-JIS holds every character: only the other faults count.
     forEachFieldLine(utf8, [&](std::size_t, std::string_view line) {
-        if (!own) return;
+        if (!plain) return;
         const AddressFault fault = checkAddress(line);
-        own = fault == AddressFault::None || fault == AddressFault::NonAscii;
+        plain = fault == AddressFault::None || fault == AddressFault::NonAscii;
     });
-    return own;
+    return plain;
+}
+
+}  // namespace
+
+// ASCII is the one encoding that needs no telling; a file with any other byte is read by
+// the full reader, which refuses what it cannot tell.
+bool isOwnOptOutForm(std::string_view bytes) {
+    return isAscii(bytes) && plainAddressLines(bytes);
 }
 
 namespace {
@@ -130,6 +131,16 @@ OptOutFileText readOwnForm(const std::string& bytes) {
     return out;
 }
 
+// Whether a guess between CP932 and EUC-JP changes no address: when it does, the list could
+// hold an opted-out address as one nobody listed.
+bool sameUnderEucJp(const std::string& bytes, const ImportResult& read, const ImportRules& rules) {
+    if (!read.encodingGuessed) return true;
+    std::string utf8;
+    CellDecoder(Encoding::EucJp).toUtf8(bytes, utf8);
+    const ImportResult other = importBytes(std::move(utf8), {}, nullptr, nullptr, rules);
+    return other.addresses == read.addresses && other.invalid == read.invalid;
+}
+
 // A file in any other form, through the recipient import's reader.
 OptOutFileText readOtherForm(std::string bytes) {
     OptOutFileText out;
@@ -139,7 +150,9 @@ OptOutFileText readOtherForm(std::string bytes) {
     rules.commentRows = true;
     rules.cp932Addresses = true;
     ImportResult result = importBytes(std::move(bytes), {}, nullptr, nullptr, rules);
-    if (result.status != ImportStatus::Done) return readUndecodable(copy);
+    if (result.status != ImportStatus::Done || !sameUnderEucJp(copy, result, rules))
+        return readUndecodable(copy);
+    if (result.encoding == Encoding::Cp932 && plainAddressLines(copy)) return readOwnForm(copy);
     out.addresses = std::move(result.addresses);
     out.unreadable = result.invalid;
     for (const InvalidRow& row : result.firstInvalid)

@@ -154,6 +154,7 @@ ImportResult importBytes(std::string bytes, std::string_view field, ImportProgre
 
     ImportResult result;
     result.encoding = decoded.encoding;
+    result.encodingGuessed = decoded.guessed;
     result.delimiter = table.delimiter;
     const ColumnChoice choice = chooseColumn(table, decoded.encoding, decoded.raw);
     result.column = choice.column;

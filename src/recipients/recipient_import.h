@@ -33,6 +33,7 @@ struct ImportResult {
     ImportStatus status = ImportStatus::Done;
     std::string systemError;  // why the file could not be read
     Encoding encoding = Encoding::Utf8;
+    bool encodingGuessed = false;  // DecodedText::guessed
     char delimiter = ',';
     std::size_t column = 0;  // 0-based
     bool header = false;

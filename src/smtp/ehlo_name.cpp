@@ -106,11 +106,12 @@ bool isQualified(const std::string& name) {
     const std::size_t dot = bare.find('.');
     if (dot == std::string::npos || dot == 0 || bare.back() == '.') return false;
     if (bare.find("..") != std::string::npos) return false;
-    const bool allDigits = std::all_of(bare.begin(), bare.end(),
-                                       [](unsigned char c) { return std::isdigit(c) || c == '.'; });
-    return !allDigits && std::all_of(bare.begin(), bare.end(), [](unsigned char c) {
-        return std::isalnum(c) || c == '-' || c == '.';
-    });
+    // The resolver takes a number in every form inet_aton reads ("192.0.2.10", "0xc0.0.2.10",
+    // "127.1") as the address itself, not as a name.
+    in_addr numeric{};
+    if (inet_aton(bare.c_str(), &numeric)) return false;
+    return std::all_of(bare.begin(), bare.end(),
+                       [](unsigned char c) { return std::isalnum(c) || c == '-' || c == '.'; });
 }
 
 std::string chooseEhloName(const std::vector<std::string>& candidates,

@@ -13,8 +13,8 @@ namespace smtp {
 // "[192.0.2.10]" or "[IPv6:2001:db8::1]"; empty for any other kind of address.
 std::string addressLiteral(const sockaddr* address);
 
-// A name with a dot inside it that is no IPv4 address and no more than a dotted word
-// ("vm." is still bare).
+// A name with a dot inside it that is no IPv4 address in any form the resolver reads and
+// no more than a dotted word ("vm." is still bare).
 bool isQualified(const std::string& name);
 
 // The first candidate that is qualified and resolves to one of `ownAddresses`, else the

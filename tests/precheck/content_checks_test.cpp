@@ -18,9 +18,9 @@ const std::string kFullBody =
     "配信停止をご希望の方は、下記までご連絡ください。\n"
     "stop@example.com\n";
 
-std::string without(std::string text, const std::string& part) {
+std::string without(std::string text, const std::string& part, const std::string& instead = "") {
     const std::size_t at = text.find(part);
-    if (at != std::string::npos) text.erase(at, part.size());
+    if (at != std::string::npos) text.replace(at, part.size(), instead);
     return text;
 }
 
@@ -53,6 +53,14 @@ TEST(LegalText, FindsEachRequiredItemOrItsAbsence) {
         {without(kFullBody, "03-1234-5678") + "info@example.com\n",
          false,
          {true, true, true, false}},
+        // The opt-out's own address is no contact, below the label or on its line.
+        {without(kFullBody, "TEL 03-1234-5678", "\n配信停止: a@x.jp"), false, {1, 1, 1, 0}},
+        {without(kFullBody, "TEL 03-1234-5678", "・受信拒否\nhttps://x.jp/a"), false, {1, 1, 1, 0}},
+        // Words inside an address or URL are neither a label nor a statement.
+        {without(kFullBody, "お問い合わせ: TEL ", "hotel@x.jp "), false, {1, 1, 1, 0}},
+        {without(kFullBody, "stop@example.com\n") + "\n\n\nhttps://x.jp/unsubscribe",
+         false,
+         {1, 0, 1, 1}},
         {"<p>株式会社フェンドリバル<br>〒100-0001 東京都千代田区</p>"
          "<p>お問い合わせ: <a href=\"mailto:info@example.com\">info@example.com</a></p>"
          "<p>配信停止は<a href=\"https://example.com/stop\">こちら</a></p>",

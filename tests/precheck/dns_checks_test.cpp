@@ -216,6 +216,11 @@ TEST_F(DnsChecks, WholeDnsPartJudgesEachSender) {
          0,
          {Verdict::Ok, Verdict::Ok, Verdict::Caution, Verdict::Caution, Verdict::Caution,
           Verdict::Caution}},
+        {"172.20.0.5",  // private, though pass.test's SPF would fail it
+         "info@pass.test",
+         0,
+         {Verdict::Ok, Verdict::Ok, Verdict::Caution, Verdict::Caution, Verdict::Caution,
+          Verdict::Caution}},
         // No server: nothing to judge SPF or a PTR for, so no alignment either, and the
         // domain's p=reject turns that into a refusal.
         {"",

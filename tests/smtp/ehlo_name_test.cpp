@@ -9,6 +9,11 @@
 namespace {
 
 std::vector<std::string> fakeResolve(const std::string& name) {
+    // As the real resolver does: a name in any numeric form it reads is its own address.
+    if (in_addr numeric{}; inet_aton(name.c_str(), &numeric)) {
+        char text[INET_ADDRSTRLEN] = {};
+        return {"[" + std::string(inet_ntop(AF_INET, &numeric, text, sizeof text)) + "]"};
+    }
     if (name == "mail.example.jp") return {"[192.0.2.10]"};
     if (name == "elsewhere.example.jp") return {"[198.51.100.7]"};
     if (name == "loop.example.jp") return {"[127.0.1.1]"};
@@ -29,6 +34,7 @@ TEST(EhloName, QualifiedNameThatLeadsHomeElseTheLiteral) {
         {{"loop.example.jp"}, "loop.example.jp"},
         {{"unknown.example.jp"}, "[192.0.2.10]"},
         {{"vm.", "192.0.2.10", ".example.jp", "a..b"}, "[192.0.2.10]"},
+        {{"0xc0.0.2.10", "0x7f.1.", "127.1"}, "[192.0.2.10]"},  // numbers, not names
     };
     for (const auto& c : cases)
         EXPECT_EQ(smtp::chooseEhloName(c.candidates, own, fakeResolve, literal), c.expected)

@@ -5,6 +5,7 @@
 std::vector<OptOutFileForm> optOutFileForms() {
     const std::string bom = "\xEF\xBB\xBF";
     const std::string utf16Bom = "\xFF\xFE";
+    const std::string bothLf = "stop.one@example.com\nstop.two@example.com\n";
     return {
         {"tool's own form", "stop.one@example.com\r\nstop.two@example.com\r\n", 0, ""},
         {"UTF-8 with a BOM", bom + "stop.one@example.com\r\nstop.two@example.com\r\n", 0, ""},
@@ -29,5 +30,11 @@ std::vector<OptOutFileForm> optOutFileForms() {
          "退会希望（アドレス不明）"},
         {"no encoding", "stop.one@example.com\r\n\x80\xFF\xFE\x80\r\nstop.two@example.com\r\n", 2,
          "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+        // One EUC-JP address also reads as CP932, and the detector cannot tell which.
+        {"EUC-JP, one address outside ASCII", encodeAs("EUC-JP", bothLf + "山田@例え.jp\n"), 3,
+         "ｻｳﾅﾄ@ﾎ网ｨ.jp"},
+        {"EUC-JP, two addresses outside ASCII",
+         encodeAs("EUC-JP", bothLf + "山田@例え.jp\n鈴木@例え.jp\n"), 0, "",
+         "山田@例え.jp\n鈴木@例え.jp\n"},
     };
 }

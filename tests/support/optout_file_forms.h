@@ -11,6 +11,8 @@ struct OptOutFileForm {
     std::string bytes;
     std::size_t refusedLine;  // 0: read; else the first line the list is refused for
     std::string refusedText;  // that line as shown (UTF-8)
+    // Addresses read after the two (UTF-8, each ending in LF).
+    std::string alsoRead = "";
 };
 
 std::vector<OptOutFileForm> optOutFileForms();
