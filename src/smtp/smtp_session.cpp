@@ -82,14 +82,21 @@ struct Session::State {
     Clock::time_point deadline = Clock::now();
     bool stopped = false;  // cancel or time-out: the progress callback aborts what is left
     bool settled = false;  // listened for stray bytes since the last reply
+    bool greeted = false;  // the handshake is over and no command of ours has gone out yet
     bool connected = false;
     bool open = false;
     std::string tlsVersion;
     std::string step;
-    ReplyReader handshake;      // the replies libcurl reads
-    Capabilities capabilities;  // of the last EHLO reply
-    std::string brokenLine;     // the first line of libcurl's part that was out of form
-    ReplyReader reader;         // the replies to our commands
+    ReplyReader handshake;       // the replies libcurl reads
+    Capabilities capabilities;   // of the last EHLO reply
+    std::string brokenLine;      // the first line of libcurl's part that was out of form
+    std::string handshakeReply;  // the last reply libcurl took, for the box when it is in doubt
+    // libcurl reads ahead of the reply it waits for and keeps the rest to itself; these
+    // count what it read and what it handed over to tell how much it still holds.
+    std::size_t handedOver = 0;
+    long recounted = 0;
+    long held = 0;
+    ReplyReader reader;  // the replies to our commands
     std::vector<std::string> lines;
     char errorText[CURL_ERROR_SIZE] = {};
 
@@ -107,6 +114,8 @@ struct Session::State {
 
     // libcurl hands over its lines one by one; each EHLO reply replaces what was offered.
     void handshakeBytes(const char* data, std::size_t size) {
+        handedOver += size;
+        bool ended = step == "EHLO";  // libcurl ends a response at each line of EHLO's
         while (size > 0) {
             const std::size_t used = handshake.feed(data, size);
             data += used;
@@ -114,10 +123,22 @@ struct Session::State {
             if (!handshake.complete()) break;
             if (handshake.malformed() && brokenLine.empty()) brokenLine = handshake.lastLine();
             if (handshake.code() == 250) capabilities = handshake.capabilities();
+            handshakeReply = handshake.lastLine();
+            ended = true;
             keepLines(handshake);
             handshake.restart();
         }
         keepLines(handshake);
+        if (ended) countHeld();
+    }
+
+    // libcurl counts every chunk it reads, and counts again what it kept when it reads that
+    // back for the next reply.
+    void countHeld() {
+        long counted = 0;
+        curl_easy_getinfo(easy, CURLINFO_HEADER_SIZE, &counted);
+        held = std::max(0L, counted - recounted - long(handedOver));
+        recounted += held;
     }
 
     // libcurl's own notes; only two facts are taken from them.
@@ -212,7 +233,9 @@ struct Session::State {
         if (ended.empty()) ended.push_back(partial);
         const std::string first = ended.front();
         for (std::string& line : ended) addLine(std::move(line));
-        return unexpected(first, result);
+        // Behind libcurl's last reply the first stray line may have begun in what libcurl
+        // kept, so it cannot be shown whole; the reply it followed can, whatever the timing.
+        return unexpected(greeted ? handshakeReply : first, result);
     }
 
     // The dialogue is out of step: whatever we read next could answer anything. QUIT without
@@ -410,6 +433,9 @@ bool Session::open(Result& result) {
     s.open = true;
     s.step = "EHLO";
     if (!s.brokenLine.empty()) return s.unexpected(s.brokenLine, result);
+    // Bytes libcurl read past its last reply answer no command of ours.
+    if (s.held > 0) return s.unexpected(s.handshakeReply, result);
+    s.greeted = true;
     return true;
 }
 
@@ -465,6 +491,7 @@ bool Session::sendThenRead(const char* step, const std::string& bytes, Reply& re
     s.startStep();
     if (!s.settled && !s.quiet(result)) return false;
     s.settled = false;
+    s.greeted = false;
     s.step = step;
     s.startStep();
     std::size_t sent = 0;

@@ -131,7 +131,15 @@ const StreamCase kCases[] = {
         Script{"S220 test.example ESMTP\r\n250 2.0.0 unsolicited\r\n", "EEHLO",
                "S250-test.example\r\n250 8BITMIME\r\n"} +
             kMailUntilData + kAccepted,
-        Failure::UnexpectedReply, "250-test.example", "EHLO")
+        Failure::UnexpectedReply, "250 2.0.0 unsolicited", "EHLO")
+        .asMail()
+        .hearing("EHLO *\nQUIT\n"),
+    // libcurl reads the reply it takes for the EHLO answer together with what follows.
+    row("UnsolicitedReplyEndsWithTheEhloReply",
+        Script{"S220 test.example ESMTP\r\n250 2.0.0 unsol", "EEHLO",
+               "Sicited\r\n250-test.example\r\n250 8BITMIME\r\n"} +
+            kMailUntilData + kAccepted,
+        Failure::UnexpectedReply, "250 2.0.0 unsolicited", "EHLO")
         .asMail()
         .hearing("EHLO *\nQUIT\n"),
     row("AuthEarlyInALongEhloReply", tlsWith(ehloReply(102, 2)) + kLogIn, Failure::None).withAuth(),
