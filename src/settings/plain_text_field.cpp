@@ -47,9 +47,9 @@ PlainTextField::PlainTextField(QWidget* parent) : QsciScintilla(parent) {
     // The change is told from these, to the window and to assistive tools alike.
     SendScintilla(SCI_SETMODEVENTMASK, long(SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE));
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
-            [this](int position, int type, const char*, int length) {
+            [this](int position, int type, const char* text, int length) {
                 if (type & SC_MOD_BEFOREINSERT) {
-                    offsets_.beforeInsert(position);
+                    offsets_.beforeInsert(text, length);
                     textEvents_.beforeInsert(position, length);
                 }
                 if (type & SC_MOD_BEFOREDELETE) textEvents_.beforeDelete(position, length);

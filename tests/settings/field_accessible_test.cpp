@@ -2,8 +2,13 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QTest>
 #include <QTextBoundaryFinder>
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -41,6 +46,7 @@ struct Seen {
     int position;
     QString removed;
     QString inserted;
+    int end = -1;  // a selection's
     bool operator==(const Seen& o) const {
         return type == o.type && position == o.position && removed == o.removed &&
                inserted == o.inserted;
@@ -77,6 +83,11 @@ void record(QAccessibleEvent* event) {
                               {},
                               {}});
             break;
+        case QAccessible::TextSelectionChanged: {
+            auto* e = static_cast<QAccessibleTextSelectionEvent*>(event);
+            seen().push_back({e->type(), e->selectionStart(), {}, {}, e->selectionEnd()});
+            break;
+        }
         default:
             break;
     }
@@ -105,6 +116,29 @@ public:
     QAccessibleInterface* accessible() { return QAccessible::queryAccessibleInterface(&field); }
     QAccessibleTextInterface* text() { return accessible()->textInterface(); }
     QAccessibleEditableTextInterface* editable() { return accessible()->editableTextInterface(); }
+    // A key press with its text, as the keyboard gives it.
+    static void type(QWidget& widget, const QString& typed) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, typed);
+        QApplication::sendEvent(&widget, &press);
+    }
+    // What an assistive tool reads now agrees with the text the field holds: the count,
+    // the caret and the line at it, all in UTF-16 units.
+    void readsAsItStands() {
+        const std::string utf8 = field.utf8Text();
+        const QString whole = QString::fromStdString(utf8);
+        EXPECT_EQ(text()->characterCount(), whole.size());
+        EXPECT_EQ(text()->text(0, -1), whole);
+        const long caretByte = field.SendScintilla(QsciScintilla::SCI_GETCURRENTPOS);
+        const int caret = int(QString::fromStdString(utf8.substr(0, caretByte)).size());
+        EXPECT_EQ(text()->cursorPosition(), caret);
+        const int lineStart = caret == 0 ? 0 : int(whole.lastIndexOf(u'\n', caret - 1)) + 1;
+        const int next = int(whole.indexOf(u'\n', caret));
+        const int lineEnd = next < 0 ? int(whole.size()) : next + 1;
+        int start = -1, end = -1;
+        EXPECT_EQ(text()->textAtOffset(caret, QAccessible::LineBoundary, &start, &end),
+                  whole.mid(lineStart, lineEnd - lineStart));
+        EXPECT_EQ(std::make_pair(start, end), std::make_pair(lineStart, lineEnd));
+    }
     // Lets queued events and painting through, as the window's loop would.
     void settle() {
         QApplication::processEvents();
@@ -145,6 +179,10 @@ TEST_F(FieldAccessibleTest, OffersTextAndEditingWhetherAccessibilityIsActiveOrNo
         EXPECT_EQ(iface->role(), QAccessible::EditableText);
         EXPECT_TRUE(iface->state().multiLine);
         EXPECT_TRUE(iface->state().editable);
+        // One edit before any question is asked is counted at the first.
+        type(fresh, QStringLiteral("髙"));
+        EXPECT_EQ(iface->textInterface()->characterCount(), 1);
+        EXPECT_EQ(iface->textInterface()->cursorPosition(), 1);
         fresh.setReadOnly(true);
         EXPECT_TRUE(iface->state().readOnly);
         EXPECT_FALSE(iface->state().editable);
@@ -244,6 +282,8 @@ TEST_F(FieldAccessibleTest, EditsGoIntoTheFieldAsUtf8AndUndoAsOne) {
         {"delete the whole text", "𠮷\n①", [](auto* e) { e->deleteText(0, -1); }, ""},
         {"a pair into ASCII lines", "a\nb\nc",
          [](auto* e) { e->insertText(3, QStringLiteral("𠮷")); }, "a\nb𠮷\nc"},
+        {"insert between the halves of a pair goes before it", "𠮷野家",
+         [](auto* e) { e->insertText(1, QStringLiteral("x")); }, "x𠮷野家"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -325,12 +365,81 @@ TEST_F(FieldAccessibleTest, EventsCarryTheOffsetsAndTextsOfEachEdit) {
          },
          {{A::TextUpdated, 0, "old", "𠮷 new\nlist"}}},
         {"a long text replaced in the background, told by its length",
-         std::string(100000, 'a'),
+         std::string(65537, 'a'),
          [](FieldAccessibleTest& t) {
              t.field.loadUtf8TextInBackground([] { return std::string("b"); });
              ASSERT_TRUE(QTest::qWaitFor([&t] { return !t.field.isLoading(); }, 5000));
          },
-         {{A::TextUpdated, 0, QString(100000, QLatin1Char(' ')), "b"}}},
+         {{A::TextUpdated, 0, QString(65537, QLatin1Char(' ')), "b"}}},
+        {"a text of 65,536 units, the last typed, replaced: told with its text",
+         std::string(65535, 'a'),
+         [](FieldAccessibleTest& t) {
+             t.field.SendScintilla(QsciScintilla::SCI_DOCUMENTEND);
+             t.type(t.field, QStringLiteral("髙"));
+             t.field.loadUtf8TextInBackground([] { return std::string("b"); });
+             ASSERT_TRUE(QTest::qWaitFor([&t] { return !t.field.isLoading(); }, 5000));
+         },
+         {{A::TextInserted, 65535, {}, "髙"},
+          {A::TextUpdated, 0, QString(65535, QLatin1Char('a')) + "髙", "b"}}},
+        {"Japanese typed into ASCII lines: a CP932 character, then a pair by input method",
+         "abc@x.jp\n",
+         [](FieldAccessibleTest& t) {
+             t.field.SendScintilla(QsciScintilla::SCI_DOCUMENTEND);
+             t.type(t.field, QStringLiteral("髙"));
+             t.settle();
+             t.readsAsItStands();
+             QInputMethodEvent commit;
+             commit.setCommitString(QStringLiteral("𠮷あ"));
+             QApplication::sendEvent(&t.field, &commit);
+         },
+         {{A::TextInserted, 9, {}, "髙"},
+          {A::TextInserted, 10, {}, "𠮷"},
+          {A::TextInserted, 12, {}, "あ"}}},
+        {"pasted, undone and redone in ASCII lines",
+         "a@x.jp\n",
+         [](FieldAccessibleTest& t) {
+             t.field.SendScintilla(QsciScintilla::SCI_DOCUMENTEND);
+             QApplication::clipboard()->setText(QStringLiteral("①㈱\n"));
+             t.field.paste();
+             t.settle();
+             t.readsAsItStands();
+             t.field.undo();
+             t.settle();
+             t.readsAsItStands();
+             t.field.redo();
+         },
+         {{A::TextInserted, 7, {}, "①㈱\n"},
+          {A::TextRemoved, 7, "①㈱\n", {}},
+          {A::TextInserted, 7, {}, "①㈱\n"}}},
+        {"dropped into ASCII lines",
+         "ab",
+         [](FieldAccessibleTest& t) {
+             QMimeData data;
+             data.setText(QStringLiteral("髙"));
+             QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, &data, Qt::LeftButton,
+                                   Qt::NoModifier);
+             QApplication::sendEvent(t.field.viewport(), &enter);
+             QDragMoveEvent move(QPoint(1, 1), Qt::CopyAction, &data, Qt::LeftButton,
+                                 Qt::NoModifier);
+             QApplication::sendEvent(t.field.viewport(), &move);
+             QDropEvent drop(QPointF(1, 1), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+             QApplication::sendEvent(t.field.viewport(), &drop);
+         },
+         {{A::TextInserted, 0, {}, "髙"}}},
+        // Between the halves of a pair stands for the pair's start.
+        {"the accessible's set and insert into ASCII lines",
+         "taro@example.jp\n",
+         [](FieldAccessibleTest& t) {
+             t.accessible()->setText(QAccessible::Value,
+                                     QStringLiteral("taro@example.jp\nhanako@example.jp\n"
+                                                    "①㈱髙 𠮷野家\n"));
+             t.settle();
+             t.readsAsItStands();
+             t.editable()->insertText(39, QStringLiteral("x"));
+         },
+         {{A::TextRemoved, 0, "taro@example.jp\n", {}},
+          {A::TextInserted, 0, {}, "taro@example.jp\nhanako@example.jp\n①㈱髙 𠮷野家\n"},
+          {A::TextInserted, 38, {}, "x"}}},
     };
     field.setFocus();
     listen();
@@ -343,14 +452,16 @@ TEST_F(FieldAccessibleTest, EventsCarryTheOffsetsAndTextsOfEachEdit) {
         settle();
         std::vector<Seen> edits;
         for (const Seen& s : seen())
-            if (s.type != A::TextCaretMoved) edits.push_back(s);
-        ASSERT_EQ(edits.size(), c.heard.size());
-        for (std::size_t i = 0; i < edits.size(); ++i) {
+            if (s.type != A::TextCaretMoved && s.type != A::TextSelectionChanged)
+                edits.push_back(s);
+        EXPECT_EQ(edits.size(), c.heard.size());
+        for (std::size_t i = 0; i < std::min(edits.size(), c.heard.size()); ++i) {
             EXPECT_EQ(edits[i].type, c.heard[i].type) << i;
             EXPECT_EQ(edits[i].position, c.heard[i].position) << i;
             EXPECT_EQ(edits[i].removed, c.heard[i].removed) << i;
             EXPECT_EQ(edits[i].inserted, c.heard[i].inserted) << i;
         }
+        readsAsItStands();
     }
 }
 
@@ -359,24 +470,50 @@ TEST_F(FieldAccessibleTest, CaretMovesAreToldWithTheirOffset) {
     field.setFocus();
     settle();
     listen();
+    using A = QAccessible;
     const struct {
         const char* name;
         std::function<void()> move;
         int caret;
+        std::vector<Seen> heard;
     } moves[] = {
-        {"to the end", [this] { QTest::keyClick(&field, Qt::Key_End, Qt::ControlModifier); }, 7},
-        {"a line up", [this] { QTest::keyClick(&field, Qt::Key_Up); }, 4},
-        {"by the accessible", [this] { text()->setCursorPosition(2); }, 2},
-        {"back over a pair", [this] { QTest::keyClick(&field, Qt::Key_Left); }, 0},
+        {"to the end",
+         [this] { QTest::keyClick(&field, Qt::Key_End, Qt::ControlModifier); },
+         7,
+         {{A::TextCaretMoved, 7, {}, {}}}},
+        {"a line up",
+         [this] { QTest::keyClick(&field, Qt::Key_Up); },
+         4,
+         {{A::TextCaretMoved, 4, {}, {}}}},
+        {"by the accessible",
+         [this] { text()->setCursorPosition(2); },
+         2,
+         {{A::TextCaretMoved, 2, {}, {}}}},
+        {"back over a pair",
+         [this] { QTest::keyClick(&field, Qt::Key_Left); },
+         0,
+         {{A::TextCaretMoved, 0, {}, {}}}},
+        {"a selection made",
+         [this] { text()->setSelection(0, 2, 4); },
+         4,
+         {{A::TextSelectionChanged, 2, {}, {}, 4}, {A::TextCaretMoved, 4, {}, {}}}},
+        {"the selection cleared, the caret kept",
+         [this] { text()->removeSelection(0); },
+         4,
+         {{A::TextSelectionChanged, 4, {}, {}, 4}}},
     };
     for (const auto& m : moves) {
         SCOPED_TRACE(m.name);
         seen().clear();
         m.move();
         settle();
-        ASSERT_FALSE(seen().empty());
-        EXPECT_EQ(seen().back().type, QAccessible::TextCaretMoved);
-        EXPECT_EQ(seen().back().position, m.caret);
+        ASSERT_EQ(seen().size(), m.heard.size());
+        for (std::size_t i = 0; i < m.heard.size(); ++i) {
+            EXPECT_EQ(seen()[i].type, m.heard[i].type) << i;
+            EXPECT_EQ(std::make_pair(seen()[i].position, seen()[i].end),
+                      std::make_pair(m.heard[i].position, m.heard[i].end))
+                << i;
+        }
         EXPECT_EQ(text()->cursorPosition(), m.caret);
     }
 }
