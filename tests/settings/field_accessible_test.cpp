@@ -317,6 +317,11 @@ TEST_F(FieldAccessibleTest, EventsCarryTheOffsetsAndTextsOfEachEdit) {
         std::function<void(FieldAccessibleTest&)> act;
         std::vector<Seen> heard;
     };
+    // Long enough to be told in two pieces, each ending at a line's start.
+    std::string longList;
+    for (int n = 0; n < 20000; ++n) longList += std::string(63, char('a' + n % 26)) + "\n";
+    const QString firstPiece = QString::fromStdString(longList.substr(0, 1 << 20));
+    const QString lastPiece = QString::fromStdString(longList.substr(1 << 20));
     const Case cases[] = {
         {"typing at the end",
          "𠮷\nab",
@@ -349,11 +354,11 @@ TEST_F(FieldAccessibleTest, EventsCarryTheOffsetsAndTextsOfEachEdit) {
         {"the whole text set at once",
          "old\nlines\n",
          [](FieldAccessibleTest& t) { t.field.setUtf8Text("new"); },
-         {{A::TextUpdated, 0, "old\nlines\n", "new"}}},
+         {{A::TextRemoved, 0, "old\nlines\n", {}}, {A::TextInserted, 0, {}, "new"}}},
         {"the whole text cleared",
          "old",
          [](FieldAccessibleTest& t) { t.field.clearText(); },
-         {{A::TextUpdated, 0, "old", {}}}},
+         {{A::TextRemoved, 0, "old", {}}}},
         // The text told is made on the worker; the one it replaces is told with it.
         {"a load in the background, after one it replaced",
          "old",
@@ -363,14 +368,15 @@ TEST_F(FieldAccessibleTest, EventsCarryTheOffsetsAndTextsOfEachEdit) {
              ASSERT_TRUE(QTest::qWaitFor([&t] { return !t.field.isLoading(); }, 5000));
              EXPECT_EQ(t.text()->characterCount(), 11);
          },
-         {{A::TextUpdated, 0, "old", "𠮷 new\nlist"}}},
+         {{A::TextRemoved, 0, "old", {}}, {A::TextInserted, 0, {}, "𠮷 new\nlist"}}},
         {"a long text replaced in the background, told by its length",
          std::string(65537, 'a'),
          [](FieldAccessibleTest& t) {
              t.field.loadUtf8TextInBackground([] { return std::string("b"); });
              ASSERT_TRUE(QTest::qWaitFor([&t] { return !t.field.isLoading(); }, 5000));
          },
-         {{A::TextUpdated, 0, QString(65537, QLatin1Char(' ')), "b"}}},
+         {{A::TextRemoved, 0, QString(65537, QLatin1Char(' ')), {}},
+          {A::TextInserted, 0, {}, "b"}}},
         {"a text of 65,536 units, the last typed, replaced: told with its text",
          std::string(65535, 'a'),
          [](FieldAccessibleTest& t) {
@@ -380,7 +386,20 @@ TEST_F(FieldAccessibleTest, EventsCarryTheOffsetsAndTextsOfEachEdit) {
              ASSERT_TRUE(QTest::qWaitFor([&t] { return !t.field.isLoading(); }, 5000));
          },
          {{A::TextInserted, 65535, {}, "髙"},
-          {A::TextUpdated, 0, QString(65535, QLatin1Char('a')) + "髙", "b"}}},
+          {A::TextRemoved, 0, QString(65535, QLatin1Char('a')) + "髙", {}},
+          {A::TextInserted, 0, {}, "b"}}},
+        // The pieces still to tell are read before the edit changes the text.
+        {"a long list loaded in the background and typed into at once",
+         "old",
+         [&longList](FieldAccessibleTest& t) {
+             t.field.loadUtf8TextInBackground([&longList] { return longList; });
+             ASSERT_TRUE(QTest::qWaitFor([&t] { return !t.field.isLoading(); }, 5000));
+             t.type(t.field, QStringLiteral("x"));
+         },
+         {{A::TextRemoved, 0, "old", {}},
+          {A::TextInserted, 0, {}, firstPiece},
+          {A::TextInserted, 1 << 20, {}, lastPiece},
+          {A::TextInserted, 0, {}, "x"}}},
         {"Japanese typed into ASCII lines: a CP932 character, then a pair by input method",
          "abc@x.jp\n",
          [](FieldAccessibleTest& t) {
