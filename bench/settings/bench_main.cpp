@@ -47,9 +47,11 @@ int runChildMode(int argc, char** argv) {
     if (is(argv[1], "--group-load"))
         return bench::runGroupLoad(argc, argv, folder, std::stol(argv[3]));
     if (is(argv[1], "--stalls"))
-        return bench::runStalls(argc, argv, folder, std::stol(argv[3]), false);
+        return bench::runStalls(argc, argv, folder, std::stol(argv[3]), std::nullopt);
     if (is(argv[1], "--stalls-screen-reader"))
-        return bench::runStalls(argc, argv, folder, std::stol(argv[3]), true);
+        return bench::runStalls(argc, argv, folder, std::stol(argv[3]), bench::EditText::Held);
+    if (is(argv[1], "--stalls-reading-screen-reader"))
+        return bench::runStalls(argc, argv, folder, std::stol(argv[3]), bench::EditText::Read);
     if (is(argv[1], "--group-save"))
         return bench::runGroupSave(argc, argv, folder, std::stol(argv[3]));
     if (is(argv[1], "--group-delete"))

@@ -10,6 +10,11 @@ namespace {
 
 // Kept so the reads are not optimised away.
 volatile qsizetype heardCharacters = 0;
+EditText takes = EditText::Held;
+
+qsizetype taken(const QString& text) {
+    return takes == EditText::Read ? text.toUtf8().size() : text.size();
+}
 
 void hear(QAccessibleEvent* event) {
     switch (event->type()) {
@@ -31,17 +36,18 @@ void hear(QAccessibleEvent* event) {
         case QAccessible::TextInserted:
             heardCharacters =
                 heardCharacters +
-                static_cast<QAccessibleTextInsertEvent*>(event)->textInserted().size();
+                taken(static_cast<QAccessibleTextInsertEvent*>(event)->textInserted());
             break;
         case QAccessible::TextRemoved:
             heardCharacters = heardCharacters +
-                              static_cast<QAccessibleTextRemoveEvent*>(event)->textRemoved().size();
+                              taken(static_cast<QAccessibleTextRemoveEvent*>(event)->textRemoved());
             break;
-        case QAccessible::TextUpdated:
+        case QAccessible::TextUpdated: {
+            auto* update = static_cast<QAccessibleTextUpdateEvent*>(event);
             heardCharacters =
-                heardCharacters +
-                static_cast<QAccessibleTextUpdateEvent*>(event)->textInserted().size();
+                heardCharacters + taken(update->textRemoved()) + taken(update->textInserted());
             break;
+        }
         default:
             break;
     }
@@ -49,7 +55,8 @@ void hear(QAccessibleEvent* event) {
 
 }  // namespace
 
-void listenAsScreenReader() {
+void listenAsScreenReader(EditText editText) {
+    takes = editText;
     QAccessible::installUpdateHandler(hear);
     setAccessibilityActive(true);
 }

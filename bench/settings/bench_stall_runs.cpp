@@ -185,9 +185,9 @@ const std::vector<std::string>& stallActionNames() {
 }
 
 int runStalls(int argc, char** argv, const std::string& appPath, long recipients,
-              bool screenReader) {
+              std::optional<EditText> screenReader) {
     FendrivalApplication app(argc, argv);
-    if (screenReader) listenAsScreenReader();
+    if (screenReader) listenAsScreenReader(*screenReader);
     AppPath = appPath;
     std::vector<int> boxes;
     shell::setMessageBoxResponder([&](const shell::MessageBoxCall& call) {

@@ -16,32 +16,37 @@ constexpr long kScanChunk = 1 << 16;
 
 }  // namespace
 
-void FieldOffsets::beforeInsert(long position) {
-    if (!ascii_) return;
-    uncheckedFrom_ = uncheckedFrom_ < 0 ? position : std::min(uncheckedFrom_, position);
+void FieldOffsets::beforeInsert(const char* text, long length) {
+    // What goes into an empty document is all of it: a text set again starts afresh.
+    if (field_.SendScintilla(Sci::SCI_GETLENGTH) == 0) {
+        ascii_ = true;
+        unread_ = false;
+    }
+    // Without the bytes, the line index answers, which is right for any text.
+    if (ascii_) ascii_ = text && store::cp932::isAscii(std::string_view(text, std::size_t(length)));
 }
 
 void FieldOffsets::documentSwapped() {
     ascii_ = true;
-    uncheckedFrom_ = 0;
+    unread_ = true;
 }
 
 void FieldOffsets::documentIsAscii() {
     ascii_ = true;
-    uncheckedFrom_ = -1;
+    unread_ = false;
 }
 
 bool FieldOffsets::asciiOnly() const {
-    if (!ascii_ || uncheckedFrom_ < 0) return ascii_;
+    if (!ascii_ || !unread_) return ascii_;
     // Copied out in pieces: a pointer into the engine's buffer would move its gap.
     const long length = field_.SendScintilla(Sci::SCI_GETLENGTH);
     QByteArray chunk(kScanChunk + 1, Qt::Uninitialized);
-    for (long from = uncheckedFrom_; from < length && ascii_; from += kScanChunk) {
+    for (long from = 0; from < length && ascii_; from += kScanChunk) {
         const long to = std::min(length, from + kScanChunk);
         field_.SendScintilla(Sci::SCI_GETTEXTRANGE, from, to, chunk.data());
         ascii_ = store::cp932::isAscii(std::string_view(chunk.constData(), std::size_t(to - from)));
     }
-    uncheckedFrom_ = -1;
+    unread_ = false;
     return ascii_;
 }
 

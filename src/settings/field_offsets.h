@@ -12,9 +12,10 @@ class FieldOffsets {
 public:
     explicit FieldOffsets(const QsciScintillaBase& field) : field_(field) {}
 
-    // Told of every insert before it happens and of every document swapped in, so the
-    // text is known to be ASCII without reading it again at each question.
-    void beforeInsert(long position);
+    // Told of every insert before it lands, with the bytes that land, and of every
+    // document swapped in, so the text is known to be ASCII without reading it again at
+    // each question, whenever the question comes.
+    void beforeInsert(const char* text, long length);
     void documentSwapped();
     // Told, after a swap, by whoever read the new text whole: it is ASCII only.
     void documentIsAscii();
@@ -35,8 +36,7 @@ private:
     long lineIndex(long line) const;
 
     const QsciScintillaBase& field_;
-    // Bytes from here to the end may have changed since the text was last known to be
-    // ASCII; -1 when none have.
-    mutable long uncheckedFrom_ = 0;
+    // A document swapped in has not been read yet; its inserts since are counted in ascii_.
+    mutable bool unread_ = true;
     mutable bool ascii_ = true;
 };

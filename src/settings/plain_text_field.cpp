@@ -11,6 +11,7 @@
 
 #include "settings/engine_load.h"
 #include "settings/field_accessible.h"
+#include "store/cp932_char.h"
 
 namespace {
 
@@ -47,9 +48,9 @@ PlainTextField::PlainTextField(QWidget* parent) : QsciScintilla(parent) {
     // The change is told from these, to the window and to assistive tools alike.
     SendScintilla(SCI_SETMODEVENTMASK, long(SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE));
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
-            [this](int position, int type, const char*, int length) {
+            [this](int position, int type, const char* text, int length) {
                 if (type & SC_MOD_BEFOREINSERT) {
-                    offsets_.beforeInsert(position);
+                    offsets_.beforeInsert(text, length);
                     textEvents_.beforeInsert(position, length);
                 }
                 if (type & SC_MOD_BEFOREDELETE) textEvents_.beforeDelete(position, length);
@@ -183,7 +184,7 @@ void PlainTextField::loadUtf8TextInBackground(std::function<std::string()> produ
     if (!loading_) readOnlyBefore_ = isReadOnly();
     loading_ = true;
     // Empty at once, so nothing of the text before is ever seen with the one to come.
-    // Assistive tools hear of both texts when the load ends, in one update made with it.
+    // Assistive tools hear of both texts when the load ends.
     textEvents_.beginSwap();
     swapInDocument(
         reinterpret_cast<void*>(SendScintilla(SCI_CREATEDOCUMENT, 0UL, kDocumentOptions)));
@@ -192,26 +193,24 @@ void PlainTextField::loadUtf8TextInBackground(std::function<std::string()> produ
     loadingNote_->show();
     void* engineLoader =
         reinterpret_cast<void*>(SendScintilla(SCI_CREATELOADER, 0UL, kDocumentOptions));
-    auto prepared = std::make_shared<PreparedSwap>();
-    std::function<void(const std::string&)> prepare;
-    if (QAccessible::isActive())
-        prepare = [prepared, removed = textEvents_.untoldRemovedUnits()](const std::string& text) {
-            *prepared = PreparedSwap::of(text, removed);
-        };
+    // Read whole on the worker, so no question after the swap waits for a scan of it.
+    auto ascii = std::make_shared<bool>(false);
     loader_.start(
-        engineload::fill(engineLoader, std::move(produce), std::move(prepare)),
-        [this, prepared](const std::shared_ptr<void>& loaded) { finishLoad(loaded, *prepared); });
+        engineload::fill(
+            engineLoader, std::move(produce),
+            [ascii](const std::string& text) { *ascii = store::cp932::isAscii(text); }),
+        [this, ascii](const std::shared_ptr<void>& loaded) { finishLoad(loaded, *ascii); });
 }
 
-void PlainTextField::finishLoad(const std::shared_ptr<void>& loaded, const PreparedSwap& prepared) {
+void PlainTextField::finishLoad(const std::shared_ptr<void>& loaded, bool ascii) {
     leaveLoading();
     textEvents_.beginSwap();
     if (loaded) {
         swapInDocument(static_cast<engineload::LoadedDocument*>(loaded.get())->take());
-        if (prepared.made && prepared.ascii) offsets_.documentIsAscii();
+        if (ascii) offsets_.documentIsAscii();
     }
     // A failed load leaves the field empty: that too is told.
-    textEvents_.endSwap(loaded ? &prepared : nullptr);
+    textEvents_.endSwap();
     emit loadingEnded();
 }
 

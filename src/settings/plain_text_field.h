@@ -67,8 +67,8 @@ private:
     // What the engine keeps per document rather than per view, set again on each swap.
     void applyDocumentSettings();
     void swapInDocument(void* document);
-    // Takes a finished load's document; null when the load failed.
-    void finishLoad(const std::shared_ptr<void>& loaded, const PreparedSwap& prepared);
+    // Takes a finished load's document, null when the load failed; `ascii` when its text is.
+    void finishLoad(const std::shared_ptr<void>& loaded, bool ascii);
     void leaveLoading();
 
     offthread::Latest loader_;

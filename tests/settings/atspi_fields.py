@@ -58,7 +58,16 @@ def check_field(field, expect_start):
     after = text.getText(before, text.characterCount)
     if after != added:
         sys.exit(f"{field.name}: set {added!r}, reads back {after!r}")
-    print(f"{field.name}: read {before} characters, set and read back {len(added)}")
+    # Japanese after ASCII: counted in characters, not in the bytes that hold them.
+    japanese = "髙橋①様\n"
+    end = before + len(added)
+    field.queryEditableText().insertText(end, japanese, len(japanese))
+    count = text.characterCount
+    if count != end + len(japanese) or text.getText(end, count) != japanese:
+        sys.exit(f"{field.name}: after {japanese!r} counts {count}, not {end + len(japanese)}, "
+                 f"and reads {text.getText(end, count)!r}")
+    print(f"{field.name}: read {before} characters, set and read back {len(added)}, "
+          f"then {len(japanese)} of Japanese")
 
 
 def main():

@@ -2,8 +2,13 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QTest>
 #include <QTextBoundaryFinder>
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -41,6 +46,7 @@ struct Seen {
     int position;
     QString removed;
     QString inserted;
+    int end = -1;  // a selection's
     bool operator==(const Seen& o) const {
         return type == o.type && position == o.position && removed == o.removed &&
                inserted == o.inserted;
@@ -77,6 +83,11 @@ void record(QAccessibleEvent* event) {
                               {},
                               {}});
             break;
+        case QAccessible::TextSelectionChanged: {
+            auto* e = static_cast<QAccessibleTextSelectionEvent*>(event);
+            seen().push_back({e->type(), e->selectionStart(), {}, {}, e->selectionEnd()});
+            break;
+        }
         default:
             break;
     }
@@ -105,6 +116,27 @@ public:
     QAccessibleInterface* accessible() { return QAccessible::queryAccessibleInterface(&field); }
     QAccessibleTextInterface* text() { return accessible()->textInterface(); }
     QAccessibleEditableTextInterface* editable() { return accessible()->editableTextInterface(); }
+    // A key press with its text, as the keyboard gives it.
+    static void type(QWidget& widget, const QString& typed) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, typed);
+        QApplication::sendEvent(&widget, &press);
+    }
+    // What a tool reads agrees with the text held: the count, the caret and its line.
+    void readsAsItStands() {
+        const std::string utf8 = field.utf8Text();
+        const QString whole = QString::fromStdString(utf8);
+        EXPECT_EQ(text()->text(0, -1), whole);
+        const auto caretByte = field.SendScintilla(QsciScintilla::SCI_GETCURRENTPOS);
+        const int caret = int(QString::fromStdString(utf8.substr(0, caretByte)).size());
+        const int next = int(whole.indexOf(u'\n', caret));
+        const int line[] = {int(whole.left(caret).lastIndexOf(u'\n')) + 1,
+                            next < 0 ? int(whole.size()) : next + 1};
+        int start = -1, end = -1;
+        text()->textAtOffset(caret, QAccessible::LineBoundary, &start, &end);
+        EXPECT_EQ(
+            std::vector<int>({text()->characterCount(), text()->cursorPosition(), start, end}),
+            std::vector<int>({int(whole.size()), caret, line[0], line[1]}));
+    }
     // Lets queued events and painting through, as the window's loop would.
     void settle() {
         QApplication::processEvents();
@@ -145,6 +177,10 @@ TEST_F(FieldAccessibleTest, OffersTextAndEditingWhetherAccessibilityIsActiveOrNo
         EXPECT_EQ(iface->role(), QAccessible::EditableText);
         EXPECT_TRUE(iface->state().multiLine);
         EXPECT_TRUE(iface->state().editable);
+        // One edit before any question is asked is counted at the first.
+        type(fresh, QStringLiteral("髙"));
+        EXPECT_EQ(iface->textInterface()->characterCount(), 1);
+        EXPECT_EQ(iface->textInterface()->cursorPosition(), 1);
         fresh.setReadOnly(true);
         EXPECT_TRUE(iface->state().readOnly);
         EXPECT_FALSE(iface->state().editable);
@@ -244,6 +280,8 @@ TEST_F(FieldAccessibleTest, EditsGoIntoTheFieldAsUtf8AndUndoAsOne) {
         {"delete the whole text", "𠮷\n①", [](auto* e) { e->deleteText(0, -1); }, ""},
         {"a pair into ASCII lines", "a\nb\nc",
          [](auto* e) { e->insertText(3, QStringLiteral("𠮷")); }, "a\nb𠮷\nc"},
+        {"insert between the halves of a pair goes before it", "𠮷野家",
+         [](auto* e) { e->insertText(1, QStringLiteral("x")); }, "x𠮷野家"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -277,6 +315,11 @@ TEST_F(FieldAccessibleTest, EventsCarryTheOffsetsAndTextsOfEachEdit) {
         std::function<void(FieldAccessibleTest&)> act;
         std::vector<Seen> heard;
     };
+    // Long enough to be told in two pieces, each ending at a line's start.
+    std::string longList;
+    for (int n = 0; n < 20000; ++n) longList += std::string(63, char('a' + n % 26)) + "\n";
+    const QString firstPiece = QString::fromStdString(longList.substr(0, 1 << 20));
+    const QString lastPiece = QString::fromStdString(longList.substr(1 << 20));
     const Case cases[] = {
         {"typing at the end",
          "𠮷\nab",
@@ -309,11 +352,11 @@ TEST_F(FieldAccessibleTest, EventsCarryTheOffsetsAndTextsOfEachEdit) {
         {"the whole text set at once",
          "old\nlines\n",
          [](FieldAccessibleTest& t) { t.field.setUtf8Text("new"); },
-         {{A::TextUpdated, 0, "old\nlines\n", "new"}}},
+         {{A::TextRemoved, 0, "old\nlines\n", {}}, {A::TextInserted, 0, {}, "new"}}},
         {"the whole text cleared",
          "old",
          [](FieldAccessibleTest& t) { t.field.clearText(); },
-         {{A::TextUpdated, 0, "old", {}}}},
+         {{A::TextRemoved, 0, "old", {}}}},
         // The text told is made on the worker; the one it replaces is told with it.
         {"a load in the background, after one it replaced",
          "old",
@@ -323,14 +366,91 @@ TEST_F(FieldAccessibleTest, EventsCarryTheOffsetsAndTextsOfEachEdit) {
              ASSERT_TRUE(QTest::qWaitFor([&t] { return !t.field.isLoading(); }, 5000));
              EXPECT_EQ(t.text()->characterCount(), 11);
          },
-         {{A::TextUpdated, 0, "old", "𠮷 new\nlist"}}},
+         {{A::TextRemoved, 0, "old", {}}, {A::TextInserted, 0, {}, "𠮷 new\nlist"}}},
         {"a long text replaced in the background, told by its length",
-         std::string(100000, 'a'),
+         std::string(65537, 'a'),
          [](FieldAccessibleTest& t) {
              t.field.loadUtf8TextInBackground([] { return std::string("b"); });
              ASSERT_TRUE(QTest::qWaitFor([&t] { return !t.field.isLoading(); }, 5000));
          },
-         {{A::TextUpdated, 0, QString(100000, QLatin1Char(' ')), "b"}}},
+         {{A::TextRemoved, 0, QString(65537, QLatin1Char(' ')), {}},
+          {A::TextInserted, 0, {}, "b"}}},
+        {"a text of 65,536 units, the last typed, replaced: told with its text",
+         std::string(65535, 'a'),
+         [](FieldAccessibleTest& t) {
+             t.field.SendScintilla(QsciScintilla::SCI_DOCUMENTEND);
+             t.type(t.field, QStringLiteral("髙"));
+             t.field.loadUtf8TextInBackground([] { return std::string("b"); });
+             ASSERT_TRUE(QTest::qWaitFor([&t] { return !t.field.isLoading(); }, 5000));
+         },
+         {{A::TextInserted, 65535, {}, "髙"},
+          {A::TextRemoved, 0, QString(65535, QLatin1Char('a')) + "髙", {}},
+          {A::TextInserted, 0, {}, "b"}}},
+        // The pieces still to tell are read before the edit changes the text.
+        {"a long list loaded in the background and typed into at once",
+         "old",
+         [&longList](FieldAccessibleTest& t) {
+             t.field.loadUtf8TextInBackground([&longList] { return longList; });
+             ASSERT_TRUE(QTest::qWaitFor([&t] { return !t.field.isLoading(); }, 5000));
+             t.type(t.field, QStringLiteral("x"));
+         },
+         {{A::TextRemoved, 0, "old", {}},
+          {A::TextInserted, 0, {}, firstPiece},
+          {A::TextInserted, 1 << 20, {}, lastPiece},
+          {A::TextInserted, 0, {}, "x"}}},
+        {"Japanese typed into ASCII lines: a CP932 character, then a pair by input method",
+         "abc@x.jp\n",
+         [](FieldAccessibleTest& t) {
+             t.field.SendScintilla(QsciScintilla::SCI_DOCUMENTEND);
+             t.type(t.field, QStringLiteral("髙"));
+             t.settle();
+             t.readsAsItStands();
+             QInputMethodEvent commit;
+             commit.setCommitString(QStringLiteral("𠮷あ"));
+             QApplication::sendEvent(&t.field, &commit);
+         },
+         {{A::TextInserted, 9, {}, "髙"},
+          {A::TextInserted, 10, {}, "𠮷"},
+          {A::TextInserted, 12, {}, "あ"}}},
+        {"pasted, undone, redone and dropped in ASCII lines",
+         "a@x.jp\n",
+         [](FieldAccessibleTest& t) {
+             t.field.SendScintilla(QsciScintilla::SCI_DOCUMENTEND);
+             QApplication::clipboard()->setText(QStringLiteral("①㈱\n"));
+             t.field.paste();
+             t.settle();
+             t.readsAsItStands();
+             t.field.undo();
+             t.settle();
+             t.readsAsItStands();
+             t.field.redo();
+             t.settle();
+             t.readsAsItStands();
+             QMimeData data;
+             data.setText(QStringLiteral("髙"));
+             QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, &data, Qt::LeftButton, {});
+             QApplication::sendEvent(t.field.viewport(), &enter);
+             QDropEvent drop(QPointF(1, 1), Qt::CopyAction, &data, Qt::LeftButton, {});
+             QApplication::sendEvent(t.field.viewport(), &drop);
+         },
+         {{A::TextInserted, 7, {}, "①㈱\n"},
+          {A::TextRemoved, 7, "①㈱\n", {}},
+          {A::TextInserted, 7, {}, "①㈱\n"},
+          {A::TextInserted, 0, {}, "髙"}}},
+        // Between the halves of a pair stands for the pair's start.
+        {"the accessible's set and insert into ASCII lines",
+         "taro@example.jp\n",
+         [](FieldAccessibleTest& t) {
+             t.accessible()->setText(QAccessible::Value,
+                                     QStringLiteral("taro@example.jp\nhanako@example.jp\n"
+                                                    "①㈱髙 𠮷野家\n"));
+             t.settle();
+             t.readsAsItStands();
+             t.editable()->insertText(39, QStringLiteral("x"));
+         },
+         {{A::TextRemoved, 0, "taro@example.jp\n", {}},
+          {A::TextInserted, 0, {}, "taro@example.jp\nhanako@example.jp\n①㈱髙 𠮷野家\n"},
+          {A::TextInserted, 38, {}, "x"}}},
     };
     field.setFocus();
     listen();
@@ -343,14 +463,16 @@ TEST_F(FieldAccessibleTest, EventsCarryTheOffsetsAndTextsOfEachEdit) {
         settle();
         std::vector<Seen> edits;
         for (const Seen& s : seen())
-            if (s.type != A::TextCaretMoved) edits.push_back(s);
-        ASSERT_EQ(edits.size(), c.heard.size());
-        for (std::size_t i = 0; i < edits.size(); ++i) {
+            if (s.type != A::TextCaretMoved && s.type != A::TextSelectionChanged)
+                edits.push_back(s);
+        EXPECT_EQ(edits.size(), c.heard.size());
+        for (std::size_t i = 0; i < std::min(edits.size(), c.heard.size()); ++i) {
             EXPECT_EQ(edits[i].type, c.heard[i].type) << i;
             EXPECT_EQ(edits[i].position, c.heard[i].position) << i;
             EXPECT_EQ(edits[i].removed, c.heard[i].removed) << i;
             EXPECT_EQ(edits[i].inserted, c.heard[i].inserted) << i;
         }
+        readsAsItStands();
     }
 }
 
@@ -368,6 +490,7 @@ TEST_F(FieldAccessibleTest, CaretMovesAreToldWithTheirOffset) {
         {"a line up", [this] { QTest::keyClick(&field, Qt::Key_Up); }, 4},
         {"by the accessible", [this] { text()->setCursorPosition(2); }, 2},
         {"back over a pair", [this] { QTest::keyClick(&field, Qt::Key_Left); }, 0},
+        {"selecting", [this] { text()->setSelection(0, 2, 4); }, 4},
     };
     for (const auto& m : moves) {
         SCOPED_TRACE(m.name);
@@ -379,6 +502,12 @@ TEST_F(FieldAccessibleTest, CaretMovesAreToldWithTheirOffset) {
         EXPECT_EQ(seen().back().position, m.caret);
         EXPECT_EQ(text()->cursorPosition(), m.caret);
     }
+    // A selection cleared is told, though the caret stays.
+    seen().clear();
+    text()->removeSelection(0);
+    settle();
+    ASSERT_EQ(seen().size(), 1u);
+    EXPECT_EQ(std::make_pair(seen()[0].position, seen()[0].end), std::make_pair(4, 4));
 }
 
 using FieldAccessibleWindowTest = SettingsWindowTest;
