@@ -20,13 +20,13 @@
 #include "recipients/address_check.h"
 #include "recipients/address_key.h"
 #include "recipients/field_lines.h"
-#include "recipients/half_width.h"
 #include "recipients/optout_merge.h"
 #include "shell/error_report.h"
 #include "shell/message_box.h"
 #include "store/atomic_file.h"
-#include "store/cp932.h"
 #include "store/optout_file.h"
+#include "text/cp932.h"
+#include "text/half_width.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include "dialogs/recipient_texts.h"
 #include "dialogs/window_look.h"
 #include "recipients/address_check.h"
-#include "recipients/half_width.h"
 #include "shell/message_box.h"
+#include "text/half_width.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "precheck/precheck_input.h"
 #include "precheck/server_addresses.h"
 #include "precheck/spf_check.h"
-#include "store/cp932_char.h"
+#include "text/cp932_char.h"
 
 namespace precheck {
 namespace {

@@ -3,7 +3,7 @@
 #include <regex>
 #include <vector>
 
-#include "recipients/half_width.h"
+#include "text/half_width.h"
 
 namespace precheck {
 namespace {

@@ -6,27 +6,16 @@
 #include <thread>
 
 #include "recipients/optout_key.h"
-#include "store/cp932_char.h"
-#include "store/line_steps.h"
+#include "text/cp932_char.h"
+#include "text/line_steps.h"
 
 namespace recipients {
 namespace {
 
 constexpr std::size_t kSplitBytes = 4 << 20;
 
-struct Span {
-    std::size_t begin = 0;
-    std::size_t end = 0;   // of the text
-    std::size_t next = 0;  // after the line end
-};
-
-Span lineAt(std::string_view text, std::size_t pos) {
-    Span line{pos, pos, pos};
-    const std::size_t i = store::lines::endOfLine(text, pos);
-    line.end = i;
-    line.next = store::lines::afterLineEnd(text, i);
-    return line;
-}
+using store::lines::lineAt;
+using store::lines::Span;
 
 // Contains is the lookup of a line that is not one plain run (see optoutkey::plainRun):
 // the usual line is, and is hashed as it is read, its key never built.

@@ -21,10 +21,10 @@
 #include "settings/user_messages.h"
 #include "shell/app_path.h"
 #include "store/comFunc.h"
-#include "store/cp932.h"
 #include "store/project_store.h"
 #include "store/typed_recipients.h"
 
+#include "text/cp932.h"
 namespace {
 
 const QString kBadCount = QStringLiteral(

@@ -10,9 +10,9 @@
 #include "settings/user_messages.h"
 #include "shell/app_path.h"
 #include "store/comFunc.h"
-#include "store/cp932.h"
 #include "store/project_store.h"
 
+#include "text/cp932.h"
 void TForm3::FormShow() {
     const store::ProjectStore store(AppPath);
     const std::vector<std::string> projects = store.readProjectList();

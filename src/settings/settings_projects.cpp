@@ -5,11 +5,11 @@
 #include "settings/user_messages.h"
 #include "shell/app_path.h"
 #include "store/comFunc.h"
-#include "store/cp932.h"
 #include "store/project_store.h"
 #include "store/store_error.h"
 #include "store/text_file.h"
 
+#include "text/cp932.h"
 std::vector<std::string> TForm3::projectNames() const {
     std::vector<std::string> names;
     names.reserve(std::size_t(cmbProject->count()));

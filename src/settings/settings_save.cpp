@@ -7,9 +7,9 @@
 #include "settings/user_messages.h"
 #include "shell/app_path.h"
 #include "store/comFunc.h"
-#include "store/cp932.h"
 #include "store/project_store.h"
 
+#include "text/cp932.h"
 namespace {
 
 // A number field as the save reads it: anything but sign and digits counts as -1.

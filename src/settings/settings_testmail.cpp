@@ -7,13 +7,13 @@
 #include "dialogs/smtp_result_text.h"
 #include "dialogs/test_mail_dialog.h"
 #include "recipients/address_check.h"
-#include "recipients/half_width.h"
 #include "settings/settings_window.h"
 #include "settings/user_messages.h"
 #include "smtp/mail_message.h"
 #include "smtp/mail_send.h"
 #include "smtp/send_report.h"
 
+#include "text/half_width.h"
 namespace {
 
 const QString kBadSender = QStringLiteral("送信元メールアドレスを正しく入力してください。");
