@@ -12,7 +12,6 @@
 #include <QVBoxLayout>
 #include <stdexcept>
 
-#include "dialogs/busy_cursor.h"
 #include "dialogs/optout_model.h"
 #include "dialogs/recipient_import_flow.h"
 #include "dialogs/recipient_texts.h"
@@ -21,6 +20,7 @@
 #include "recipients/address_key.h"
 #include "recipients/field_lines.h"
 #include "recipients/optout_merge.h"
+#include "shell/busy_cursor.h"
 #include "shell/error_report.h"
 #include "shell/message_box.h"
 #include "store/atomic_file.h"

@@ -2,9 +2,9 @@
 
 #include <QDir>
 
-#include "dialogs/busy_cursor.h"
 #include "dialogs/recipient_file_reader.h"
 #include "dialogs/recipient_report_dialog.h"
+#include "shell/busy_cursor.h"
 #include "shell/message_box.h"
 
 namespace recipientimport {

@@ -2,10 +2,9 @@
 
 #include <cstdint>
 #include <cstring>
-#include <exception>
-#include <thread>
 
 #include "recipients/optout_key.h"
+#include "store/parallel_work.h"
 #include "text/cp932_char.h"
 #include "text/line_steps.h"
 
@@ -51,29 +50,15 @@ template <typename Contains>
 FieldOptOuts findOptOuts(std::string_view text, const OptOutList& optOuts, std::size_t keep,
                          Contains&& contains) {
     std::size_t lines = 0;
-    const std::size_t split = text.size() >= kSplitBytes && std::thread::hardware_concurrency() > 1
+    const std::size_t split = text.size() >= kSplitBytes && store::parallel::severalCores()
                                   ? lineAt(text, text.size() / 2).next
                                   : text.size();
     if (split >= text.size()) return findInPart(text, optOuts, keep, contains, lines);
-    FieldOptOuts second;
+    FieldOptOuts found, second;
     std::size_t secondLines = 0;
-    std::exception_ptr failed;
-    std::thread worker([&] {
-        try {
-            second = findInPart(text.substr(split), optOuts, keep, contains, secondLines);
-        } catch (...) {
-            failed = std::current_exception();
-        }
-    });
-    FieldOptOuts found;
-    try {
-        found = findInPart(text.substr(0, split), optOuts, keep, contains, lines);
-    } catch (...) {
-        worker.join();
-        throw;
-    }
-    worker.join();
-    if (failed) std::rethrow_exception(failed);
+    store::parallel::alongside(
+        [&] { second = findInPart(text.substr(split), optOuts, keep, contains, secondLines); },
+        [&] { found = findInPart(text.substr(0, split), optOuts, keep, contains, lines); });
     found.count += second.count;
     for (const FieldOptOut& line : second.first) {
         if (found.first.size() == keep) break;

@@ -198,16 +198,18 @@ void PlainTextField::loadUtf8TextInBackground(std::function<std::string()> produ
         prepare = [prepared, removed = textEvents_.untoldRemovedUnits()](const std::string& text) {
             *prepared = PreparedSwap::of(text, removed);
         };
-    loader_.start(
-        engineload::fill(engineLoader, std::move(produce), std::move(prepare)),
-        [this, prepared](const std::shared_ptr<void>& loaded) { finishLoad(loaded, *prepared); });
+    loader_.start(engineload::fill(engineLoader, std::move(produce), std::move(prepare)),
+                  [this, prepared](const std::shared_ptr<engineload::LoadedDocument>& loaded) {
+                      finishLoad(loaded, *prepared);
+                  });
 }
 
-void PlainTextField::finishLoad(const std::shared_ptr<void>& loaded, const PreparedSwap& prepared) {
+void PlainTextField::finishLoad(const std::shared_ptr<engineload::LoadedDocument>& loaded,
+                                const PreparedSwap& prepared) {
     leaveLoading();
     textEvents_.beginSwap();
     if (loaded) {
-        swapInDocument(static_cast<engineload::LoadedDocument*>(loaded.get())->take());
+        swapInDocument(loaded->take());
         if (prepared.made && prepared.ascii) offsets_.documentIsAscii();
     }
     // A failed load leaves the field empty: that too is told.

@@ -1,8 +1,6 @@
 // Mail group actions: adding a group, saving the shown group, deleting the last group.
 #include <memory>
 
-#include "dialogs/busy_cursor.h"
-#include "dialogs/off_thread.h"
 #include "recipients/optout_field.h"
 #include "recipients/optout_reader.h"
 #include "settings/combo_entries.h"
@@ -20,6 +18,8 @@
 #include "settings/stored_text.h"
 #include "settings/user_messages.h"
 #include "shell/app_path.h"
+#include "shell/busy_cursor.h"
+#include "shell/off_thread.h"
 #include "store/comFunc.h"
 #include "store/project_store.h"
 #include "store/typed_recipients.h"

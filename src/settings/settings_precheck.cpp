@@ -1,6 +1,5 @@
 // "送信前チェック…": what would keep the loaded project's mail from arriving, or break the
 // law on advertising mail, judged from its fields as they stand and all its groups.
-#include "dialogs/off_thread.h"
 #include "dialogs/precheck_result_dialog.h"
 #include "precheck/dns_client.h"
 #include "precheck/precheck_run.h"
@@ -10,6 +9,7 @@
 #include "settings/settings_window.h"
 #include "settings/user_messages.h"
 #include "shell/app_path.h"
+#include "shell/off_thread.h"
 #include "store/project_store.h"
 
 namespace {
@@ -40,8 +40,7 @@ void TForm3::btnPrecheckClick() {
                  txtMailBody->utf8Text()};
     const int groups = groupcount::parse(heldGroupCount).value_or(0);
 
-    std::vector<precheck::CheckItem> items;
-    const bool finished = offthread::wait(
+    std::optional<std::vector<precheck::CheckItem>> items = offthread::wait(
         offthread::box(offthread::Cancel::Stop, this, QStringLiteral("PrecheckProgress"),
                        QStringLiteral("送信前チェック"),
                        QStringLiteral("送信元ドメインとDNS、宛先、本文を確認しています…"),
@@ -54,9 +53,9 @@ void TForm3::btnPrecheckClick() {
             input.volume =
                 precheck::projectVolume(store, project, recipients::loadOptOutList(store));
             const auto dns = precheck::DnsClient::fromEnvironment(&stop);
-            items = precheck::runChecks(input, *dns, stop);
+            return precheck::runChecks(input, *dns, stop);
         });
-    if (!finished) return;  // the user knows
-    PrecheckResultDialog dialog(std::move(items), this);
+    if (!items) return;  // the user knows
+    PrecheckResultDialog dialog(std::move(*items), this);
     dialog.showResult();
 }

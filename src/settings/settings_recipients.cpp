@@ -4,8 +4,6 @@
 #include <QFileDialog>
 #include <memory>
 
-#include "dialogs/busy_cursor.h"
-#include "dialogs/off_thread.h"
 #include "dialogs/recipient_check_dialog.h"
 #include "dialogs/recipient_import_flow.h"
 #include "dialogs/recipient_texts.h"
@@ -19,7 +17,9 @@
 #include "settings/settings_window.h"
 #include "settings/user_messages.h"
 #include "shell/app_path.h"
+#include "shell/busy_cursor.h"
 #include "shell/message_box.h"
+#include "shell/off_thread.h"
 #include "store/project_store.h"
 
 namespace {
@@ -59,7 +59,9 @@ void TForm3::btnImportClick() {
 
 void TForm3::importRecipientsFrom(const QString& path) {
     if (loadingrefusal::refuse(Memo1)) return;
-    const recipients::OptOutList optOuts = recipients::loadOptOutList(store::ProjectStore(AppPath));
+    // A large list takes a moment to read; one that cannot be read stops the import.
+    const recipients::OptOutList optOuts = offthread::holdingInput(
+        [appPath = AppPath] { return recipients::loadOptOutList(store::ProjectStore(appPath)); });
     auto chosen = recipientimport::ask(this, path, Memo1->utf8Text(), &optOuts);
     if (!chosen) return;
     {

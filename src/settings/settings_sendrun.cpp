@@ -1,7 +1,6 @@
 // From settings to sending: the send batch file and the Java runtime check.
 #include <QCoreApplication>
 
-#include "dialogs/off_thread.h"
 #include "recipients/optout_gate.h"
 #include "recipients/optout_reader.h"
 #include "sendrun/runtime_check.h"
@@ -10,6 +9,7 @@
 #include "settings/settings_window.h"
 #include "shell/app_path.h"
 #include "shell/message_box.h"
+#include "shell/off_thread.h"
 #include "shell/start_window.h"
 #include "store/project_store.h"
 

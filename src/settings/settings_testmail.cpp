@@ -3,12 +3,12 @@
 #include <ctime>
 
 #include "dialogs/mail_preview_dialog.h"
-#include "dialogs/off_thread.h"
 #include "dialogs/smtp_result_text.h"
 #include "dialogs/test_mail_dialog.h"
 #include "recipients/address_check.h"
 #include "settings/settings_window.h"
 #include "settings/user_messages.h"
+#include "shell/off_thread.h"
 #include "smtp/mail_message.h"
 #include "smtp/mail_send.h"
 #include "smtp/send_report.h"
@@ -67,16 +67,16 @@ void TForm3::btnTestMailClick() {
     }
     request.message = smtp::buildMessage(mail);
 
-    smtp::SendResult result;
-    offthread::wait(offthread::box(offthread::Cancel::Stop, this,
-                                   QStringLiteral("TestMailProgress"), QStringLiteral("テスト送信"),
-                                   QStringLiteral("%1 へテストメールを送信しています…").arg(*to),
-                                   QStringLiteral("中止")),
-                    [&](const offthread::Stop& stop) { result = smtp::send(request, stop); });
-    const smtp::Report report = smtp::describeSend(request, result);
+    const std::optional<smtp::SendResult> result = offthread::wait(
+        offthread::box(offthread::Cancel::Stop, this, QStringLiteral("TestMailProgress"),
+                       QStringLiteral("テスト送信"),
+                       QStringLiteral("%1 へテストメールを送信しています…").arg(*to),
+                       QStringLiteral("中止")),
+        [&](const offthread::Stop& stop) { return smtp::send(request, stop); });
     // The password lives no longer than the send.
     request.password.assign(request.password.size(), '\0');
-    if (result.failure == smtp::Failure::Cancelled) return;  // the user knows
+    if (!result || result->failure == smtp::Failure::Cancelled) return;  // the user knows
+    const smtp::Report report = smtp::describeSend(request, *result);
 
     if (report.ok) {
         usermsg::inform(smtptest::boxText(report));
