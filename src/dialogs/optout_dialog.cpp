@@ -33,7 +33,7 @@ namespace {
 constexpr std::size_t kNamedRefusals = 20;
 
 void warn(const QString& text) {
-    shell::showMessageBox(text, shell::kCaption, shell::kStyleWarning);
+    msgbox::warning(text);
 }
 
 // A CSV field as Excel reads it back: quoted only when it must be.
@@ -285,8 +285,7 @@ bool OptOutDialog::askReplaceHandMade(const recipients::OptOutFileText& text) {
                         .arg(recipienttext::number(text.unreadable));
     question += QStringLiteral("\n\n元のファイルは「%1」として残します。保存しますか？")
                     .arg(QString::fromStdString(store::optoutfile::backupPath(storePath_)));
-    return shell::showMessageBox(question, shell::kCaption, shell::kStyleQuestion) ==
-           shell::kResultOk;
+    return msgbox::question(question);
 }
 
 void OptOutDialog::tellMerged(const recipients::OptOutMerge& merged) {
@@ -306,7 +305,7 @@ void OptOutDialog::tellMerged(const recipients::OptOutMerge& merged) {
                     "追加し直したため、リストに残しています。\n") +
                 named.join(QLatin1Char('\n'));
     }
-    shell::showMessageBox(text, shell::kCaption, shell::kStyleInformation);
+    msgbox::information(text);
 }
 
 void OptOutDialog::addChosen() {

@@ -83,7 +83,7 @@ QString TestMailDialog::fault(const QString& typed) {
 void TestMailDialog::trySend() {
     const QString why = fault(address_->text());
     if (!why.isEmpty()) {
-        shell::showMessageBox(why, shell::kCaption, shell::kStyleWarning);
+        msgbox::warning(why);
         address_->setFocus();
         return;
     }

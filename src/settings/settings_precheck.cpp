@@ -9,6 +9,7 @@
 #include "settings/settings_window.h"
 #include "settings/user_messages.h"
 #include "shell/app_path.h"
+#include "shell/message_box.h"
 #include "shell/off_thread.h"
 #include "store/project_store.h"
 
@@ -22,9 +23,9 @@ std::int64_t pauseValue(const QLineEdit* field) {
 }  // namespace
 
 void TForm3::btnPrecheckClick() {
-    if (cmbProject->currentIndex() < 0) return usermsg::warn(usermsg::kNoProject, cmbProject);
+    if (cmbProject->currentIndex() < 0) return msgbox::warning(usermsg::kNoProject, cmbProject);
     const std::string project = currentProjectName();
-    if (!store::isAddressableProjectName(project)) return usermsg::warn(usermsg::kRefusedName);
+    if (!store::isAddressableProjectName(project)) return msgbox::warning(usermsg::kRefusedName);
 
     precheck::SendingFields fields;
     fields.server = Edit1->text().trimmed().toStdString();

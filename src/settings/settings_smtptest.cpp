@@ -1,7 +1,7 @@
 // "接続テスト": tries the SMTP fields as they stand, saved or not. Nothing is sent or stored.
 #include "dialogs/smtp_result_text.h"
 #include "settings/settings_window.h"
-#include "settings/user_messages.h"
+#include "shell/message_box.h"
 #include "shell/off_thread.h"
 #include "smtp/server_address.h"
 #include "smtp/smtp_check.h"
@@ -15,7 +15,7 @@ std::optional<smtp::Request> TForm3::smtpRequestOrWarn() {
         QWidget* field = *refusal == smtp::Refusal::BadPort  ? static_cast<QWidget*>(txtSmtpPort)
                          : *refusal == smtp::Refusal::NoUser ? static_cast<QWidget*>(txtSmtpId)
                                                              : static_cast<QWidget*>(Edit1);
-        usermsg::warn(QString::fromStdString(smtp::refusalText(*refusal)), field);
+        msgbox::warning(QString::fromStdString(smtp::refusalText(*refusal)), field);
         return std::nullopt;
     }
     const smtp::Target target = smtp::targetFor(server, port);
@@ -44,11 +44,5 @@ void TForm3::btnSmtpTestClick() {
     // The password lives no longer than the check.
     request->password.assign(request->password.size(), '\0');
     if (!result || result->failure == smtp::Failure::Cancelled) return;  // the user knows
-    const smtp::Report report = smtp::describe(*request, *result);
-
-    if (report.ok) {
-        usermsg::inform(smtptest::boxText(report));
-    } else {
-        usermsg::warn(smtptest::boxText(report));
-    }
+    smtptest::showResult(smtp::describe(*request, *result));
 }
