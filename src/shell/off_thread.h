@@ -25,7 +25,7 @@ class QFutureWatcher;
 //   the older one's result is never seen.
 // - Quit. As the application quits every job is cancelled; the pool waits for the rest
 //   after `main` returns, so no worker is cut off while it holds memory. Work must look
-//   at its flag (or end) within a few hundred milliseconds, which keeps a quit to about 1 s.
+//   at its flag (or end) often, so that a quit never waits on it.
 // - What a job reads. Its own copy, held by the work; or, under `holdingInput` only, a
 //   view into a widget's buffer that the caller keeps read-only until the wait returns.
 //   The user's input is held back then, but timers still run: they may read that buffer,
