@@ -1,7 +1,7 @@
 #include "settings/loading_refusal.h"
 
-#include "settings/plain_text_field.h"
 #include "shell/message_box.h"
+#include "textfield/plain_text_field.h"
 
 namespace loadingrefusal {
 

@@ -11,7 +11,6 @@
 #include "settings/ini_keys.h"
 #include "settings/loading_refusal.h"
 #include "settings/optout_questions.h"
-#include "settings/plain_text_field.h"
 #include "settings/recipient_count_label.h"
 #include "settings/recipient_refusal.h"
 #include "settings/settings_window.h"
@@ -25,6 +24,7 @@
 #include "store/project_store.h"
 #include "store/typed_recipients.h"
 #include "text/cp932.h"
+#include "textfield/plain_text_field.h"
 
 namespace {
 

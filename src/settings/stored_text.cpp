@@ -3,8 +3,8 @@
 #include <QLineEdit>
 
 #include "settings/field_text.h"
-#include "settings/plain_text_field.h"
 #include "shell/message_box.h"
+#include "textfield/plain_text_field.h"
 
 namespace storedtext {
 namespace {

@@ -11,11 +11,11 @@
 #include <stdexcept>
 
 #include "dialogs/recipient_check_dialog.h"
-#include "settings/plain_text_field.h"
 #include "settings_fixture.h"
 #include "shell/error_report.h"
 #include "shell/message_box.h"
 #include "shell/off_thread.h"
+#include "textfield/plain_text_field.h"
 
 namespace {
 

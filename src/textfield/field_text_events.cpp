@@ -1,10 +1,10 @@
-#include "settings/field_text_events.h"
+#include "textfield/field_text_events.h"
 
 #include <QAccessible>
 #include <QMetaObject>
 #include <utility>
 
-#include "settings/plain_text_field.h"
+#include "textfield/plain_text_field.h"
 
 FieldTextEvents::FieldTextEvents(PlainTextField* field) : field_(field) {}
 

@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/field_offsets.h"
-#include "settings/field_text_events.h"
 #include "shell/off_thread.h"
+#include "textfield/field_offsets.h"
+#include "textfield/field_text_events.h"
 
 namespace engineload {
 class LoadedDocument;

@@ -1,4 +1,4 @@
-#include "settings/engine_load.h"
+#include "textfield/engine_load.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "settings/field_offsets.h"
+#include "textfield/field_offsets.h"
 
 #include <Qsci/qsciscintillabase.h>
 

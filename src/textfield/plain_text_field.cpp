@@ -1,4 +1,4 @@
-#include "settings/plain_text_field.h"
+#include "textfield/plain_text_field.h"
 
 #include <QAccessible>
 #include <QEvent>
@@ -9,8 +9,8 @@
 #include <memory>
 #include <utility>
 
-#include "settings/engine_load.h"
-#include "settings/field_accessible.h"
+#include "textfield/engine_load.h"
+#include "textfield/field_accessible.h"
 
 namespace {
 
