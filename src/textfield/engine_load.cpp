@@ -23,7 +23,7 @@ namespace engineload {
 
 namespace {
 
-// Small enough that a stop is seen within a few milliseconds.
+// Small enough that a stop is seen soon after it is asked for.
 constexpr std::size_t kChunkBytes = std::size_t(1) << 20;
 
 }  // namespace

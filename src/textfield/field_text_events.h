@@ -7,7 +7,7 @@
 class PlainTextField;
 
 // What the swap that ends a background load tells assistive tools, made on the worker with
-// the text: at a million lines either string takes the window's thread most of 100 ms.
+// the text: for a large list either string would stall the window's thread.
 struct PreparedSwap {
     bool made = false;
     QString inserted;    // the whole text swapped in

@@ -227,7 +227,7 @@ void PlainTextField::leaveLoading() {
 
 std::string PlainTextField::utf8Text() const {
     // One copy of the buffer: the engine's own text call copies a character at a time,
-    // which at a million lines stops the window for most of 100 ms.
+    // which stalls the window on a large list.
     return std::string(utf8View());
 }
 
