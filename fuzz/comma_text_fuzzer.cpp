@@ -12,9 +12,9 @@
 
 #include "fuzz_support.h"
 #include "store/comma_text.h"
-#include "store/cp932.h"
 #include "store/recipient_scan.h"
 #include "store/text_file.h"
+#include "text/cp932.h"
 
 using fuzzsupport::check;
 using fuzzsupport::checkEqual;

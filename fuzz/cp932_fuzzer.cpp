@@ -7,7 +7,7 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "store/cp932.h"
+#include "text/cp932.h"
 
 using fuzzsupport::check;
 using fuzzsupport::checkEqual;

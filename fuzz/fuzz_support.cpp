@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "store/cp932.h"
+#include "text/cp932.h"
 
 namespace fuzzsupport {
 

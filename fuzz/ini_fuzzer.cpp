@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "store/cp932.h"
 #include "store/ini_document.h"
+#include "text/cp932.h"
 
 using fuzzsupport::check;
 using fuzzsupport::checkEqual;

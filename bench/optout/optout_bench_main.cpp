@@ -29,10 +29,10 @@
 #include "recipients/optout_gate.h"
 #include "recipients/optout_reader.h"
 #include "settings/group_save_steps.h"
-#include "store/cp932.h"
 #include "store/project_store.h"
 #include "store/text_file.h"
 #include "temp_folder.h"
+#include "text/cp932.h"
 #include "timing.h"
 
 namespace {

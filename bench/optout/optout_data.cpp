@@ -6,9 +6,9 @@
 #include "store/atomic_file.h"
 #include "store/comFunc.h"
 #include "store/comma_text.h"
-#include "store/cp932.h"
 #include "store/project_store.h"
 #include "store/text_file.h"
+#include "text/cp932.h"
 
 namespace benchoptout {
 namespace {

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "store/cp932.h"
+#include "text/cp932.h"
 
 namespace benchrecipients {
 namespace {

@@ -11,7 +11,7 @@
 #include "bench_process.h"
 #include "bench_screen_reader.h"
 #include "bench_store.h"
-#include "settings/plain_text_field.h"
+#include "textfield/plain_text_field.h"
 #include "timing.h"
 
 namespace bench {

@@ -8,8 +8,8 @@
 
 #include "store/atomic_file.h"
 #include "store/comFunc.h"
-#include "store/cp932.h"
 #include "store/project_store.h"
+#include "text/cp932.h"
 
 namespace bench {
 

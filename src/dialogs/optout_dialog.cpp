@@ -12,7 +12,6 @@
 #include <QVBoxLayout>
 #include <stdexcept>
 
-#include "dialogs/busy_cursor.h"
 #include "dialogs/optout_model.h"
 #include "dialogs/recipient_import_flow.h"
 #include "dialogs/recipient_texts.h"
@@ -20,20 +19,21 @@
 #include "recipients/address_check.h"
 #include "recipients/address_key.h"
 #include "recipients/field_lines.h"
-#include "recipients/half_width.h"
 #include "recipients/optout_merge.h"
+#include "shell/busy_cursor.h"
 #include "shell/error_report.h"
 #include "shell/message_box.h"
 #include "store/atomic_file.h"
-#include "store/cp932.h"
 #include "store/optout_file.h"
+#include "text/cp932.h"
+#include "text/half_width.h"
 
 namespace {
 
 constexpr std::size_t kNamedRefusals = 20;
 
 void warn(const QString& text) {
-    shell::showMessageBox(text, shell::kCaption, shell::kStyleWarning);
+    msgbox::warning(text);
 }
 
 // A CSV field as Excel reads it back: quoted only when it must be.
@@ -285,8 +285,7 @@ bool OptOutDialog::askReplaceHandMade(const recipients::OptOutFileText& text) {
                         .arg(recipienttext::number(text.unreadable));
     question += QStringLiteral("\n\n元のファイルは「%1」として残します。保存しますか？")
                     .arg(QString::fromStdString(store::optoutfile::backupPath(storePath_)));
-    return shell::showMessageBox(question, shell::kCaption, shell::kStyleQuestion) ==
-           shell::kResultOk;
+    return msgbox::question(question);
 }
 
 void OptOutDialog::tellMerged(const recipients::OptOutMerge& merged) {
@@ -306,7 +305,7 @@ void OptOutDialog::tellMerged(const recipients::OptOutMerge& merged) {
                     "追加し直したため、リストに残しています。\n") +
                 named.join(QLatin1Char('\n'));
     }
-    shell::showMessageBox(text, shell::kCaption, shell::kStyleInformation);
+    msgbox::information(text);
 }
 
 void OptOutDialog::addChosen() {

@@ -11,12 +11,11 @@
 
 #include "dialogs/window_look.h"
 #include "shell/message_box.h"
+#include "shell/utf8_text.h"
 
 namespace {
 
-QString u(const std::string& utf8) {
-    return QString::fromStdString(utf8);
-}
+using shell::u;
 
 QColor verdictColour(precheck::Verdict verdict) {
     switch (verdict) {

@@ -1,23 +1,18 @@
 #include "dialogs/recipient_check_dialog.h"
 
 #include <QDialogButtonBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "dialogs/problem_rows.h"
 #include "dialogs/recipient_texts.h"
 #include "dialogs/window_look.h"
 #include "shell/message_box.h"
+#include "shell/utf8_text.h"
 
-namespace {
-
-QString u(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
-}  // namespace
+using shell::u;
 
 RecipientCheckDialog::RecipientCheckDialog(const recipients::FieldCheck& check, QWidget* parent)
     : QDialog(parent) {
@@ -38,35 +33,18 @@ RecipientCheckDialog::RecipientCheckDialog(const recipients::FieldCheck& check, 
     summary->setTextFormat(Qt::PlainText);
     layout->addWidget(summary);
 
-    table_ = new QTableWidget(int(check.first.size()), 3, this);
-    table_->setObjectName(QStringLiteral("problemRows"));
-    table_->setAccessibleName(u("問題のある行"));
-    table_->setHorizontalHeaderLabels({u("行"), u("内容"), u("理由")});
-    table_->verticalHeader()->hide();
-    table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table_->setSelectionMode(QAbstractItemView::SingleSelection);
-    int row = 0;
+    std::vector<problemrows::Row> rows;
     for (const auto& problem : check.first) {
-        auto* line = new QTableWidgetItem(QString::number(qulonglong(problem.line)));
-        line->setData(Qt::UserRole, qulonglong(problem.line));
-        line->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        table_->setItem(row, 0, line);
-        table_->setItem(row, 1, new QTableWidgetItem(QString::fromStdString(problem.text)));
         // Opted out first: whatever else is wrong with the line, it must go.
         const QString reason =
             problem.optedOut      ? recipienttext::optedOut()
             : problem.duplicateOf ? recipienttext::duplicateOf(problem.duplicateOf)
             : problem.fullWidth ? u("全角の文字が含まれています（半角に直せます）")
                                 : recipienttext::fault(problem.fault);
-        table_->setItem(row, 2, new QTableWidgetItem(reason));
-        ++row;
+        rows.push_back({problem.line, u(problem.text), reason});
     }
-    table_->resizeColumnToContents(0);
-    table_->setColumnWidth(1, 300);
-    table_->horizontalHeader()->setStretchLastSection(true);
-    table_->setMinimumSize(620, 220);
+    table_ = problemrows::table(this, QStringLiteral("problemRows"), u("問題のある行"), rows);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
     connect(table_, &QTableWidget::cellDoubleClicked, this, [this] { goToSelected(); });
     layout->addWidget(table_, 1);
 

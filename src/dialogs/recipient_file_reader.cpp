@@ -3,7 +3,7 @@
 #include <QFileInfo>
 #include <memory>
 
-#include "dialogs/off_thread.h"
+#include "shell/off_thread.h"
 
 namespace recipientfile {
 

@@ -2,9 +2,9 @@
 
 #include <QDir>
 
-#include "dialogs/busy_cursor.h"
 #include "dialogs/recipient_file_reader.h"
 #include "dialogs/recipient_report_dialog.h"
+#include "shell/busy_cursor.h"
 #include "shell/message_box.h"
 
 namespace recipientimport {
@@ -38,7 +38,7 @@ std::optional<Chosen> ask(QWidget* parent, const QString& path, std::string list
     auto result = recipientfile::read(parent, path, std::move(list), optOuts);
     if (!result) return std::nullopt;  // cancelled while reading
     if (result->status != recipients::ImportStatus::Done) {
-        shell::showMessageBox(unreadableText(*result, path), shell::kCaption, shell::kStyleWarning);
+        msgbox::warning(unreadableText(*result, path));
         return std::nullopt;
     }
     RecipientReportDialog report(*result, QDir::toNativeSeparators(path), parent);

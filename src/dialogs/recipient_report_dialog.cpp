@@ -4,21 +4,20 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialogButtonBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "dialogs/problem_rows.h"
 #include "dialogs/recipient_texts.h"
 #include "dialogs/window_look.h"
 #include "shell/message_box.h"
+#include "shell/utf8_text.h"
 
 namespace {
 
-QString u(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
+using shell::u;
 
 QString columnText(const recipients::ImportResult& result) {
     const QString column = QStringLiteral("%1列目").arg(result.column + 1);
@@ -60,27 +59,10 @@ RecipientReportDialog::RecipientReportDialog(const recipients::ImportResult& res
 
     if (!result.firstInvalid.empty()) {
         layout->addWidget(new QLabel(u("無効な行（この行は読み込みません）"), this));
-        table_ = new QTableWidget(int(result.firstInvalid.size()), 3, this);
-        table_->setObjectName(QStringLiteral("invalidRows"));
-        table_->setAccessibleName(u("無効な行"));
-        table_->setHorizontalHeaderLabels({u("行"), u("内容"), u("理由")});
-        table_->verticalHeader()->hide();
-        table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-        table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-        int row = 0;
-        for (const auto& invalid : result.firstInvalid) {
-            auto* line = new QTableWidgetItem(QString::number(qulonglong(invalid.line)));
-            line->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            table_->setItem(row, 0, line);
-            table_->setItem(row, 1, new QTableWidgetItem(QString::fromStdString(invalid.text)));
-            table_->setItem(row, 2, new QTableWidgetItem(recipienttext::fault(invalid.fault)));
-            ++row;
-        }
-        table_->resizeColumnToContents(0);
-        table_->setColumnWidth(1, 300);
-        table_->horizontalHeader()->setStretchLastSection(true);
-        table_->setMinimumSize(620, 220);
+        std::vector<problemrows::Row> rows;
+        for (const auto& invalid : result.firstInvalid)
+            rows.push_back({invalid.line, u(invalid.text), recipienttext::fault(invalid.fault)});
+        table_ = problemrows::table(this, QStringLiteral("invalidRows"), u("無効な行"), rows);
         auto* copy = new QAction(table_);
         copy->setShortcut(QKeySequence::Copy);
         connect(copy, &QAction::triggered, this, [this] { copyInvalidRows(); });

@@ -1,4 +1,6 @@
 #include "dialogs/smtp_result_text.h"
+#include "shell/message_box.h"
+#include "shell/utf8_text.h"
 
 #include <QStringList>
 
@@ -9,9 +11,7 @@ std::chrono::milliseconds& configuredTimeout() {
     return timeout;
 }
 
-QString u(const std::string& utf8) {
-    return QString::fromStdString(utf8);
-}
+using shell::u;
 
 }  // namespace
 
@@ -33,6 +33,14 @@ QString boxText(const smtp::Report& report) {
         lines << QString() << QStringLiteral("サーバーの応答:") << u(report.serverReply);
     if (!report.detail.empty()) lines << QString() << QStringLiteral("詳細: ") + u(report.detail);
     return lines.join(QLatin1Char('\n'));
+}
+
+void showResult(const smtp::Report& report) {
+    if (report.ok) {
+        msgbox::information(boxText(report));
+    } else {
+        msgbox::warning(boxText(report));
+    }
 }
 
 }  // namespace smtptest

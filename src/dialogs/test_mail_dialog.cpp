@@ -11,8 +11,8 @@
 #include "dialogs/recipient_texts.h"
 #include "dialogs/window_look.h"
 #include "recipients/address_check.h"
-#include "recipients/half_width.h"
 #include "shell/message_box.h"
+#include "text/half_width.h"
 
 namespace {
 
@@ -83,7 +83,7 @@ QString TestMailDialog::fault(const QString& typed) {
 void TestMailDialog::trySend() {
     const QString why = fault(address_->text());
     if (!why.isEmpty()) {
-        shell::showMessageBox(why, shell::kCaption, shell::kStyleWarning);
+        msgbox::warning(why);
         address_->setFocus();
         return;
     }

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "store/cp932_char.h"
+#include "text/cp932_char.h"
 
 namespace precheck {
 namespace {

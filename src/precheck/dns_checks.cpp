@@ -10,7 +10,7 @@
 #include "precheck/server_addresses.h"
 #include "precheck/spf_check.h"
 #include "smtp/ehlo_name.h"
-#include "store/cp932_char.h"
+#include "text/cp932_char.h"
 
 namespace precheck {
 namespace {

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "store/cp932_char.h"
+#include "text/cp932_char.h"
 
 namespace precheck {
 

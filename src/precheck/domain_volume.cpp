@@ -5,10 +5,10 @@
 
 #include "recipients/optout_gate.h"
 #include "store/comma_text.h"
-#include "store/cp932_char.h"
-#include "store/line_steps.h"
 #include "store/project_store.h"
 #include "store/text_file.h"
+#include "text/cp932_char.h"
+#include "text/line_steps.h"
 
 namespace precheck {
 namespace {

@@ -4,7 +4,7 @@
 #include <set>
 #include <vector>
 
-#include "recipients/half_width.h"
+#include "text/half_width.h"
 
 namespace precheck {
 namespace {

@@ -1,7 +1,7 @@
 #include "precheck/precheck_input.h"
 
-#include "store/cp932.h"
 #include "store/project_store.h"
+#include "text/cp932.h"
 
 namespace precheck {
 

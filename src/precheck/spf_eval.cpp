@@ -10,7 +10,7 @@
 #include "precheck/dns_client.h"
 #include "precheck/spf_macro.h"
 #include "precheck/spf_record.h"
-#include "store/cp932_char.h"
+#include "text/cp932_char.h"
 
 namespace precheck::spf {
 namespace {

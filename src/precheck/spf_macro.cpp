@@ -4,7 +4,7 @@
 #include <ctime>
 #include <vector>
 
-#include "store/cp932_char.h"
+#include "text/cp932_char.h"
 
 namespace precheck::spf {
 namespace {

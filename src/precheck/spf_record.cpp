@@ -3,7 +3,7 @@
 #include <arpa/inet.h>
 
 #include "precheck/spf_macro.h"
-#include "store/cp932_char.h"
+#include "text/cp932_char.h"
 
 namespace precheck::spf {
 namespace {

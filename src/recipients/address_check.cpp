@@ -1,7 +1,7 @@
 #include "recipients/address_check.h"
 
-#include "store/cp932_char.h"
 #include "store/typed_recipients.h"
+#include "text/cp932_char.h"
 
 namespace recipients {
 namespace {

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "recipients/address_check.h"
-#include "recipients/half_width.h"
-#include "store/cp932_char.h"
+#include "text/cp932_char.h"
+#include "text/half_width.h"
 
 namespace recipients {
 namespace {

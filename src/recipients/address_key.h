@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "store/cp932_char.h"
+#include "text/cp932_char.h"
 
 // When two addresses are one recipient. The key of an address is the address
 //   1. trimmed of blanks at both ends (bytes 0x00-0x20 and the ideographic space),

@@ -6,8 +6,8 @@
 
 #include "recipients/address_set.h"
 #include "recipients/field_lines.h"
-#include "recipients/half_width.h"
 #include "recipients/optout_field.h"
+#include "text/half_width.h"
 
 namespace recipients {
 namespace {

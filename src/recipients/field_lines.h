@@ -5,7 +5,7 @@
 #include <string_view>
 #include <utility>
 
-#include "store/line_steps.h"
+#include "text/line_steps.h"
 
 // The lines of a recipient field's text, as the store splits them: at LF, CR LF or CR.
 namespace recipients {

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <optional>
 
-#include "store/cp932.h"
-#include "store/iconv_converter.h"
+#include "text/cp932.h"
+#include "text/iconv_converter.h"
 
 namespace recipients {
 namespace {

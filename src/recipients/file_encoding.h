@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "store/iconv_converter.h"
+#include "text/iconv_converter.h"
 
 // The encodings a recipient file comes in, and turning its bytes into UTF-8.
 namespace recipients {

@@ -2,31 +2,19 @@
 
 #include <cstdint>
 #include <cstring>
-#include <exception>
-#include <thread>
 
 #include "recipients/optout_key.h"
-#include "store/cp932_char.h"
-#include "store/line_steps.h"
+#include "store/parallel_work.h"
+#include "text/cp932_char.h"
+#include "text/line_steps.h"
 
 namespace recipients {
 namespace {
 
 constexpr std::size_t kSplitBytes = 4 << 20;
 
-struct Span {
-    std::size_t begin = 0;
-    std::size_t end = 0;   // of the text
-    std::size_t next = 0;  // after the line end
-};
-
-Span lineAt(std::string_view text, std::size_t pos) {
-    Span line{pos, pos, pos};
-    const std::size_t i = store::lines::endOfLine(text, pos);
-    line.end = i;
-    line.next = store::lines::afterLineEnd(text, i);
-    return line;
-}
+using store::lines::lineAt;
+using store::lines::Span;
 
 // Contains is the lookup of a line that is not one plain run (see optoutkey::plainRun):
 // the usual line is, and is hashed as it is read, its key never built.
@@ -62,29 +50,15 @@ template <typename Contains>
 FieldOptOuts findOptOuts(std::string_view text, const OptOutList& optOuts, std::size_t keep,
                          Contains&& contains) {
     std::size_t lines = 0;
-    const std::size_t split = text.size() >= kSplitBytes && std::thread::hardware_concurrency() > 1
+    const std::size_t split = text.size() >= kSplitBytes && store::parallel::severalCores()
                                   ? lineAt(text, text.size() / 2).next
                                   : text.size();
     if (split >= text.size()) return findInPart(text, optOuts, keep, contains, lines);
-    FieldOptOuts second;
+    FieldOptOuts found, second;
     std::size_t secondLines = 0;
-    std::exception_ptr failed;
-    std::thread worker([&] {
-        try {
-            second = findInPart(text.substr(split), optOuts, keep, contains, secondLines);
-        } catch (...) {
-            failed = std::current_exception();
-        }
-    });
-    FieldOptOuts found;
-    try {
-        found = findInPart(text.substr(0, split), optOuts, keep, contains, lines);
-    } catch (...) {
-        worker.join();
-        throw;
-    }
-    worker.join();
-    if (failed) std::rethrow_exception(failed);
+    store::parallel::alongside(
+        [&] { second = findInPart(text.substr(split), optOuts, keep, contains, secondLines); },
+        [&] { found = findInPart(text.substr(0, split), optOuts, keep, contains, lines); });
     found.count += second.count;
     for (const FieldOptOut& line : second.first) {
         if (found.first.size() == keep) break;

@@ -6,10 +6,9 @@
 #include "recipients/optout_key.h"
 #include "store/atomic_file.h"
 #include "store/comma_text.h"
-#include "store/cp932_char.h"
-#include "store/line_steps.h"
 #include "store/project_store.h"
 #include "store/text_file.h"
+#include "text/line_steps.h"
 
 namespace recipients {
 namespace {
@@ -28,42 +27,7 @@ struct GroupOrder {
     }
 };
 
-struct Line {
-    std::size_t begin = 0;
-    std::size_t end = 0;   // of the text, before the line end
-    std::size_t next = 0;  // after the line end
-    std::size_t comma = std::string_view::npos;
-    bool unusual = false;  // a quote, a blank or a control byte before the first comma
-};
-
-// One line from pos: where its first comma stands, stepping by CP932 character as
-// commatext::addressPart does, and where it ends (CR LF, LF or CR).
-Line readLine(std::string_view text, std::size_t pos) {
-    Line line;
-    line.begin = pos;
-    const std::size_t size = text.size();
-    std::size_t i = pos;
-    for (; i < size; ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (store::lines::isLineEnd(text[i])) break;
-        if (c == ',') {
-            line.comma = i;
-            break;
-        }
-        if (c <= 0x20 || c == '"') {
-            line.unusual = true;
-        } else if (store::cp932::isLeadByte(c) && i + 1 < size &&
-                   !store::lines::isLineEnd(text[i + 1])) {
-            ++i;
-        }
-    }
-    if (line.comma != std::string_view::npos) {
-        i = store::lines::endOfLine(text, i);
-    }
-    line.end = i;
-    line.next = store::lines::afterLineEnd(text, i);
-    return line;
-}
+using store::lines::lineAt;
 
 bool firstFieldOptedOut(std::string_view line, const OptOutList& optOuts) {
     store::commatext::FieldScanner fields(line);
@@ -71,14 +35,13 @@ bool firstFieldOptedOut(std::string_view line, const OptOutList& optOuts) {
     return fields.next(first) && optOuts.containsCp932(first);
 }
 
-bool optedOut(std::string_view text, const Line& line, const OptOutList& optOuts) {
-    const std::string_view whole = text.substr(line.begin, line.end - line.begin);
-    const bool hasComma = line.comma != std::string_view::npos;
-    if (hasComma && optOuts.containsCp932(text.substr(line.begin, line.comma - line.begin)))
-        return true;
+bool optedOut(std::string_view line, const OptOutList& optOuts) {
+    const store::commatext::AddressEnd address = store::commatext::addressEnd(line);
+    const bool hasComma = address.comma != std::string_view::npos;
+    if (hasComma && optOuts.containsCp932(line.substr(0, address.comma))) return true;
     // Without a quote or a blank before the comma the first field is that same text.
-    if (hasComma && line.comma > line.begin && !line.unusual) return false;
-    return firstFieldOptedOut(whole, optOuts);
+    if (hasComma && address.comma > 0 && address.plain) return false;
+    return firstFieldOptedOut(line, optOuts);
 }
 
 std::string groupOf(std::string_view line) {
@@ -101,16 +64,15 @@ ListOptOuts scan(std::string_view text, const OptOutList& optOuts,
         // The usual line is "address,group" with a plain address: hashed as it is read.
         const optoutkey::PlainRun run = optoutkey::plainRun(text, pos, true);
         const std::size_t stop = pos + run.size;
-        Line line;
+        store::lines::Span line;
         bool opted;
         if (run.size > 0 && stop < text.size() && text[stop] == ',') {
-            line = readLine(text, stop);
+            line = lineAt(text, stop);
             line.begin = pos;
-            line.comma = stop;
             opted = optOuts.containsPlain(text.substr(pos, run.size), run.hash);
         } else {
-            line = readLine(text, pos);
-            opted = optedOut(text, line, optOuts);
+            line = lineAt(text, pos);
+            opted = optedOut(text.substr(line.begin, line.end - line.begin), optOuts);
         }
         pos = line.next;
         if (!opted) continue;

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "recipients/address_key.h"
-#include "recipients/half_width.h"
-#include "store/cp932_char.h"
-#include "store/iconv_converter.h"
+#include "text/cp932_char.h"
+#include "text/half_width.h"
+#include "text/iconv_converter.h"
 
 namespace recipients::optoutkey {
 namespace {

@@ -6,9 +6,9 @@
 
 #include "recipients/address_key.h"
 #include "recipients/optout_key.h"
-#include "store/cp932_char.h"
-#include "store/iconv_converter.h"
-#include "store/line_steps.h"
+#include "text/cp932_char.h"
+#include "text/iconv_converter.h"
+#include "text/line_steps.h"
 
 namespace recipients {
 namespace {

@@ -8,10 +8,10 @@
 #include "recipients/address_set.h"
 #include "recipients/field_lines.h"
 #include "recipients/recipient_import.h"
-#include "store/cp932.h"
-#include "store/cp932_char.h"
 #include "store/optout_file.h"
 #include "store/project_store.h"
+#include "text/cp932.h"
+#include "text/cp932_char.h"
 
 namespace recipients {
 namespace {

@@ -14,9 +14,9 @@
 #include "recipients/address_set.h"
 #include "recipients/csv_table.h"
 #include "recipients/field_lines.h"
-#include "recipients/half_width.h"
-#include "store/cp932.h"
-#include "store/cp932_char.h"
+#include "text/cp932.h"
+#include "text/cp932_char.h"
+#include "text/half_width.h"
 
 namespace recipients {
 namespace {

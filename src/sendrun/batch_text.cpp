@@ -2,7 +2,7 @@
 
 #include <initializer_list>
 
-#include "store/cp932.h"
+#include "text/cp932.h"
 
 namespace sendrun {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "recipients/field_lines.h"
-#include "settings/plain_text_field.h"
+#include "textfield/plain_text_field.h"
 
 namespace {
 

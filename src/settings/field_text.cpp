@@ -5,7 +5,7 @@
 #include <cstring>
 #include <utility>
 
-#include "store/cp932.h"
+#include "text/cp932.h"
 
 namespace fieldtext {
 

@@ -1,8 +1,8 @@
 #include "settings/group_save_steps.h"
 
-#include "dialogs/off_thread.h"
 #include "recipients/optout_reader.h"
 #include "settings/field_text.h"
+#include "shell/off_thread.h"
 #include "store/project_store.h"
 
 namespace groupsave {

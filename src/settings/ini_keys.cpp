@@ -1,6 +1,6 @@
 #include "settings/ini_keys.h"
 
-#include "store/cp932.h"
+#include "text/cp932.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <QStringList>
 
 #include "dialogs/recipient_texts.h"
-#include "store/cp932.h"
+#include "text/cp932.h"
 
 namespace optoutquestion {
 

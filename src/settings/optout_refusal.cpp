@@ -4,7 +4,7 @@
 
 #include "dialogs/recipient_texts.h"
 #include "recipients/optout_reader.h"
-#include "settings/user_messages.h"
+#include "shell/message_box.h"
 
 namespace optoutrefusal {
 
@@ -40,7 +40,7 @@ void guard(const std::function<void()>& action, const std::function<void()>& ope
     try {
         action();
     } catch (const recipients::OptOutFileRefused& refused) {
-        if (usermsg::ask(text(refused))) openList();
+        if (msgbox::question(text(refused))) openList();
     }
 }
 

@@ -2,7 +2,7 @@
 
 #include "dialogs/recipient_texts.h"
 #include "recipients/field_lines.h"
-#include "settings/plain_text_field.h"
+#include "textfield/plain_text_field.h"
 
 #include <string_view>
 

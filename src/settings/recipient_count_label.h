@@ -6,8 +6,8 @@
 class PlainTextField;
 
 // "1,234件": the non-empty lines of a recipient field, counted once typing pauses. The
-// count reads the editor's buffer in place, without moving it, so a million lines cost a
-// few milliseconds.
+// count reads the editor's buffer in place, without moving it: a copy of a million lines
+// would cost more than the count.
 class RecipientCountLabel : public QLabel {
     Q_OBJECT
 public:

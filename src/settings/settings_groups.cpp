@@ -1,8 +1,6 @@
 // Mail group actions: adding a group, saving the shown group, deleting the last group.
 #include <memory>
 
-#include "dialogs/busy_cursor.h"
-#include "dialogs/off_thread.h"
 #include "recipients/optout_field.h"
 #include "recipients/optout_reader.h"
 #include "settings/combo_entries.h"
@@ -13,17 +11,20 @@
 #include "settings/ini_keys.h"
 #include "settings/loading_refusal.h"
 #include "settings/optout_questions.h"
-#include "settings/plain_text_field.h"
 #include "settings/recipient_count_label.h"
 #include "settings/recipient_refusal.h"
 #include "settings/settings_window.h"
 #include "settings/stored_text.h"
 #include "settings/user_messages.h"
 #include "shell/app_path.h"
+#include "shell/busy_cursor.h"
+#include "shell/message_box.h"
+#include "shell/off_thread.h"
 #include "store/comFunc.h"
-#include "store/cp932.h"
 #include "store/project_store.h"
 #include "store/typed_recipients.h"
+#include "text/cp932.h"
+#include "textfield/plain_text_field.h"
 
 namespace {
 
@@ -36,11 +37,11 @@ const QString kBadCount = QStringLiteral(
 std::optional<std::string> TForm3::groupProject() {
     const std::string project = currentProjectName();
     if (cmbProject->currentIndex() < 0 || store::cp932::trim(project).empty()) {
-        usermsg::warn(usermsg::kNoProject, cmbProject);
+        msgbox::warning(usermsg::kNoProject, cmbProject);
         return std::nullopt;
     }
     if (!store::isAddressableProjectName(project)) {
-        usermsg::warn(usermsg::kRefusedName, cmbProject);
+        msgbox::warning(usermsg::kRefusedName, cmbProject);
         return std::nullopt;
     }
     return project;
@@ -48,7 +49,7 @@ std::optional<std::string> TForm3::groupProject() {
 
 std::optional<int> TForm3::heldCountOrWarn() {
     const auto count = groupcount::parse(heldGroupCount);
-    if (!count) usermsg::warn(kBadCount);
+    if (!count) msgbox::warning(kBadCount);
     return count;
 }
 
@@ -56,15 +57,16 @@ void TForm3::SpeedButton4Click() {
     const auto project = groupProject();
     if (!project) return;
     if (txtMailGroup->text().isEmpty())
-        return usermsg::warn(QStringLiteral("メールグループとして追加できません。"), txtMailGroup);
+        return msgbox::warning(QStringLiteral("メールグループとして追加できません。"),
+                               txtMailGroup);
     const auto typed = storedtext::fromField(txtMailGroup, QStringLiteral("メールグループ名"));
     if (!typed) return;
     const auto count = heldCountOrWarn();
     if (!count) return;
     if (*count >= groupcount::kMaxGroups)
-        return usermsg::warn(QStringLiteral("メールグループはこれ以上追加できません。"));
-    if (!usermsg::ask(QStringLiteral("「") + txtMailGroup->text() +
-                      QStringLiteral("」メールグループを追加します。よろしいですか？")))
+        return msgbox::warning(QStringLiteral("メールグループはこれ以上追加できません。"));
+    if (!msgbox::question(QStringLiteral("「") + txtMailGroup->text() +
+                          QStringLiteral("」メールグループを追加します。よろしいですか？")))
         return;
 
     const int groups = *count + 1;
@@ -74,7 +76,7 @@ void TForm3::SpeedButton4Click() {
     store.writeGroupName(*project, groups - 1, store::cp932::trim(*typed));
     comboentries::append(cmbMailGroup, QString::number(groups));
     txtMailGroup->clear();
-    usermsg::inform(QStringLiteral("メールグループを追加しました。"));
+    msgbox::information(QStringLiteral("メールグループを追加しました。"));
 }
 
 void TForm3::SpeedButton5Click() {
@@ -83,8 +85,8 @@ void TForm3::SpeedButton5Click() {
     if (!project) return;
     const int group = cmbMailGroup->currentIndex();
     if (group < 0)
-        return usermsg::warn(QStringLiteral("保存するメールグループを選択してください。"),
-                             cmbMailGroup);
+        return msgbox::warning(QStringLiteral("保存するメールグループを選択してください。"),
+                               cmbMailGroup);
     const std::string number = std::to_string(group);
     const store::ProjectStore store(AppPath);
     // A million lines take a while to convert, check and look up: a job reads the field's
@@ -110,7 +112,7 @@ void TForm3::SpeedButton5Click() {
     const ::recipients::FieldOptOuts& optedOut = prepared.optedOut;
     if (!recipients) return storedtext::refuseUnstorable(Memo1, QStringLiteral("ﾒｰﾙ送信先ﾘｽﾄ"));
     if (check.refused > 0) {
-        usermsg::warn(recipientRefusalText(check), Memo1);
+        msgbox::warning(recipientRefusalText(check), Memo1);
         Memo1->setCursorPosition(int(check.first.front().line), 0);
         return;
     }
@@ -121,10 +123,10 @@ void TForm3::SpeedButton5Click() {
     const QString name = pnlMailGroup->text();
     if (optedOut.count > 0) {
         // No saving them anyway: OK takes them out of the field and saves.
-        if (!usermsg::ask(optoutquestion::beforeSave(optedOut))) return;
+        if (!msgbox::question(optoutquestion::beforeSave(optedOut))) return;
         removeFoundLines(Memo1, optedOut);
         lblRecipientCount->refresh();
-    } else if (!usermsg::ask(
+    } else if (!msgbox::question(
                    QStringLiteral("「") + name +
                    QStringLiteral("」メールグループとして保存します。よろしいですか？"))) {
         return;
@@ -138,9 +140,9 @@ void TForm3::SpeedButton5Click() {
         store.writeSubject(*project, group, *subject);
         store.writeBody(*project, group, *body);
     });
-    usermsg::inform(QStringLiteral("「") + name +
-                    QStringLiteral("」グループとしてメール送信先リスト、件名、メール本文を"
-                                   "保存しました。"));
+    msgbox::information(QStringLiteral("「") + name +
+                        QStringLiteral("」グループとしてメール送信先リスト、件名、メール本文を"
+                                       "保存しました。"));
 }
 
 void TForm3::SpeedButton6Click() {
@@ -150,12 +152,12 @@ void TForm3::SpeedButton6Click() {
     if (!count) return;
     // "01" is one group too: the last group is never deleted.
     if (heldGroupCount == "1" || *count == 1)
-        return usermsg::warn(QStringLiteral("メールグループをこれ以上削除できません。"));
+        return msgbox::warning(QStringLiteral("メールグループをこれ以上削除できません。"));
     const int last = *count - 1;
     const store::ProjectStore store(AppPath);
     const QString name = fieldtext::fromStore(store.readGroupName(*project, last));
-    if (!usermsg::ask(QStringLiteral("一番最後のメールグループ「") + name +
-                      QStringLiteral("」を削除します。よろしいですか？")))
+    if (!msgbox::question(QStringLiteral("一番最後のメールグループ「") + name +
+                          QStringLiteral("」を削除します。よろしいですか？")))
         return;
 
     heldGroupCount = std::to_string(last);
@@ -177,5 +179,5 @@ void TForm3::SpeedButton6Click() {
         // The deleted group may still be on screen; then no entry is chosen.
         cmbMailGroup->setCurrentIndex(shown == removed ? -1 : shown);
     }
-    usermsg::plain(QStringLiteral("メールグループを削除しました。"));
+    msgbox::plain(QStringLiteral("メールグループを削除しました。"));
 }

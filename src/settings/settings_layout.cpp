@@ -6,6 +6,7 @@
 #include "dialogs/window_look.h"
 #include "settings/recipient_count_label.h"
 #include "settings/settings_window.h"
+#include "shell/utf8_text.h"
 
 namespace {
 
@@ -13,9 +14,7 @@ constexpr int kCaptionWidth = 170;
 constexpr int kFieldWidth = 300;
 constexpr int kShortFieldWidth = 60;
 
-QString u(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
+using shell::u;
 
 QHBoxLayout* row(std::initializer_list<QWidget*> widgets, bool stretch = true) {
     auto* layout = new QHBoxLayout;

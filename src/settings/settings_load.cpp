@@ -9,9 +9,10 @@
 #include "settings/typing_limit.h"
 #include "settings/user_messages.h"
 #include "shell/app_path.h"
+#include "shell/message_box.h"
 #include "store/comFunc.h"
-#include "store/cp932.h"
 #include "store/project_store.h"
+#include "text/cp932.h"
 
 void TForm3::FormShow() {
     const store::ProjectStore store(AppPath);
@@ -30,7 +31,7 @@ void TForm3::cmbProjectChange() {
 }
 
 void TForm3::setData(const std::string& project) {
-    if (!store::isAddressableProjectName(project)) return usermsg::warn(usermsg::kRefusedName);
+    if (!store::isAddressableProjectName(project)) return msgbox::warning(usermsg::kRefusedName);
     const store::ProjectStore store(AppPath);
     // What a write killed half-way left behind goes the next time the project is opened.
     store.removeStaleTemporaries(project);
@@ -82,7 +83,7 @@ void TForm3::cmbMailGroupChange() {
     if (!project) return;
     const int group = cmbMailGroup->currentIndex();
     if (group < 0)
-        return usermsg::warn(QStringLiteral("表示するメールグループを選択してください。"));
+        return msgbox::warning(QStringLiteral("表示するメールグループを選択してください。"));
     const store::ProjectStore store(AppPath);
     showGroupName(store, project.value(), group);
     showGroupContents(store, project.value(), group);

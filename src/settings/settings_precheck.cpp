@@ -1,6 +1,5 @@
 // "送信前チェック…": what would keep the loaded project's mail from arriving, or break the
 // law on advertising mail, judged from its fields as they stand and all its groups.
-#include "dialogs/off_thread.h"
 #include "dialogs/precheck_result_dialog.h"
 #include "precheck/dns_client.h"
 #include "precheck/precheck_run.h"
@@ -10,6 +9,8 @@
 #include "settings/settings_window.h"
 #include "settings/user_messages.h"
 #include "shell/app_path.h"
+#include "shell/message_box.h"
+#include "shell/off_thread.h"
 #include "store/project_store.h"
 
 namespace {
@@ -22,9 +23,9 @@ std::int64_t pauseValue(const QLineEdit* field) {
 }  // namespace
 
 void TForm3::btnPrecheckClick() {
-    if (cmbProject->currentIndex() < 0) return usermsg::warn(usermsg::kNoProject, cmbProject);
+    if (cmbProject->currentIndex() < 0) return msgbox::warning(usermsg::kNoProject, cmbProject);
     const std::string project = currentProjectName();
-    if (!store::isAddressableProjectName(project)) return usermsg::warn(usermsg::kRefusedName);
+    if (!store::isAddressableProjectName(project)) return msgbox::warning(usermsg::kRefusedName);
 
     precheck::SendingFields fields;
     fields.server = Edit1->text().trimmed().toStdString();
@@ -40,8 +41,7 @@ void TForm3::btnPrecheckClick() {
                  txtMailBody->utf8Text()};
     const int groups = groupcount::parse(heldGroupCount).value_or(0);
 
-    std::vector<precheck::CheckItem> items;
-    const bool finished = offthread::wait(
+    std::optional<std::vector<precheck::CheckItem>> items = offthread::wait(
         offthread::box(offthread::Cancel::Stop, this, QStringLiteral("PrecheckProgress"),
                        QStringLiteral("送信前チェック"),
                        QStringLiteral("送信元ドメインとDNS、宛先、本文を確認しています…"),
@@ -54,9 +54,9 @@ void TForm3::btnPrecheckClick() {
             input.volume =
                 precheck::projectVolume(store, project, recipients::loadOptOutList(store));
             const auto dns = precheck::DnsClient::fromEnvironment(&stop);
-            items = precheck::runChecks(input, *dns, stop);
+            return precheck::runChecks(input, *dns, stop);
         });
-    if (!finished) return;  // the user knows
-    PrecheckResultDialog dialog(std::move(items), this);
+    if (!items) return;  // the user knows
+    PrecheckResultDialog dialog(std::move(*items), this);
     dialog.showResult();
 }

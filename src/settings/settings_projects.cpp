@@ -4,11 +4,12 @@
 #include "settings/stored_text.h"
 #include "settings/user_messages.h"
 #include "shell/app_path.h"
+#include "shell/message_box.h"
 #include "store/comFunc.h"
-#include "store/cp932.h"
 #include "store/project_store.h"
 #include "store/store_error.h"
 #include "store/text_file.h"
+#include "text/cp932.h"
 
 std::vector<std::string> TForm3::projectNames() const {
     std::vector<std::string> names;
@@ -23,19 +24,20 @@ void TForm3::SpeedButton2Click() {
     const auto typed = storedtext::fromField(txtProject, QStringLiteral("プロジェクト名"));
     if (!typed) return;
     const std::string name = store::cp932::trim(*typed);
-    if (name.empty()) return usermsg::warn(usermsg::kNoProject, txtProject);
+    if (name.empty()) return msgbox::warning(usermsg::kNoProject, txtProject);
     if (!store::isAddressableProjectName(name))
-        return usermsg::warn(usermsg::kRefusedName, txtProject);
+        return msgbox::warning(usermsg::kRefusedName, txtProject);
     std::vector<std::string> names = projectNames();
     for (const std::string& listed : names) {
         if (store::cp932::trim(listed) == name) {
-            return usermsg::warn(
+            return msgbox::warning(
                 QStringLiteral("プロジェクト名は既に登録されています。設定値を入力し、"
                                "「更新」ボタンを押下して設定保存してください。"),
                 txtProject);
         }
     }
-    if (!usermsg::ask(QStringLiteral("プロジェクトスペースを作成します。よろしいですか？"))) return;
+    if (!msgbox::question(QStringLiteral("プロジェクトスペースを作成します。よろしいですか？")))
+        return;
 
     addProjectEntry(name);
     names.push_back(name);
@@ -48,7 +50,7 @@ void TForm3::SpeedButton2Click() {
     }
     store.writeGroupName(name, 0, name + store::cp932::fromUtf8("メールグループ").value());
     txtProject->clear();
-    usermsg::inform(
+    msgbox::information(
         QStringLiteral("プロジェクトスペースを作成しました。プロジェクト名リストから選択し、"
                        "設定を行ってください。設定記入後は「更新」ボタンを押下して、"
                        "保存してください。"));
@@ -57,11 +59,11 @@ void TForm3::SpeedButton2Click() {
 void TForm3::SpeedButton9Click() {
     const std::string name = currentProjectName();
     const std::string shown = store::cp932::trim(name);
-    if (shown.empty()) return usermsg::warn(usermsg::kNoProject, cmbProject);
+    if (shown.empty()) return msgbox::warning(usermsg::kNoProject, cmbProject);
     if (!store::isAddressableProjectName(name))
-        return usermsg::warn(usermsg::kRefusedName, cmbProject);
-    if (!usermsg::ask(fieldtext::fromStore(shown) +
-                      QStringLiteral("の設定内容を全て削除します。よろしいですか？")))
+        return msgbox::warning(usermsg::kRefusedName, cmbProject);
+    if (!msgbox::question(fieldtext::fromStore(shown) +
+                          QStringLiteral("の設定内容を全て削除します。よろしいですか？")))
         return;
 
     const store::ProjectStore store(AppPath);
@@ -79,11 +81,11 @@ void TForm3::SpeedButton9Click() {
     store.writeProjectList(names);
     if (store::textfile::folderExists(folder)) {
         // The folder holds the SMTP password in clear text: the user must know it is left.
-        return usermsg::warn(
+        return msgbox::warning(
             QStringLiteral("プロジェクトを一覧から削除しましたが、フォルダ %1 "
                            "を完全には削除できませんでした。SMTPパスワードなどの設定が"
                            "残っています。手動で削除してください。")
                 .arg(QString::fromStdString(folder)));
     }
-    usermsg::inform(QStringLiteral("削除しました"));
+    msgbox::information(QStringLiteral("削除しました"));
 }

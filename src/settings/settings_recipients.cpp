@@ -4,8 +4,6 @@
 #include <QFileDialog>
 #include <memory>
 
-#include "dialogs/busy_cursor.h"
-#include "dialogs/off_thread.h"
 #include "dialogs/recipient_check_dialog.h"
 #include "dialogs/recipient_import_flow.h"
 #include "dialogs/recipient_texts.h"
@@ -17,9 +15,10 @@
 #include "settings/loading_refusal.h"
 #include "settings/recipient_count_label.h"
 #include "settings/settings_window.h"
-#include "settings/user_messages.h"
 #include "shell/app_path.h"
+#include "shell/busy_cursor.h"
 #include "shell/message_box.h"
+#include "shell/off_thread.h"
 #include "store/project_store.h"
 
 namespace {
@@ -59,7 +58,9 @@ void TForm3::btnImportClick() {
 
 void TForm3::importRecipientsFrom(const QString& path) {
     if (loadingrefusal::refuse(Memo1)) return;
-    const recipients::OptOutList optOuts = recipients::loadOptOutList(store::ProjectStore(AppPath));
+    // A large list takes a moment to read; one that cannot be read stops the import.
+    const recipients::OptOutList optOuts = offthread::holdingInput(
+        [appPath = AppPath] { return recipients::loadOptOutList(store::ProjectStore(appPath)); });
     auto chosen = recipientimport::ask(this, path, Memo1->utf8Text(), &optOuts);
     if (!chosen) return;
     {
@@ -96,8 +97,8 @@ void TForm3::btnCheckRecipientsClick() {
     const std::string& before = checked->text;
     const recipients::FieldCheck& check = checked->check;
     if (check.problems == 0)
-        return usermsg::inform(QStringLiteral("宛先に問題は見つかりませんでした。（") +
-                               recipienttext::number(check.addresses) + QStringLiteral("件）"));
+        return msgbox::information(QStringLiteral("宛先に問題は見つかりませんでした。（") +
+                                   recipienttext::number(check.addresses) + QStringLiteral("件）"));
 
     RecipientCheckDialog dialog(check, this);
     switch (dialog.ask()) {
@@ -107,9 +108,9 @@ void TForm3::btnCheckRecipientsClick() {
             recipients::keepFinalLineEnd(recipients::endsWithLineEnd(before), after);
             Memo1->replaceUtf8Text(std::move(after));
             lblRecipientCount->refresh();
-            usermsg::inform(QStringLiteral("重複していた") +
-                            recipienttext::number(check.duplicates) +
-                            QStringLiteral("行を削除しました。") + kSaveReminder);
+            msgbox::information(QStringLiteral("重複していた") +
+                                recipienttext::number(check.duplicates) +
+                                QStringLiteral("行を削除しました。") + kSaveReminder);
             break;
         }
         case RecipientCheckDialog::Choice::ConvertFullWidth: {
@@ -120,9 +121,9 @@ void TForm3::btnCheckRecipientsClick() {
             recipients::keepFinalLineEnd(recipients::endsWithLineEnd(before), after);
             Memo1->replaceUtf8Text(std::move(after));
             lblRecipientCount->refresh();
-            usermsg::inform(QStringLiteral("全角を半角に直しました: ") +
-                            recipienttext::number(converted) + QStringLiteral("件\n") +
-                            kSaveReminder);
+            msgbox::information(QStringLiteral("全角を半角に直しました: ") +
+                                recipienttext::number(converted) + QStringLiteral("件\n") +
+                                kSaveReminder);
             break;
         }
         case RecipientCheckDialog::Choice::RemoveOptedOut: {
@@ -131,9 +132,9 @@ void TForm3::btnCheckRecipientsClick() {
                 [&] { found = recipients::findFieldOptOuts(before, checked->optOuts, 0); });
             removeFoundLines(Memo1, found);
             lblRecipientCount->refresh();
-            usermsg::inform(recipienttext::optedOut() + QStringLiteral("を") +
-                            recipienttext::number(found.count) +
-                            QStringLiteral("行削除しました。") + kSaveReminder);
+            msgbox::information(recipienttext::optedOut() + QStringLiteral("を") +
+                                recipienttext::number(found.count) +
+                                QStringLiteral("行削除しました。") + kSaveReminder);
             break;
         }
         case RecipientCheckDialog::Choice::GoToLine: {

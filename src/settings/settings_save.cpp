@@ -6,9 +6,10 @@
 #include "settings/stored_text.h"
 #include "settings/user_messages.h"
 #include "shell/app_path.h"
+#include "shell/message_box.h"
 #include "store/comFunc.h"
-#include "store/cp932.h"
 #include "store/project_store.h"
+#include "text/cp932.h"
 
 namespace {
 
@@ -21,18 +22,18 @@ int numberIn(const QLineEdit* field) {
 
 void TForm3::SpeedButton8Click() {
     const std::string project = store::cp932::trim(currentProjectName());
-    if (project.empty()) return usermsg::warn(usermsg::kNoProject, cmbProject);
+    if (project.empty()) return msgbox::warning(usermsg::kNoProject, cmbProject);
     if (!store::isAddressableProjectName(project))
-        return usermsg::warn(usermsg::kRefusedName, cmbProject);
+        return msgbox::warning(usermsg::kRefusedName, cmbProject);
     const int port = numberIn(txtSmtpPort);
     if (port < 0 || port > 9999)
-        return usermsg::warn(QStringLiteral("[SMTP PORT] Invalid value. 25 or 587"), txtSmtpPort);
+        return msgbox::warning(QStringLiteral("[SMTP PORT] Invalid value. 25 or 587"), txtSmtpPort);
     if (numberIn(txtPauseInterval) < 0)
-        return usermsg::warn(QStringLiteral("ポーズ件数には件数を指定してください。"),
-                             txtPauseInterval);
+        return msgbox::warning(QStringLiteral("ポーズ件数には件数を指定してください。"),
+                               txtPauseInterval);
     if (numberIn(txtPauseTime) < 0)
-        return usermsg::warn(QStringLiteral("ポーズ時間には秒数を指定してください。"),
-                             txtPauseTime);
+        return msgbox::warning(QStringLiteral("ポーズ時間には秒数を指定してください。"),
+                               txtPauseTime);
 
     // Every stored text is converted before anything is asked or written, so a character
     // Shift-JIS cannot hold never leaves some keys saved and others not.
@@ -52,8 +53,8 @@ void TForm3::SpeedButton8Click() {
         !take(txtSmtpPort, "ポート", smtpPort) || !take(txtMailName, "送信元名称", senderName))
         return;
 
-    if (!usermsg::ask(fieldtext::fromStore(project) +
-                      QStringLiteral("に設定内容を保存します。よろしいですか？")))
+    if (!msgbox::question(fieldtext::fromStore(project) +
+                          QStringLiteral("に設定内容を保存します。よろしいですか？")))
         return;
 
     const store::ProjectStore store(AppPath);
@@ -77,5 +78,5 @@ void TForm3::SpeedButton8Click() {
         {k.smtpHtml, std::to_string(cmbSmtpHtml->currentIndex())},
     };
     for (const auto& [key, value] : keys) fncIniWrite(ini, k.section, key, value);
-    usermsg::inform(QStringLiteral("設定変更しました"));
+    msgbox::information(QStringLiteral("設定変更しました"));
 }

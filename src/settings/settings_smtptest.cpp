@@ -1,8 +1,8 @@
 // "接続テスト": tries the SMTP fields as they stand, saved or not. Nothing is sent or stored.
-#include "dialogs/off_thread.h"
 #include "dialogs/smtp_result_text.h"
 #include "settings/settings_window.h"
-#include "settings/user_messages.h"
+#include "shell/message_box.h"
+#include "shell/off_thread.h"
 #include "smtp/server_address.h"
 #include "smtp/smtp_check.h"
 
@@ -15,7 +15,7 @@ std::optional<smtp::Request> TForm3::smtpRequestOrWarn() {
         QWidget* field = *refusal == smtp::Refusal::BadPort  ? static_cast<QWidget*>(txtSmtpPort)
                          : *refusal == smtp::Refusal::NoUser ? static_cast<QWidget*>(txtSmtpId)
                                                              : static_cast<QWidget*>(Edit1);
-        usermsg::warn(QString::fromStdString(smtp::refusalText(*refusal)), field);
+        msgbox::warning(QString::fromStdString(smtp::refusalText(*refusal)), field);
         return std::nullopt;
     }
     const smtp::Target target = smtp::targetFor(server, port);
@@ -34,21 +34,15 @@ std::optional<smtp::Request> TForm3::smtpRequestOrWarn() {
 void TForm3::btnSmtpTestClick() {
     auto request = smtpRequestOrWarn();
     if (!request) return;
-    smtp::Result result;
     const QString label = QStringLiteral("SMTPサーバー %1 に接続しています…")
                               .arg(QString::fromStdString(smtp::hostForUrl(request->server) + ":" +
                                                           std::to_string(request->port)));
-    offthread::wait(offthread::box(offthread::Cancel::Stop, this, QStringLiteral("SmtpTestDialog"),
-                                   QStringLiteral("接続テスト"), label, QStringLiteral("中止")),
-                    [&](const offthread::Stop& stop) { result = smtp::run(*request, stop); });
-    const smtp::Report report = smtp::describe(*request, result);
+    const std::optional<smtp::Result> result = offthread::wait(
+        offthread::box(offthread::Cancel::Stop, this, QStringLiteral("SmtpTestDialog"),
+                       QStringLiteral("接続テスト"), label, QStringLiteral("中止")),
+        [&](const offthread::Stop& stop) { return smtp::run(*request, stop); });
     // The password lives no longer than the check.
     request->password.assign(request->password.size(), '\0');
-    if (result.failure == smtp::Failure::Cancelled) return;  // the user knows
-
-    if (report.ok) {
-        usermsg::inform(smtptest::boxText(report));
-    } else {
-        usermsg::warn(smtptest::boxText(report));
-    }
+    if (!result || result->failure == smtp::Failure::Cancelled) return;  // the user knows
+    smtptest::showResult(smtp::describe(*request, *result));
 }

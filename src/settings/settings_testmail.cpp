@@ -3,16 +3,17 @@
 #include <ctime>
 
 #include "dialogs/mail_preview_dialog.h"
-#include "dialogs/off_thread.h"
 #include "dialogs/smtp_result_text.h"
 #include "dialogs/test_mail_dialog.h"
 #include "recipients/address_check.h"
-#include "recipients/half_width.h"
 #include "settings/settings_window.h"
 #include "settings/user_messages.h"
+#include "shell/message_box.h"
+#include "shell/off_thread.h"
 #include "smtp/mail_message.h"
 #include "smtp/mail_send.h"
 #include "smtp/send_report.h"
+#include "text/half_width.h"
 
 namespace {
 
@@ -25,11 +26,11 @@ std::string utf8(const QString& text) {
 }  // namespace
 
 void TForm3::btnTestMailClick() {
-    if (cmbProject->currentIndex() < 0) return usermsg::warn(usermsg::kNoProject, cmbProject);
+    if (cmbProject->currentIndex() < 0) return msgbox::warning(usermsg::kNoProject, cmbProject);
 
     const std::string sender = recipients::toHalfWidth(utf8(Edit3->text().trimmed()));
     if (recipients::checkAddress(sender) != recipients::AddressFault::None)
-        return usermsg::warn(kBadSender, Edit3);
+        return msgbox::warning(kBadSender, Edit3);
 
     auto connection = smtpRequestOrWarn();
     if (!connection) return;
@@ -44,7 +45,7 @@ void TForm3::btnTestMailClick() {
     }
     if (!to) return;
     if (subject.trimmed().isEmpty() &&
-        !usermsg::ask(QStringLiteral("件名が空です。送信しますか？")))
+        !msgbox::question(QStringLiteral("件名が空です。送信しますか？")))
         return;
 
     smtp::MailFields mail;
@@ -62,25 +63,19 @@ void TForm3::btnTestMailClick() {
     request.to = mail.to;
     if (const auto refusal = smtp::mailRefusalFor(mail)) {
         if (*refusal == smtp::MailRefusal::BadSenderAddress)
-            return usermsg::warn(kBadSender, Edit3);
-        return usermsg::warn(TestMailDialog::fault(*to));
+            return msgbox::warning(kBadSender, Edit3);
+        return msgbox::warning(TestMailDialog::fault(*to));
     }
     request.message = smtp::buildMessage(mail);
 
-    smtp::SendResult result;
-    offthread::wait(offthread::box(offthread::Cancel::Stop, this,
-                                   QStringLiteral("TestMailProgress"), QStringLiteral("テスト送信"),
-                                   QStringLiteral("%1 へテストメールを送信しています…").arg(*to),
-                                   QStringLiteral("中止")),
-                    [&](const offthread::Stop& stop) { result = smtp::send(request, stop); });
-    const smtp::Report report = smtp::describeSend(request, result);
+    const std::optional<smtp::SendResult> result = offthread::wait(
+        offthread::box(offthread::Cancel::Stop, this, QStringLiteral("TestMailProgress"),
+                       QStringLiteral("テスト送信"),
+                       QStringLiteral("%1 へテストメールを送信しています…").arg(*to),
+                       QStringLiteral("中止")),
+        [&](const offthread::Stop& stop) { return smtp::send(request, stop); });
     // The password lives no longer than the send.
     request.password.assign(request.password.size(), '\0');
-    if (result.failure == smtp::Failure::Cancelled) return;  // the user knows
-
-    if (report.ok) {
-        usermsg::inform(smtptest::boxText(report));
-    } else {
-        usermsg::warn(smtptest::boxText(report));
-    }
+    if (!result || result->failure == smtp::Failure::Cancelled) return;  // the user knows
+    smtptest::showResult(smtp::describeSend(request, *result));
 }

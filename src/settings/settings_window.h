@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "settings/plain_text_field.h"
 #include "smtp/smtp_check.h"
+#include "textfield/plain_text_field.h"
 
 class RecipientCountLabel;
 

@@ -3,8 +3,8 @@
 #include <QLineEdit>
 
 #include "settings/field_text.h"
-#include "settings/plain_text_field.h"
-#include "settings/user_messages.h"
+#include "shell/message_box.h"
+#include "textfield/plain_text_field.h"
 
 namespace storedtext {
 namespace {
@@ -42,7 +42,7 @@ std::optional<std::string> fromField(QLineEdit* field, const QString& label) {
     const QString text = field->text();
     if (auto bytes = fieldtext::toStore(text)) return bytes;
     const auto where = firstUnstorable(text).value_or(Unstorable{});
-    usermsg::warn(refusal(label, where, false), field);
+    msgbox::warning(refusal(label, where, false), field);
     field->setCursorPosition(where.index);
     return std::nullopt;
 }
@@ -56,7 +56,7 @@ std::optional<std::string> fromField(PlainTextField* field, const QString& label
 void refuseUnstorable(PlainTextField* field, const QString& label) {
     const auto where =
         firstUnstorable(QString::fromStdString(field->utf8Text())).value_or(Unstorable{});
-    usermsg::warn(refusal(label, where, true), field);
+    msgbox::warning(refusal(label, where, true), field);
     field->setCursorPosition(where.line, where.index);
 }
 

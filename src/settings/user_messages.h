@@ -2,17 +2,8 @@
 
 #include <QString>
 
-class QWidget;
-
-// The settings window's boxes, all with the caption "ZELMonitor".
+// Texts more than one of the settings window's handlers say.
 namespace usermsg {
-
-// A warning; the focus then goes to the field at fault, when one is given.
-void warn(const QString& text, QWidget* focus = nullptr);
-void inform(const QString& text);
-void plain(const QString& text);
-// The OK / Cancel question; true only for OK.
-bool ask(const QString& text);
 
 inline const QString kNoProject = QStringLiteral("プロジェクト名を正しく指定してください。");
 inline const QString kRefusedName =

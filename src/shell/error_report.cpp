@@ -14,7 +14,7 @@ QString errorReportText(const QString& message) {
 }
 
 void reportError(const QString& message) {
-    showMessageBox(errorReportText(message), QString::fromUtf8(kApplicationTitle), kStyleError);
+    msgbox::error(errorReportText(message), QString::fromUtf8(kApplicationTitle));
 }
 
 void reportCurrentException() {

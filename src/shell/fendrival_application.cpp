@@ -18,10 +18,7 @@ FendrivalApplication::FendrivalApplication(int& argc, char** argv) : QApplicatio
                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         installTranslator(translator);
 
-    store::setIniFailureReporter([] {
-        shell::showMessageBox(QString::fromUtf8(store::kIniFailureText), shell::kCaption,
-                              shell::kStylePlain);
-    });
+    store::setIniFailureReporter([] { msgbox::plain(QString::fromUtf8(store::kIniFailureText)); });
 }
 
 bool FendrivalApplication::notify(QObject* receiver, QEvent* event) {

@@ -20,7 +20,13 @@ void setMessageBoxResponder(MessageBoxResponder r) {
     responder() = std::move(r);
 }
 
-int showMessageBox(const QString& text, const QString& caption, int style) {
+}  // namespace shell
+
+namespace msgbox {
+
+using namespace shell;
+
+int show(const QString& text, const QString& caption, int style) {
     if (responder()) return responder()(MessageBoxCall{text, caption, style});
 
     QPointer<QWidget> previous = QApplication::activeWindow();
@@ -37,4 +43,25 @@ int showMessageBox(const QString& text, const QString& caption, int style) {
     return result;
 }
 
-}  // namespace shell
+void plain(const QString& text) {
+    show(text, kCaption, kStylePlain);
+}
+
+void information(const QString& text) {
+    show(text, kCaption, kStyleInformation);
+}
+
+bool question(const QString& text) {
+    return show(text, kCaption, kStyleQuestion) == kResultOk;
+}
+
+void warning(const QString& text, QWidget* focus) {
+    show(text, kCaption, kStyleWarning);
+    if (focus) focus->setFocus();
+}
+
+void error(const QString& text, const QString& caption) {
+    show(text, caption, kStyleError);
+}
+
+}  // namespace msgbox

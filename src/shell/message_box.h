@@ -3,6 +3,8 @@
 #include <QString>
 #include <functional>
 
+class QWidget;
+
 namespace shell {
 
 // Windows-style message-box words and results, kept because every caller speaks them.
@@ -27,7 +29,22 @@ struct MessageBoxCall {
 using MessageBoxResponder = std::function<int(const MessageBoxCall&)>;
 void setMessageBoxResponder(MessageBoxResponder responder);
 
-// Shows an application-modal box for the style word and returns 1 (OK) or 2 (Cancel).
-int showMessageBox(const QString& text, const QString& caption, int style);
-
 }  // namespace shell
+
+// Every box of the tool goes through here, so the test hook above answers them all. The
+// window's code names the kinds; TForm1::fncMessageBox is `show` by its old name.
+namespace msgbox {
+
+// An application-modal box for the style word; 1 (OK) or 2 (Cancel).
+int show(const QString& text, const QString& caption, int style);
+
+// The kinds, with the caption "ZELMonitor" unless told.
+void plain(const QString& text);
+void information(const QString& text);
+// The OK / Cancel question; true only for OK.
+bool question(const QString& text);
+// The focus then goes to the field at fault, when one is given.
+void warning(const QString& text, QWidget* focus = nullptr);
+void error(const QString& text, const QString& caption = shell::kCaption);
+
+}  // namespace msgbox

@@ -51,7 +51,7 @@ void TForm1::setNextWindow(QWidget* next) {
 }
 
 int TForm1::fncMessageBox(const QString& text, const QString& caption, int style) {
-    return shell::showMessageBox(text, caption, style);
+    return msgbox::show(text, caption, style);
 }
 
 void TForm1::FormCreate() {

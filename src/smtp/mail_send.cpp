@@ -2,7 +2,7 @@
 
 #include "smtp/reply_class.h"
 #include "smtp/smtp_session.h"
-#include "store/line_steps.h"
+#include "text/line_steps.h"
 
 namespace smtp {
 

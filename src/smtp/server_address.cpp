@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "store/cp932_char.h"
+#include "text/cp932_char.h"
 
 namespace smtp {
 

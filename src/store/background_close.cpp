@@ -2,18 +2,13 @@
 
 #include <unistd.h>
 
-#include <system_error>
-#include <thread>
+#include "store/parallel_work.h"
 
 namespace store::textfile::detail {
 
 void closeInBackground(int fd) {
     if (fd < 0) return;
-    try {
-        std::thread([fd] { ::close(fd); }).detach();
-    } catch (const std::system_error&) {
-        ::close(fd);
-    }
+    store::parallel::detached([fd] { ::close(fd); });
 }
 
 }  // namespace store::textfile::detail

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "store/cp932_char.h"
+#include "text/cp932_char.h"
 
 namespace store::commatext {
 namespace {
@@ -119,12 +119,34 @@ std::vector<std::string> split(std::string_view line) {
     return fields;
 }
 
-std::string_view addressPart(std::string_view line) {
+namespace {
+
+// The address part's end; whether it is plain only when asked, since the domain count
+// and the recipient scans run this over every line of a large list.
+template <bool kJudgePlain>
+AddressEnd findAddressEnd(std::string_view line) {
+    AddressEnd end;
     for (std::size_t i = 0; i < line.size(); i += charLengthInLine(line, i)) {
-        if (line[i] == ',') return line.substr(0, i);
-        if (line[i] == '\0') break;
+        const auto c = static_cast<unsigned char>(line[i]);
+        if (c == ',') {
+            end.comma = i;
+            break;
+        }
+        if (c == '\0') break;
+        if (kJudgePlain && (c <= 0x20 || c == '"')) end.plain = false;
     }
-    return {};
+    return end;
+}
+
+}  // namespace
+
+AddressEnd addressEnd(std::string_view line) {
+    return findAddressEnd<true>(line);
+}
+
+std::string_view addressPart(std::string_view line) {
+    const std::size_t comma = findAddressEnd<false>(line).comma;
+    return comma == std::string_view::npos ? std::string_view() : line.substr(0, comma);
 }
 
 }  // namespace store::commatext

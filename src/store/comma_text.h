@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,15 @@ namespace store::commatext {
 // character everywhere: a lead byte takes the next byte, a quote or comma too, unless the
 // line ends there. A NUL byte ends the line.
 std::vector<std::string> split(std::string_view line);
+
+// Where a line's address part ends: at its first comma, stepping by CP932 character; a
+// NUL ends the line. `plain` is false when a quote or a blank stands before that comma:
+// only then may split()'s first field differ from the text before it.
+struct AddressEnd {
+    std::size_t comma = std::string_view::npos;
+    bool plain = true;
+};
+AddressEnd addressEnd(std::string_view line);
 
 // The text before the line's first comma ("" when it has none).
 std::string_view addressPart(std::string_view line);

@@ -1,7 +1,7 @@
 #include "store/ini_document.h"
 
-#include "store/cp932.h"
 #include "store/text_file.h"
+#include "text/cp932.h"
 
 namespace store {
 namespace {

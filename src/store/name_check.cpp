@@ -1,5 +1,5 @@
 #include "store/comFunc.h"
-#include "store/cp932.h"
+#include "text/cp932.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 
 #include "store/atomic_file.h"
 #include "store/comFunc.h"
-#include "store/cp932.h"
-#include "store/line_steps.h"
 #include "store/recipient_scan.h"
 #include "store/text_file.h"
+#include "text/cp932.h"
+#include "text/line_steps.h"
 
 namespace store {
 namespace {

@@ -7,8 +7,8 @@
 #endif
 
 #include "store/comma_text.h"
-#include "store/cp932_char.h"
-#include "store/line_steps.h"
+#include "text/cp932_char.h"
+#include "text/line_steps.h"
 
 namespace store::recipients {
 namespace {

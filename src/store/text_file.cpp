@@ -10,8 +10,8 @@
 #include <cstring>
 
 #include "store/file_descriptor.h"
-#include "store/line_steps.h"
 #include "store/store_error.h"
+#include "text/line_steps.h"
 
 namespace store::textfile {
 namespace {

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "store/comma_text.h"
-#include "store/cp932_char.h"
-#include "store/line_steps.h"
 #include "store/recipient_scan.h"
+#include "text/cp932_char.h"
+#include "text/line_steps.h"
 
 namespace store::recipients {
 namespace {

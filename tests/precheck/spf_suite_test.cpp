@@ -9,7 +9,7 @@
 #include "precheck/dns_client.h"
 #include "precheck/spf_eval.h"
 #include "precheck/zone_server.h"
-#include "store/cp932_char.h"
+#include "text/cp932_char.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "recipients/address_check.h"
 #include "recipients/address_column.h"
 #include "recipients/address_set.h"
-#include "recipients/half_width.h"
+#include "text/half_width.h"
 
 namespace {
 

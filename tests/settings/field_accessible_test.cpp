@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "accessibility_switch.h"
-#include "settings/plain_text_field.h"
 #include "settings_fixture.h"
+#include "textfield/plain_text_field.h"
 
 namespace {
 

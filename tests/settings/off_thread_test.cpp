@@ -10,12 +10,12 @@
 #include <memory>
 #include <stdexcept>
 
-#include "dialogs/off_thread.h"
 #include "dialogs/recipient_check_dialog.h"
-#include "settings/plain_text_field.h"
 #include "settings_fixture.h"
 #include "shell/error_report.h"
 #include "shell/message_box.h"
+#include "shell/off_thread.h"
+#include "textfield/plain_text_field.h"
 
 namespace {
 
@@ -140,7 +140,7 @@ TEST_F(OffThreadTest, ACancelDropsTheResultAndFreesItWhenTheJobEnds) {
         std::weak_ptr<int> result;
         int takenOld = 0, takenNew = 0;
         bool stopSeen = false;
-        offthread::Latest latest;
+        offthread::Latest<int> latest;
         if (c.newerRequest) {
             latest.start(
                 [&](const offthread::Stop& stop) {
@@ -148,12 +148,12 @@ TEST_F(OffThreadTest, ACancelDropsTheResultAndFreesItWhenTheJobEnds) {
                     result = made;
                     held.pass();
                     stopSeen = stop;
-                    return std::shared_ptr<void>(made);
+                    return made;
                 },
-                [&](std::shared_ptr<void>) { ++takenOld; });
+                [&](std::shared_ptr<int>) { ++takenOld; });
             latest.start([](const offthread::Stop&) { return std::make_shared<int>(2); },
-                         [&](std::shared_ptr<void> made) {
-                             if (made && *static_cast<int*>(made.get()) == 2) ++takenNew;
+                         [&](std::shared_ptr<int> made) {
+                             if (made && *made == 2) ++takenNew;
                          });
             ASSERT_TRUE(QTest::qWaitFor([&] { return takenNew == 1; }, 5000));
         } else {

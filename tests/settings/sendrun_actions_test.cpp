@@ -68,7 +68,8 @@ TEST_F(SendBatchActionTest, RefusesWithoutWritingWhenNoFileCanBeNamed) {
         int index;
         QString text;
     } cases[] = {
-        {{"abc"}, -1, noProject}, {{"", "abc"}, 0, refused}, {{".."}, 0, refused},
+        // A blank name is no project, as for the group actions.
+        {{"abc"}, -1, noProject}, {{"", "abc"}, 0, noProject}, {{".."}, 0, refused},
         {{"../x"}, 0, refused},   {{"a/b"}, 0, refused},
     };
     form->show();

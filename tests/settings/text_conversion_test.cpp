@@ -2,8 +2,8 @@
 
 #include "settings/field_text.h"
 #include "settings/integer_text.h"
-#include "store/cp932.h"
 #include "support/temp_app_folder.h"
+#include "text/cp932.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "dialogs/busy_cursor.h"
+#include "shell/busy_cursor.h"
 
 #include <QApplication>
 

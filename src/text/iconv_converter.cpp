@@ -1,4 +1,4 @@
-#include "store/iconv_converter.h"
+#include "text/iconv_converter.h"
 
 #include <iconv.h>
 

@@ -1,11 +1,11 @@
-#include "settings/field_accessible.h"
+#include "textfield/field_accessible.h"
 
 #include <QByteArray>
 #include <QTextBoundaryFinder>
 #include <algorithm>
 #include <vector>
 
-#include "settings/plain_text_field.h"
+#include "textfield/plain_text_field.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "store/line_steps.h"
+#include "text/line_steps.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "dialogs/off_thread.h"
+#include "shell/off_thread.h"
 
 // A background load of an editor document: the text is produced and appended to the
 // engine's loader on a worker, so the window's thread only swaps the finished document in.
@@ -32,7 +32,8 @@ private:
 // null when the job was stopped. A stop is seen before the fill and between its 1 MiB
 // chunks, not while `produce` reads and converts. `alsoWith`, if given, is handed the
 // whole text on the worker before the fill.
-offthread::Latest::Produce fill(void* loader, std::function<std::string()> produce,
-                                std::function<void(const std::string&)> alsoWith = {});
+offthread::Latest<LoadedDocument>::Produce fill(
+    void* loader, std::function<std::string()> produce,
+    std::function<void(const std::string&)> alsoWith = {});
 
 }  // namespace engineload

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-// One iconv descriptor, for every conversion of the store and the recipient layer. Not
-// shared between threads: a descriptor carries state from one call to the next.
+// One iconv descriptor, for every conversion below the window. Not shared between threads:
+// a descriptor carries state from one call to the next.
 namespace store {
 
 class IconvConverter {

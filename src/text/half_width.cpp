@@ -1,4 +1,4 @@
-#include "recipients/half_width.h"
+#include "text/half_width.h"
 
 namespace recipients {
 

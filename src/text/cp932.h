@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "store/cp932_char.h"
+#include "text/cp932_char.h"
 
 // Shift-JIS (code page 932) bytes. Every text of the store is held as CP932 bytes in a
 // std::string; only the window's fields see Unicode.

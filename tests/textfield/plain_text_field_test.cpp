@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/plain_text_field.h"
+#include "textfield/plain_text_field.h"
 
 namespace {
 

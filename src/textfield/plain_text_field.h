@@ -7,9 +7,13 @@
 #include <string_view>
 #include <vector>
 
-#include "dialogs/off_thread.h"
-#include "settings/field_offsets.h"
-#include "settings/field_text_events.h"
+#include "shell/off_thread.h"
+#include "textfield/field_offsets.h"
+#include "textfield/field_text_events.h"
+
+namespace engineload {
+class LoadedDocument;
+}
 
 class QLabel;
 
@@ -68,10 +72,10 @@ private:
     void applyDocumentSettings();
     void swapInDocument(void* document);
     // Takes a finished load's document, null when the load failed; `ascii` when its text is.
-    void finishLoad(const std::shared_ptr<void>& loaded, bool ascii);
+    void finishLoad(const std::shared_ptr<engineload::LoadedDocument>& loaded, bool ascii);
     void leaveLoading();
 
-    offthread::Latest loader_;
+    offthread::Latest<engineload::LoadedDocument> loader_;
     QLabel* loadingNote_ = nullptr;
     bool loading_ = false;
     bool readOnlyBefore_ = false;

@@ -1,6 +1,6 @@
-#include "store/cp932.h"
+#include "text/cp932.h"
 
-#include "store/iconv_converter.h"
+#include "text/iconv_converter.h"
 
 namespace store::cp932 {
 namespace {

@@ -1,4 +1,4 @@
-#include "settings/field_offsets.h"
+#include "textfield/field_offsets.h"
 
 #include <Qsci/qsciscintillabase.h>
 
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <string_view>
 
-#include "store/cp932_char.h"
+#include "text/cp932_char.h"
 
 namespace {
 

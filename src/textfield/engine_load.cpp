@@ -1,4 +1,4 @@
-#include "settings/engine_load.h"
+#include "textfield/engine_load.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -23,7 +23,7 @@ namespace engineload {
 
 namespace {
 
-// Small enough that a stop is seen within a few milliseconds.
+// Small enough that a stop is seen soon after it is asked for.
 constexpr std::size_t kChunkBytes = std::size_t(1) << 20;
 
 }  // namespace
@@ -50,18 +50,18 @@ void* LoadedDocument::take() {
     return document_;
 }
 
-offthread::Latest::Produce fill(void* loader, std::function<std::string()> produce,
-                                std::function<void(const std::string&)> alsoWith) {
+offthread::Latest<LoadedDocument>::Produce fill(void* loader, std::function<std::string()> produce,
+                                                std::function<void(const std::string&)> alsoWith) {
     // Held from here, so the loader is freed on every path, a throw included.
     auto held = std::make_shared<LoadedDocument>(loader);
     return [held, produce = std::move(produce),
             alsoWith = std::move(alsoWith)](const offthread::Stop& stop) {
-        if (stop) return std::shared_ptr<void>();
+        if (stop) return std::shared_ptr<LoadedDocument>();
         // The text dies before the hand-over, so at most one copy outlives the fill.
         const std::string text = produce();
         if (alsoWith && !stop) alsoWith(text);
-        if (!held->fill(text, stop)) return std::shared_ptr<void>();
-        return std::shared_ptr<void>(held);
+        if (!held->fill(text, stop)) return std::shared_ptr<LoadedDocument>();
+        return held;
     };
 }
 

@@ -1,5 +1,5 @@
-#include "store/cp932.h"
-#include "store/iconv_converter.h"
+#include "text/cp932.h"
+#include "text/iconv_converter.h"
 
 #include <gtest/gtest.h>
 

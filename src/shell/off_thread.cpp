@@ -1,4 +1,4 @@
-#include "dialogs/off_thread.h"
+#include "shell/off_thread.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -12,7 +12,7 @@
 #include <optional>
 #include <set>
 
-#include "dialogs/busy_cursor.h"
+#include "shell/busy_cursor.h"
 #include "shell/error_report.h"
 
 namespace offthread {
@@ -20,12 +20,12 @@ namespace offthread {
 // One piece of work and what it leaves behind. Shared by the pool's task and the caller;
 // the last to let go frees the result.
 struct Job {
-    explicit Job(Latest::Produce produce, Stop* stopFlag = nullptr);
+    explicit Job(detail::LatestJob::Produce produce, Stop* stopFlag = nullptr);
     ~Job();
     Job(const Job&) = delete;
     Job& operator=(const Job&) = delete;
 
-    Latest::Produce produce;
+    detail::LatestJob::Produce produce;
     Stop ownStop{false};
     Stop* stop;
     std::shared_ptr<void> result;
@@ -116,7 +116,7 @@ void setUpBox(QProgressDialog& dialog, const Wait& how) {
 
 }  // namespace
 
-Job::Job(Latest::Produce produce, Stop* stopFlag)
+Job::Job(detail::LatestJob::Produce produce, Stop* stopFlag)
     : produce(std::move(produce)), stop(stopFlag ? stopFlag : &ownStop) {
     registry().add(this);
 }
@@ -137,7 +137,7 @@ Wait box(Cancel cancel, QWidget* parent, const QString& objectName, const QStrin
     return how;
 }
 
-bool wait(const Wait& how, Work work) {
+bool detail::wait(const Wait& how, Work work) {
     auto job = std::make_shared<Job>(
         [work = std::move(work)](const Stop& stop) {
             work(stop);
@@ -183,10 +183,6 @@ bool wait(const Wait& how, Work work) {
     return !*job->stop;
 }
 
-void holdingInput(const std::function<void()>& work) {
-    wait(Wait{}, [&work](const Stop&) { work(); });
-}
-
 void alongside(const std::function<void()>& side, const std::function<void()>& main) {
     // `side` is borrowed: it is waited for below on every path.
     auto job = std::make_shared<Job>([&side](const Stop&) {
@@ -205,20 +201,20 @@ void alongside(const std::function<void()>& side, const std::function<void()>& m
     if (failure) std::rethrow_exception(failure);
 }
 
-Latest::Latest() = default;
+detail::LatestJob::LatestJob() = default;
 
-Latest::~Latest() {
+detail::LatestJob::~LatestJob() {
     cancel();
 }
 
-void Latest::cancel() {
+void detail::LatestJob::cancel() {
     if (job_) *job_->stop = true;
     // The watcher goes first, so no ending of the old job reaches the taker.
     watcher_.reset();
     job_.reset();
 }
 
-void Latest::start(Produce produce, Take take) {
+void detail::LatestJob::start(Produce produce, Take take) {
     cancel();
     job_ = std::make_shared<Job>(std::move(produce));
     watcher_ = std::make_unique<QFutureWatcher<void>>();

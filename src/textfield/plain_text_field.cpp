@@ -1,4 +1,4 @@
-#include "settings/plain_text_field.h"
+#include "textfield/plain_text_field.h"
 
 #include <QAccessible>
 #include <QEvent>
@@ -9,9 +9,9 @@
 #include <memory>
 #include <utility>
 
-#include "settings/engine_load.h"
-#include "settings/field_accessible.h"
-#include "store/cp932_char.h"
+#include "text/cp932_char.h"
+#include "textfield/engine_load.h"
+#include "textfield/field_accessible.h"
 
 namespace {
 
@@ -199,14 +199,17 @@ void PlainTextField::loadUtf8TextInBackground(std::function<std::string()> produ
         engineload::fill(
             engineLoader, std::move(produce),
             [ascii](const std::string& text) { *ascii = store::cp932::isAscii(text); }),
-        [this, ascii](const std::shared_ptr<void>& loaded) { finishLoad(loaded, *ascii); });
+        [this, ascii](const std::shared_ptr<engineload::LoadedDocument>& loaded) {
+            finishLoad(loaded, *ascii);
+        });
 }
 
-void PlainTextField::finishLoad(const std::shared_ptr<void>& loaded, bool ascii) {
+void PlainTextField::finishLoad(const std::shared_ptr<engineload::LoadedDocument>& loaded,
+                                bool ascii) {
     leaveLoading();
     textEvents_.beginSwap();
     if (loaded) {
-        swapInDocument(static_cast<engineload::LoadedDocument*>(loaded.get())->take());
+        swapInDocument(loaded->take());
         if (ascii) offsets_.documentIsAscii();
     }
     // A failed load leaves the field empty: that too is told.
@@ -224,7 +227,7 @@ void PlainTextField::leaveLoading() {
 
 std::string PlainTextField::utf8Text() const {
     // One copy of the buffer: the engine's own text call copies a character at a time,
-    // which at a million lines stops the window for most of 100 ms.
+    // which stalls the window on a large list.
     return std::string(utf8View());
 }
 

@@ -1,11 +1,11 @@
-#include "settings/field_text_events.h"
+#include "textfield/field_text_events.h"
 
 #include <QAccessible>
 #include <QMetaObject>
 #include <algorithm>
 #include <utility>
 
-#include "settings/plain_text_field.h"
+#include "textfield/plain_text_field.h"
 
 FieldTextEvents::FieldTextEvents(PlainTextField* field) : field_(field) {}
 

@@ -4,6 +4,9 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <type_traits>
+#include <utility>
 
 class QWidget;
 template <typename T>
@@ -22,7 +25,7 @@ class QFutureWatcher;
 //   the older one's result is never seen.
 // - Quit. As the application quits every job is cancelled; the pool waits for the rest
 //   after `main` returns, so no worker is cut off while it holds memory. Work must look
-//   at its flag (or end) within a few hundred milliseconds, which keeps a quit to about 1 s.
+//   at its flag (or end) often, so that a quit never waits on it.
 // - What a job reads. Its own copy, held by the work; or, under `holdingInput` only, a
 //   view into a widget's buffer that the caller keeps read-only until the wait returns.
 //   The user's input is held back then, but timers still run: they may read that buffer,
@@ -61,33 +64,22 @@ struct Wait {
 Wait box(Cancel cancel, QWidget* parent, const QString& objectName, const QString& title,
          const QString& label, const QString& button);
 
-// Runs `work` on the pool and waits for it, the window painting meanwhile. False when the
-// user cancelled: with Cancel::Drop the box closed before the work ended, with Cancel::Stop
-// the work was asked to stop.
-bool wait(const Wait& how, Work work);
-
-// `wait` without a box, for work that cannot be cancelled: a save, a gate, a short check.
-void holdingInput(const std::function<void()>& work);
-
-// Runs `side` on the pool while `main` runs on this thread, and returns once both have
-// ended, on every path. What `main` throws comes first, then what `side` threw.
-void alongside(const std::function<void()>& side, const std::function<void()>& main);
-
 struct Job;
 
-// The newest of a series of background jobs whose result the window takes when it is
-// ready.
-class Latest {
+// The typed calls below wrap these; only this module sees a result as untyped.
+namespace detail {
+
+bool wait(const Wait& how, Work work);
+
+class LatestJob {
 public:
     using Produce = std::function<std::shared_ptr<void>(const Stop& stop)>;
-    // On the window's thread, only for the newest job and only if it was not cancelled:
-    // what `produce` returned, or null when it threw (the error box follows).
     using Take = std::function<void(std::shared_ptr<void> result)>;
 
-    Latest();
-    ~Latest();
-    Latest(const Latest&) = delete;
-    Latest& operator=(const Latest&) = delete;
+    LatestJob();
+    ~LatestJob();
+    LatestJob(const LatestJob&) = delete;
+    LatestJob& operator=(const LatestJob&) = delete;
 
     void start(Produce produce, Take take);
     void cancel();
@@ -95,6 +87,68 @@ public:
 private:
     std::shared_ptr<Job> job_;
     std::unique_ptr<QFutureWatcher<void>> watcher_;
+};
+
+}  // namespace detail
+
+// Runs `work(stop)` on the pool and waits for it, the window painting meanwhile. For work
+// that returns nothing: false when the user cancelled (with Cancel::Drop the box closed
+// before the work ended, with Cancel::Stop the work was asked to stop). For work that
+// returns a T: what it returned, or nullopt when the user cancelled.
+template <typename Fn>
+auto wait(const Wait& how, Fn work) {
+    using T = std::invoke_result_t<Fn&, const Stop&>;
+    if constexpr (std::is_void_v<T>) {
+        return detail::wait(how, std::move(work));
+    } else {
+        // Held by the job too: a dropped job still writes its result somewhere alive.
+        auto made = std::make_shared<std::optional<T>>();
+        const bool ended = detail::wait(
+            how, [made, work = std::move(work)](const Stop& stop) { made->emplace(work(stop)); });
+        return ended ? std::move(*made) : std::optional<T>();
+    }
+}
+
+// `wait` without a box, for work that cannot be cancelled: a save, a gate, a short check.
+// Returns what `work()` returned.
+template <typename Fn>
+auto holdingInput(Fn work) {
+    using T = std::invoke_result_t<Fn&>;
+    if constexpr (std::is_void_v<T>) {
+        detail::wait(Wait{}, [&work](const Stop&) { work(); });
+    } else {
+        // Nothing cancels it, so the work has ended when the wait returns.
+        std::optional<T> made;
+        detail::wait(Wait{}, [&work, &made](const Stop&) { made.emplace(work()); });
+        return std::move(*made);
+    }
+}
+
+// Runs `side` on the pool while `main` runs on this thread, and returns once both have
+// ended, on every path. What `main` throws comes first, then what `side` threw.
+void alongside(const std::function<void()>& side, const std::function<void()>& main);
+
+// The newest of a series of background jobs whose result, a T, the window takes when it is
+// ready.
+template <typename T>
+class Latest {
+public:
+    using Produce = std::function<std::shared_ptr<T>(const Stop& stop)>;
+    // On the window's thread, only for the newest job and only if it was not cancelled:
+    // what `produce` returned, or null when it threw (the error box follows).
+    using Take = std::function<void(std::shared_ptr<T> result)>;
+
+    void start(Produce produce, Take take) {
+        job_.start([produce = std::move(produce)](
+                       const Stop& stop) -> std::shared_ptr<void> { return produce(stop); },
+                   [take = std::move(take)](std::shared_ptr<void> result) {
+                       take(std::static_pointer_cast<T>(std::move(result)));
+                   });
+    }
+    void cancel() { job_.cancel(); }
+
+private:
+    detail::LatestJob job_;
 };
 
 // Jobs not yet let go of: running, or ended and held by a caller. For tests.
