@@ -41,7 +41,8 @@ ManualWindow::ManualWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     browser_->setOpenLinks(false);
     browser_->setOpenExternalLinks(false);
     connect(browser_, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
-        if (url.isLocalFile() || url.isRelative()) browser_->setSource(browser_->source().resolved(url));
+        if (url.isLocalFile() || url.isRelative())
+            browser_->setSource(browser_->source().resolved(url));
     });
 
     auto* bar = new QToolBar(this);
@@ -74,10 +75,9 @@ ManualWindow* ManualWindow::open(const QString& page, QWidget* from) {
 void ManualWindow::showPage(const QString& page) {
     const QString path = folder() + QStringLiteral("ja/") + page;
     if (!QFileInfo::exists(path)) {
-        browser_->setMarkdown(
-            QStringLiteral("# 使い方が見つかりません\n\n%1 がありません。"
-                           "`make install` でインストールし直してください。")
-                .arg(path));
+        browser_->setMarkdown(QStringLiteral("# 使い方が見つかりません\n\n%1 がありません。"
+                                             "`make install` でインストールし直してください。")
+                                  .arg(path));
         return;
     }
     browser_->setSource(QUrl::fromLocalFile(path), QTextDocument::MarkdownResource);

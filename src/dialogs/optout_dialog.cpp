@@ -12,8 +12,8 @@
 #include <QVBoxLayout>
 #include <stdexcept>
 
-#include "dialogs/manual_window.h"
 #include "dialogs/busy_cursor.h"
+#include "dialogs/manual_window.h"
 #include "dialogs/optout_model.h"
 #include "dialogs/recipient_import_flow.h"
 #include "dialogs/recipient_texts.h"

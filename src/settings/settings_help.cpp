@@ -12,8 +12,8 @@ QString TForm3::manualPageFor(const QWidget* focused) {
                                  "Edit1", "txtSmtpPort", "Edit2", "Edit3", "txtMailName",
                                  "txtPauseInterval", "txtPauseTime", "cmbSmtpHtml"})
             map.insert(QLatin1String(name), QStringLiteral("project.md"));
-        for (const char* name : {"txtMailGroup", "cmbMailGroup", "Memo1", "txtMailSubject",
-                                 "txtMailBody"})
+        for (const char* name :
+             {"txtMailGroup", "cmbMailGroup", "Memo1", "txtMailSubject", "txtMailBody"})
             map.insert(QLatin1String(name), QStringLiteral("groups.md"));
         map.insert(QStringLiteral("Edit4"), QStringLiteral("sending.md"));
         return map;
