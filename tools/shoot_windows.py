@@ -13,14 +13,16 @@ XSHOT, OUT, RECIPIENT_FILE, SMTP_PORT = sys.argv[1:5]
 MAIN = "Fendrival 設定画面"
 
 
-def until(what, seconds=30):
+def until(what, seconds=30, must=True):
     end = time.time() + seconds
     while time.time() < end:
         found = what()
         if found:
             return found
         time.sleep(0.2)
-    sys.exit("timed out: " + what.__doc__)
+    if must:
+        sys.exit("timed out: " + what.__doc__)
+    return None
 
 
 def xdo(*args):
@@ -73,19 +75,49 @@ def press(window_title, role, name):
     click(control)
 
 
-def window(title, after=()):
-    """the newest visible window with the title (not one of `after`)"""
+def window(title, seconds=60, must=True):
+    """the newest visible window with the title"""
     def visible():
         try:
             out = xdo("search", "--onlyvisible", "--name", "^" + title + "$")
         except subprocess.CalledProcessError:
             return None
-        ids = [w for w in out.split() if w not in after]
-        return ids[-1] if ids else None
+        return out.split()[-1] if out else None
     visible.__doc__ = "the window " + title
-    wid = until(visible)
-    time.sleep(1.2)  # drawn in full, fonts and all
+    wid = until(visible, seconds, must)
+    if wid:
+        time.sleep(1.2)  # drawn in full, fonts and all
     return wid
+
+
+def gone(title, seconds=5):
+    def closed():
+        try:
+            return not xdo("search", "--onlyvisible", "--name", "^" + title + "$")
+        except subprocess.CalledProcessError:
+            return True
+    closed.__doc__ = "the window " + title + " to close"
+    return until(closed, seconds, must=False)
+
+
+def close(title, *keys):
+    """Closes the window with the keys, again if it stays."""
+    for _ in range(3):
+        key(*keys)
+        if gone(title):
+            return
+    sys.exit(f"the window {title} did not close")
+
+
+def open_by(window_title, name, opens):
+    """Presses the named button until the window it opens comes: on a busy machine a click
+    can land while the window under it is still settling."""
+    for _ in range(3):
+        press(window_title, "push button", name)
+        wid = window(opens, 20, must=False)
+        if wid:
+            return wid
+    sys.exit(f"timed out: {name} did not open {opens}")
 
 
 def shot(wid, name):
@@ -108,7 +140,7 @@ def shot(wid, name):
     title = xdo("getwindowname", wid)
     subprocess.run([XSHOT, f"{OUT}/{name}", str(x), str(y), str(w), str(h), title],
                    check=True)
-    print(f"{name}: {title} ({w}x{h})")
+    print(f"{name}: {title} ({w}x{h})", flush=True)
 
 
 def key(*keys):
@@ -132,12 +164,13 @@ def main():
     shot(main_id, "main-window.png")
 
     # The recipient file read into the list: the report, then 追加.
-    press(MAIN, "push button", "ファイルから読込…")
-    window("宛先ファイルを開く")
+    open_by(MAIN, "ファイルから読込…", "宛先ファイルを開く")
     type_text(RECIPIENT_FILE)
     key("Return")
     shot(window("ZELMonitor"), "import-report.png")
     press("ZELMonitor", "push button", "追加")
+    if not gone("ZELMonitor"):
+        sys.exit("the import report did not close")
 
     # A repeat and a full-width line typed at the end, then 宛先チェック.
     press(MAIN, "text", "ﾒｰﾙ送信先ﾘｽﾄ")
@@ -145,28 +178,23 @@ def main():
     type_text("Taro.Yamada@example.jp")
     key("Return")
     type_text("ｋｅｉｋｏ．ｍｏｒｉ＠ｅｘａｍｐｌｅ．ｊｐ")
-    press(MAIN, "push button", "宛先チェック")
-    shot(window("ZELMonitor"), "recipient-check.png")
-    key("Escape")
+    shot(open_by(MAIN, "宛先チェック", "ZELMonitor"), "recipient-check.png")
+    close("ZELMonitor", "Escape")
 
-    press(MAIN, "push button", "配信停止リスト…")
-    shot(window("配信停止リスト"), "optout.png")
-    key("Escape")
+    shot(open_by(MAIN, "配信停止リスト…", "配信停止リスト"), "optout.png")
+    close("配信停止リスト", "Escape")
 
-    press(MAIN, "push button", "プレビュー")
-    shot(window("メールのプレビュー"), "preview.png")
-    key("Escape")
+    shot(open_by(MAIN, "プレビュー", "メールのプレビュー"), "preview.png")
+    close("メールのプレビュー", "Escape")
 
-    press(MAIN, "push button", "テスト送信…")
-    test_id = window("テスト送信")
+    test_id = open_by(MAIN, "テスト送信…", "テスト送信")
     key("ctrl+a")
     type_text("tanto@example.jp")
     shot(test_id, "test-mail.png")
-    key("Escape")
+    close("テスト送信", "Escape")
 
-    press(MAIN, "push button", "送信前チェック…")
-    shot(window("送信前チェック"), "precheck.png")
-    key("Escape")
+    shot(open_by(MAIN, "送信前チェック…", "送信前チェック"), "precheck.png")
+    close("送信前チェック", "Escape")
 
     # The connection test against the local server: the result box.
     press(MAIN, "text", "SMTPサーバーアドレス")
@@ -175,13 +203,11 @@ def main():
     press(MAIN, "text", "ポート")
     key("ctrl+a")
     type_text(SMTP_PORT)
-    press(MAIN, "push button", "接続テスト")
-    shot(window("ZELMonitor"), "smtp-test.png")
-    key("Return")
+    shot(open_by(MAIN, "接続テスト", "ZELMonitor"), "smtp-test.png")
+    close("ZELMonitor", "Return")
 
-    press(MAIN, "push button", "送信実行用バッチファイル出力")
-    shot(window("ZELMonitor"), "batch-file.png")
-    key("Return")
+    shot(open_by(MAIN, "送信実行用バッチファイル出力", "ZELMonitor"), "batch-file.png")
+    close("ZELMonitor", "Return")
 
     # F1 in the recipient list: the manual at its page.
     press(MAIN, "text", "ﾒｰﾙ送信先ﾘｽﾄ")
