@@ -6,7 +6,9 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextCursor>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -20,6 +22,28 @@ const QString kIndex = QStringLiteral("index.md");
 QPointer<ManualWindow>& sharedWindow() {
     static QPointer<ManualWindow> window;
     return window;
+}
+
+// Qt's Markdown import leaves no room between blocks and draws a note like any paragraph:
+// paragraphs and headings get room, headings a calmer size, the 注意 boxes a tint.
+void setReadingLayout(QTextDocument* document) {
+    QTextCursor cursor(document);
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        QTextBlockFormat format = block.blockFormat();
+        const int heading = format.headingLevel();
+        format.setTopMargin(heading ? 12 : format.topMargin());
+        format.setBottomMargin(block.textList() ? 2 : 6);
+        if (format.hasProperty(QTextFormat::BlockQuoteLevel))
+            format.setBackground(QColor(255, 246, 214));
+        cursor.setPosition(block.position());
+        cursor.setBlockFormat(format);
+        if (heading) {
+            QTextCharFormat size;
+            size.setProperty(QTextFormat::FontSizeAdjustment, heading == 1 ? 2 : 1);
+            cursor.select(QTextCursor::BlockUnderCursor);
+            cursor.mergeCharFormat(size);
+        }
+    }
 }
 
 }  // namespace
@@ -44,6 +68,9 @@ ManualWindow::ManualWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
         if (url.isLocalFile() || url.isRelative())
             browser_->setSource(browser_->source().resolved(url));
     });
+
+    connect(browser_, &QTextBrowser::sourceChanged, this,
+            [this] { setReadingLayout(browser_->document()); });
 
     auto* bar = new QToolBar(this);
     bar->addAction(QStringLiteral("戻る"), browser_, &QTextBrowser::backward);
