@@ -72,6 +72,10 @@ ManualWindow::ManualWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(browser_, &QTextBrowser::sourceChanged, this,
             [this] { setReadingLayout(browser_->document()); });
 
+    // Read beside the window it explains, and put away with Esc like a dialog.
+    connect(new QShortcut(QKeySequence::Cancel, this), &QShortcut::activated, this,
+            &QWidget::close);
+
     auto* bar = new QToolBar(this);
     bar->addAction(QStringLiteral("戻る"), browser_, &QTextBrowser::backward);
     bar->addAction(QStringLiteral("目次"), this, [this] { showPage(kIndex); });
