@@ -6,7 +6,7 @@ PREFIX ?= $(HOME)/Fendrival
 # Handed over in the environment, so blanks and quotes in the folder's name stay as they are.
 export PREFIX
 
-.PHONY: all deps configure build run test fuzz bench screenshot format clean install uninstall
+.PHONY: all deps configure build run test fuzz bench screenshot screenshots format clean install uninstall
 
 all: build
 
@@ -33,6 +33,10 @@ bench: build
 
 screenshot: build
 	@scripts/screenshot $(BUILD)
+
+# The manual's pictures, into docs/images.
+screenshots: build
+	@scripts/screenshots $(BUILD)
 
 # The program into PREFIX, the menu entry and icon into the user's data folder.
 install: build

@@ -14,6 +14,11 @@ foreach(_file "${_prefix}/fendrival-setup" "${FENDRIVAL_DESKTOP_ENTRY}" "${FENDR
     endif()
 endforeach()
 
+if(IS_DIRECTORY "${_prefix}/manual")
+    message(STATUS "Removing: ${_prefix}/manual")
+    file(REMOVE_RECURSE "${_prefix}/manual")
+endif()
+
 if(IS_DIRECTORY "${_prefix}")
     # rmdir refuses a folder that still holds anything, hidden files included.
     execute_process(COMMAND rmdir "${_prefix}" RESULT_VARIABLE _kept OUTPUT_QUIET ERROR_QUIET)

@@ -1,6 +1,8 @@
 // Writes a small sample store for looking at the settings window:
 //   make_sample_store <application folder>
-// Two projects; the first has three groups with Japanese names, subjects and bodies.
+// Two projects; the first has three groups with Japanese names, subjects and bodies. Every
+// body ends with what an advertising mail must carry (sender, postal address, contact, how
+// to stop the mails), so the pre-send check and the manual's pictures show a lawful mail.
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -8,6 +10,8 @@
 #include <vector>
 
 #include "store/comFunc.h"
+#include "store/optout_file.h"
+#include "text/cp932.h"
 #include "store/project_store.h"
 #include "text/cp932.h"
 
@@ -29,7 +33,7 @@ struct Group {
     const char* name;
     const char* recipients;  // LF separated
     const char* subject;
-    const char* body;
+    std::string body;
 };
 
 void writeProject(const store::ProjectStore& s, const std::string& utf8Name, const Keys& keys,
@@ -47,6 +51,23 @@ void writeProject(const store::ProjectStore& s, const std::string& utf8Name, con
         s.writeBody(project, group, sj(groups[n].body));
     }
 }
+
+// The sender's footer: name, postal address, a contact and the opt-out address.
+const std::string kFooter =
+    "\n――――――――――――――――――――――――\n"
+    "山田商店株式会社 会員サポート\n"
+    "〒100-0005 東京都千代田区丸の内1-2-3\n"
+    "お問い合わせ：support@example.jp（TEL 03-1234-5678）\n"
+    "このメールの配信停止をご希望の方は、下記のアドレスへ\n"
+    "件名「配信停止」でお送りください。 unsubscribe@example.jp\n"
+    "――――――――――――――――――――――――\n";
+
+const std::string kHtmlFooter =
+    "<hr><p>山田商店株式会社 メールマガジン編集部<br>"
+    "〒100-0005 東京都千代田区丸の内1-2-3<br>"
+    "お問い合わせ：support@example.jp（TEL 03-1234-5678）</p>"
+    "<p>配信停止をご希望の方は、こちらへご連絡ください。<br>"
+    "unsubscribe@example.jp</p>";
 
 }  // namespace
 
@@ -80,12 +101,13 @@ int main(int argc, char** argv) {
                        "会員の皆さま\n\nいつも山田商店をご利用いただき、ありがとうございます。\n"
                        "春の会員キャンペーンを下記のとおり開催いたします。\n\n"
                        "　期間：４月１日～４月３０日\n　内容：全品１０％引き\n\n"
-                       "今後ともよろしくお願い申し上げます。\n山田商店 会員サポート"},
+                       "今後ともよろしくお願い申し上げます。\n" +
+                           kFooter},
                       {"ゴールド会員", "gold.member1@example.jp\ngold.member2@example.jp",
                        "【山田商店】ゴールド会員さま限定のご案内",
-                       "ゴールド会員の皆さま\n\n限定セールのご案内です。"},
+                       "ゴールド会員の皆さま\n\n限定セールのご案内です。\n" + kFooter},
                       {"休眠会員", "sleep.member@example.com", "【山田商店】お久しぶりです",
-                       "しばらくご利用がない会員さまへのご案内です。"}});
+                       "しばらくご利用がない会員さまへのご案内です。\n" + kFooter}});
 
         writeProject(s, "newsletter",
                      {{"SMTPServer", "mail.example.com"},
@@ -98,7 +120,10 @@ int main(int argc, char** argv) {
                       {"送信元名称", "メールマガジン編集部"},
                       {"SMTPHTML", "1"}},
                      {{"購読者", "reader1@example.com\nreader2@example.com",
-                       "メールマガジン 第１号", "<p>創刊号をお届けします。</p>"}});
+                       "メールマガジン 第１号", "<p>創刊号をお届けします。</p>" + kHtmlFooter}});
+        // Two people who asked for no more mail, kept out of every project.
+        store::optoutfile::write(s.optOutPath(),
+                                 {"old.member@example.jp", "no.thanks@example.com"});
     } catch (const std::exception& error) {
         std::fprintf(stderr, "make_sample_store: %s\n", error.what());
         return 1;

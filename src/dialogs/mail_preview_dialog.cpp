@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "dialogs/manual_window.h"
 #include "dialogs/offline_text_browser.h"
 #include "dialogs/window_look.h"
 
@@ -38,6 +39,7 @@ MailPreviewDialog::MailPreviewDialog(QWidget* parent) : QDialog(parent) {
     header->addRow(QStringLiteral("件名:"), subject);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("閉じる"));
+    manual::addHelp(this, buttons, "preview.md");
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* layout = new QVBoxLayout(this);

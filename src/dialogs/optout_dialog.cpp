@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 #include <stdexcept>
 
+#include "dialogs/manual_window.h"
 #include "dialogs/optout_model.h"
 #include "dialogs/recipient_import_flow.h"
 #include "dialogs/recipient_texts.h"
@@ -124,6 +125,7 @@ OptOutDialog::OptOutDialog(std::string storePath, QWidget* parent)
     auto* closing = new QDialogButtonBox(this);
     saveButton_ = closing->addButton(QStringLiteral("保存"), QDialogButtonBox::AcceptRole);
     auto* cancel = closing->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+    manual::addHelp(this, closing, "optout.md");
     connect(saveButton_, &QPushButton::clicked, this, [this] {
         // A list that could not be written keeps the dialog open with the edits.
         shell::runHandler([this] {

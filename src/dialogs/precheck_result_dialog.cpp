@@ -9,6 +9,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "dialogs/manual_window.h"
 #include "dialogs/window_look.h"
 #include "shell/message_box.h"
 #include "shell/utf8_text.h"
@@ -73,6 +74,7 @@ PrecheckResultDialog::PrecheckResultDialog(std::vector<precheck::CheckItem> item
     auto* buttons = new QDialogButtonBox(this);
     copy_ = buttons->addButton(QStringLiteral("結果をコピー"), QDialogButtonBox::ActionRole);
     close_ = buttons->addButton(QStringLiteral("閉じる"), QDialogButtonBox::RejectRole);
+    manual::addHelp(this, buttons, "precheck.md");
     close_->setDefault(true);
     connect(copy_, &QPushButton::clicked, this,
             [this] { QApplication::clipboard()->setText(reportText()); });

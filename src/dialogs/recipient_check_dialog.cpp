@@ -6,6 +6,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "dialogs/manual_window.h"
 #include "dialogs/problem_rows.h"
 #include "dialogs/recipient_texts.h"
 #include "dialogs/window_look.h"
@@ -54,6 +55,7 @@ RecipientCheckDialog::RecipientCheckDialog(const recipients::FieldCheck& check, 
     removeOptedOut_ = buttons->addButton(u("配信停止を削除"), QDialogButtonBox::ActionRole);
     goTo_ = buttons->addButton(u("この行へ移動"), QDialogButtonBox::ActionRole);
     close_ = buttons->addButton(u("閉じる"), QDialogButtonBox::RejectRole);
+    manual::addHelp(this, buttons, "groups.md");
     remove_->setEnabled(check.duplicates > 0);
     convert_->setEnabled(check.fullWidth > 0);
     // Without opted-out lines the dialog stays as it was.

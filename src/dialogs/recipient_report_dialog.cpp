@@ -9,6 +9,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "dialogs/manual_window.h"
 #include "dialogs/problem_rows.h"
 #include "dialogs/recipient_texts.h"
 #include "dialogs/window_look.h"
@@ -87,6 +88,7 @@ RecipientReportDialog::RecipientReportDialog(const recipients::ImportResult& res
     append_ = buttons->addButton(u("追加"), QDialogButtonBox::AcceptRole);
     replace_ = buttons->addButton(u("置換"), QDialogButtonBox::AcceptRole);
     cancel_ = buttons->addButton(u("キャンセル"), QDialogButtonBox::RejectRole);
+    manual::addHelp(this, buttons, "groups.md");
     // Nothing to put in: the choice would only empty or keep the field.
     append_->setEnabled(result.toAppend() > 0);
     replace_->setEnabled(result.toReplace() > 0);

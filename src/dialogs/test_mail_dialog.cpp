@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QVBoxLayout>
 
+#include "dialogs/manual_window.h"
 #include "dialogs/recipient_texts.h"
 #include "dialogs/window_look.h"
 #include "recipients/address_check.h"
@@ -57,6 +58,7 @@ TestMailDialog::TestMailDialog(const QString& sender, const QString& subject, QW
     auto* buttons = new QDialogButtonBox(this);
     send_ = buttons->addButton(QStringLiteral("送信"), QDialogButtonBox::AcceptRole);
     cancel_ = buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+    manual::addHelp(this, buttons, "preview.md");
     send_->setDefault(true);
     connect(send_, &QPushButton::clicked, this, &TestMailDialog::trySend);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);

@@ -61,6 +61,7 @@ QWidget* TForm3::buildTopBar() {
     layout->addSpacing(16);
     layout->addWidget(btnOptOut);
     layout->addStretch(1);
+    layout->addWidget(btnManual);
     layout->addWidget(SpeedButton1);
     return bar;
 }

@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <QShowEvent>
 
+#include "dialogs/manual_window.h"
 #include "settings/combo_entries.h"
 #include "settings/field_text.h"
 #include "settings/optout_refusal.h"
@@ -29,6 +30,7 @@ TForm3::TForm3(QWidget* parent)
     buildLayout();
     setTabOrderChain();
     connectHandlers();
+    manual::onF1(this, &TForm3::manualPageFor);
 
     setFixedSize(1012, 713);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -65,6 +67,7 @@ void TForm3::connectHandlers() {
         {btnPrecheck, &TForm3::btnPrecheckClick},
         {btnImport, &TForm3::btnImportClick},
         {btnCheckRecipients, &TForm3::btnCheckRecipientsClick},
+        {btnManual, &TForm3::btnManualClick},
     };
     for (const auto& [button, handler] : buttons) {
         connect(button, &QToolButton::clicked, this, [this, handler = handler] {

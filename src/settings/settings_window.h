@@ -59,6 +59,7 @@ public:
     QToolButton* btnTestMail = nullptr;  // "テスト送信…" below it
     QToolButton* btnOptOut = nullptr;    // "配信停止リスト…": the store's opt-out list
     QToolButton* btnPrecheck = nullptr;  // "送信前チェック…" beside the batch file button
+    QToolButton* btnManual = nullptr;    // "使い方": the manual, as F1 opens it
     // Beside the recipient list: reading it from a file, checking it, its live count.
     QToolButton* btnImport = nullptr;
     QToolButton* btnCheckRecipients = nullptr;
@@ -84,6 +85,9 @@ public:
     void btnTestMailClick();   // send the shown group's mail to one typed address
     void btnOptOutClick();     // edit the addresses no project may mail
     void btnPrecheckClick();   // check what would keep the project's mail from arriving
+    void btnManualClick();     // open the manual at its contents
+    // The manual page (file name) for the area of the focused widget.
+    static QString manualPageFor(const QWidget* focused);
     // The SMTP fields as a request, or a warning on the field not worth trying.
     std::optional<smtp::Request> smtpRequestOrWarn();
     void btnImportClick();           // read recipients from a file the user picks
