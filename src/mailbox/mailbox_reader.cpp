@@ -24,4 +24,8 @@ std::size_t checkMailbox(const Endpoint& endpoint, const std::string& folder,
     return pop3::check(wire);
 }
 
+bool imapFolderRefused(const std::string& folder) {
+    return imap::quoted(folder).empty();
+}
+
 }  // namespace mailbox

@@ -52,6 +52,8 @@ void TForm3::buildControls() {
                                ButtonKind::Check, st->standardIcon(QStyle::SP_ComputerIcon));
     btnOptOut = windowlook::makeButton(this, "btnOptOut", "配信停止リスト…", ButtonKind::Check,
                                        st->standardIcon(QStyle::SP_MessageBoxWarning));
+    btnMailbox = windowlook::makeButton(this, "btnMailbox", "返送メール取込…", ButtonKind::Check,
+                                        st->standardIcon(QStyle::SP_ArrowDown));
     SpeedButton1 = windowlook::makeButton(this, "SpeedButton1", "閉じる", ButtonKind::Project,
                                           st->standardIcon(QStyle::SP_DialogCloseButton));
 
