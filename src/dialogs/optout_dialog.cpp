@@ -13,6 +13,7 @@
 #include <stdexcept>
 
 #include "dialogs/busy_cursor.h"
+#include "dialogs/optout_journal_view.h"
 #include "dialogs/optout_model.h"
 #include "dialogs/recipient_import_flow.h"
 #include "dialogs/recipient_texts.h"
@@ -141,6 +142,7 @@ OptOutDialog::OptOutDialog(std::string storePath, QWidget* parent)
     if (!opened_.readable()) layout->addWidget(unreadableNote());
     layout->addLayout(top);
     layout->addWidget(view_, 1);
+    layout->addWidget(optoutjournal::reasonLabel(this, view_, storePath_));
     layout->addWidget(tools);
     layout->addWidget(closing);
     connect(model_, &QAbstractItemModel::modelReset, this, &OptOutDialog::showCount);
@@ -264,6 +266,7 @@ bool OptOutDialog::save() {
         kept = inCp932(merged.addresses);
         return store::optoutfile::Rewrite{kept, !nowText.ownForm};
     });
+    optoutjournal::recordTyped(storePath_, opened_, model_->addresses());
     // What is on disk now is what a later save in this dialog merges against.
     std::string written;
     for (const std::string& address : kept) written += address + "\r\n";

@@ -112,7 +112,11 @@ std::string ProjectStore::optOutPath() const {
 }
 
 std::string ProjectStore::optOutJournalPath() const {
-    return appPath_ + "optout-journal.csv";
+    return optOutJournalPathFor(optOutPath());
+}
+
+std::string ProjectStore::optOutJournalPathFor(const std::string& optOutPath) {
+    return optOutPath.substr(0, optOutPath.rfind('/') + 1) + "optout-journal.csv";
 }
 
 std::string ProjectStore::mailboxSettingsPath(const std::string& project) const {

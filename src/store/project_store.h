@@ -23,6 +23,7 @@ public:
     std::string optOutPath() const;
     // Beside optout.txt: why and when each address was added (CP932 CSV).
     std::string optOutJournalPath() const;
+    static std::string optOutJournalPathFor(const std::string& optOutPath);
     std::string mailFolder() const;
     std::string projectFolder(const std::string& project) const;
     std::string iniPath(const std::string& project) const;

@@ -7,10 +7,15 @@
 #include <fstream>
 #include <sstream>
 
+#include <QLabel>
+#include <QListView>
+
 #include "dialogs/mailbox_dialog.h"
+#include "dialogs/optout_dialog.h"
 #include "mailbox/dovecot_server.h"
 #include "settings_fixture.h"
 #include "smtp/test_smtp_server.h"
+#include "store/project_store.h"
 
 namespace {
 
@@ -84,6 +89,19 @@ TEST_F(MailboxWindowTest, ReportTicksBouncesAndComplaintsAndAddsWhatIsTicked) {
     MailboxDialog::setScript(nullptr);
     MailboxDialog::setEndpointHook(nullptr);
     EXPECT_EQ(runs, 2);
+
+    // The opt-out list tells each address's reason from the journal, and journals its own.
+    OptOutDialog optOut(store::ProjectStore(app.path()).optOutPath());
+    optOut.listView()->setCurrentIndex(optOut.listView()->model()->index(0, 0));
+    EXPECT_TRUE(optOut.findChild<QLabel*>(QStringLiteral("optOutReason"))
+                    ->text()
+                    .startsWith(QStringLiteral("追加理由: 不達 5.1.1　追加日: ")));
+    optOut.addAddresses(QStringLiteral("typed@example.com"));
+    ASSERT_TRUE(optOut.save());
+    const std::string journal = app.read("optout-journal.csv");
+    EXPECT_EQ(std::count(journal.begin(), journal.end(), '\n'), 8);
+    EXPECT_NE(journal.find("\"typed@example.com\",\"" + sj("手入力") + "\",\"\",\"\"\r\n"),
+              std::string::npos);
 }
 
 }  // namespace
