@@ -66,8 +66,8 @@ DovecotServer::DovecotServer() {
     }
     const std::string mailName = mailUser->pw_name;
     const std::string loginName = loginUser->pw_name;
-    const unsigned uid = mailUser->pw_uid;
-    const unsigned gid = mailUser->pw_gid;
+    const unsigned uid = uid_ = mailUser->pw_uid;
+    const unsigned gid = gid_ = mailUser->pw_gid;
     std::filesystem::create_directories(folder_ + "/mail");
     std::filesystem::create_directories(folder_ + "/run");
     std::filesystem::permissions(folder_, std::filesystem::perms(0755));
@@ -158,6 +158,15 @@ std::string DovecotServer::snapshot() const {
 void DovecotServer::setUidValidity(unsigned value) const {
     doveadm(std::string("mailbox update -u ") + kUser + " --uid-validity " + std::to_string(value) +
             " INBOX");
+}
+
+std::string DovecotServer::maildir() const {
+    const std::string user = kUser;
+    return folder_ + "/mail/" + user.substr(0, user.find('@'));
+}
+
+void DovecotServer::giveToMailUser(const std::string& path) const {
+    if (getuid() == 0 && chown(path.c_str(), uid_, gid_) != 0) ADD_FAILURE() << "chown " << path;
 }
 
 std::string DovecotServer::log() const {

@@ -25,6 +25,10 @@ public:
     bool running() const { return pid_ > 0; }
 
     void deliver(const std::string& bytes) const;
+    // The user's maildir, for a benchmark that lays thousands of mails in at once; owned by
+    // the user Dovecot serves mail as.
+    std::string maildir() const;
+    void giveToMailUser(const std::string& path) const;
     // UID, flags and UIDVALIDITY of every mail, as Dovecot's own tool reports them.
     std::string snapshot() const;
     void setUidValidity(unsigned value) const;
@@ -35,4 +39,6 @@ private:
     std::string doveadm(const std::string& arguments) const;
     std::string folder_;
     pid_t pid_ = -1;
+    unsigned uid_ = 0;
+    unsigned gid_ = 0;
 };
