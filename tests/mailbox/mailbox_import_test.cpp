@@ -151,6 +151,16 @@ protected:
     void fullRound(const mailbox::Endpoint& e) {
         const std::string mailboxBefore = snapshot(e);
         const std::string diskBefore = disk();
+        // 中止 while reading: nothing is kept.
+        mailbox::Progress progress;
+        const std::atomic<bool> stop{true};
+        try {
+            mailbox::readReport(store_, "P", e, "INBOX", progress, stop, "2026-12-10");
+            ADD_FAILURE() << "a cancelled read went on";
+        } catch (const mailbox::WireFailure& thrown) {
+            EXPECT_EQ(thrown.outcome.failure, smtp::Failure::Cancelled);
+        }
+        EXPECT_EQ(disk(), diskBefore);
         mailbox::Report report = read(e);
         EXPECT_EQ(report.mails, 20u);
         EXPECT_EQ(report.counts, kExpectedCounts);
