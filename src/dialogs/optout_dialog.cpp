@@ -13,6 +13,7 @@
 #include <stdexcept>
 
 #include "dialogs/manual_window.h"
+#include "dialogs/optout_journal_view.h"
 #include "dialogs/optout_model.h"
 #include "dialogs/recipient_import_flow.h"
 #include "dialogs/recipient_texts.h"
@@ -143,6 +144,7 @@ OptOutDialog::OptOutDialog(std::string storePath, QWidget* parent)
     if (!opened_.readable()) layout->addWidget(unreadableNote());
     layout->addLayout(top);
     layout->addWidget(view_, 1);
+    layout->addWidget(optoutjournal::reasonLabel(this, view_, storePath_));
     layout->addWidget(tools);
     layout->addWidget(closing);
     connect(model_, &QAbstractItemModel::modelReset, this, &OptOutDialog::showCount);
@@ -266,6 +268,7 @@ bool OptOutDialog::save() {
         kept = inCp932(merged.addresses);
         return store::optoutfile::Rewrite{kept, !nowText.ownForm};
     });
+    optoutjournal::recordTyped(storePath_, opened_, model_->addresses());
     // What is on disk now is what a later save in this dialog merges against.
     std::string written;
     for (const std::string& address : kept) written += address + "\r\n";

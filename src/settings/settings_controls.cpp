@@ -54,6 +54,8 @@ void TForm3::buildControls() {
                                        st->standardIcon(QStyle::SP_MessageBoxWarning));
     btnManual = windowlook::makeButton(this, "btnManual", "使い方", ButtonKind::Check,
                                        st->standardIcon(QStyle::SP_DialogHelpButton));
+    btnMailbox = windowlook::makeButton(this, "btnMailbox", "返送メール取込…", ButtonKind::Check,
+                                        st->standardIcon(QStyle::SP_ArrowDown));
     SpeedButton1 = windowlook::makeButton(this, "SpeedButton1", "閉じる", ButtonKind::Project,
                                           st->standardIcon(QStyle::SP_DialogCloseButton));
 

@@ -60,6 +60,7 @@ QWidget* TForm3::buildTopBar() {
     layout->addWidget(SpeedButton3);
     layout->addSpacing(16);
     layout->addWidget(btnOptOut);
+    layout->addWidget(btnMailbox);
     layout->addStretch(1);
     layout->addWidget(btnManual);
     layout->addWidget(SpeedButton1);

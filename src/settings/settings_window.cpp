@@ -64,6 +64,7 @@ void TForm3::connectHandlers() {
         {btnPreview, &TForm3::btnPreviewClick},
         {btnTestMail, &TForm3::btnTestMailClick},
         {btnOptOut, &TForm3::btnOptOutClick},
+        {btnMailbox, &TForm3::btnMailboxClick},
         {btnPrecheck, &TForm3::btnPrecheckClick},
         {btnImport, &TForm3::btnImportClick},
         {btnCheckRecipients, &TForm3::btnCheckRecipientsClick},

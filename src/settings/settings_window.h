@@ -58,6 +58,7 @@ public:
     QToolButton* btnPreview = nullptr;   // "プレビュー" beside the body
     QToolButton* btnTestMail = nullptr;  // "テスト送信…" below it
     QToolButton* btnOptOut = nullptr;    // "配信停止リスト…": the store's opt-out list
+    QToolButton* btnMailbox = nullptr;   // "返送メール取込…": returned mail into that list
     QToolButton* btnPrecheck = nullptr;  // "送信前チェック…" beside the batch file button
     QToolButton* btnManual = nullptr;    // "使い方": the manual, as F1 opens it
     // Beside the recipient list: reading it from a file, checking it, its live count.
@@ -84,6 +85,7 @@ public:
     void btnPreviewClick();    // show the shown group's mail as its recipient would
     void btnTestMailClick();   // send the shown group's mail to one typed address
     void btnOptOutClick();     // edit the addresses no project may mail
+    void btnMailboxClick();    // read the project's returned mail into the opt-out list
     void btnPrecheckClick();   // check what would keep the project's mail from arriving
     void btnManualClick();     // open the manual at its contents
     // The manual page (file name) for the area of the focused widget.

@@ -69,6 +69,12 @@ Failure classify(int curlCode, bool authAsked, const std::vector<std::string>& s
     }
 }
 
+std::string caFileFor(const std::string& requested) {
+    if (!requested.empty()) return requested;
+    const char* variable = std::getenv(kCaFileVariable);
+    return variable ? std::string(variable) : std::string();
+}
+
 Failure authFailure(const std::string& replyLine) {
     const int code = replyCode(replyLine);
     if (code == 535 || contains(replyLine, " 5.7.8")) return Failure::AuthRefused;

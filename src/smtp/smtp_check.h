@@ -84,6 +84,10 @@ Result run(const Request& request, const std::atomic<bool>& cancel);
 Failure classify(int curlCode, bool authAsked, const std::vector<std::string>& serverLines,
                  const std::string& curlText = {});
 
+// The CA file a TLS connection trusts: the requested one, else the variable above when set;
+// "" means the system's trust store. The mailbox reader trusts the same.
+std::string caFileFor(const std::string& requested);
+
 // What a refusing reply to AUTH means: only 535 (or 5.7.8) names the credentials.
 Failure authFailure(const std::string& replyLine);
 

@@ -33,12 +33,6 @@ void initialiseOnce() {
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-std::string caFileFor(const Request& request) {
-    if (!request.caFile.empty()) return request.caFile;
-    const char* variable = std::getenv(kCaFileVariable);
-    return variable ? std::string(variable) : std::string();
-}
-
 bool isAddress(const std::string& server) {
     unsigned char bytes[sizeof(in6_addr)];
     return inet_pton(AF_INET, server.c_str(), bytes) == 1 ||
@@ -399,7 +393,7 @@ bool Session::open(Result& result) {
     result.ehloName = name;
     const std::string url =
         scheme + hostForUrl(request.server) + ":" + std::to_string(request.port) + urlPath(name);
-    configure(s, url, caFileFor(request));
+    configure(s, url, caFileFor(request.caFile));
     if (s.pinned) curl_easy_setopt(s.easy, CURLOPT_RESOLVE, s.pinned);
 
     // The multi loop, not curl_easy_perform: only it lets us look at the clock and the

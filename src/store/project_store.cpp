@@ -111,6 +111,22 @@ std::string ProjectStore::optOutPath() const {
     return appPath_ + "optout.txt";
 }
 
+std::string ProjectStore::optOutJournalPath() const {
+    return optOutJournalPathFor(optOutPath());
+}
+
+std::string ProjectStore::optOutJournalPathFor(const std::string& optOutPath) {
+    return optOutPath.substr(0, optOutPath.rfind('/') + 1) + "optout-journal.csv";
+}
+
+std::string ProjectStore::mailboxSettingsPath(const std::string& project) const {
+    return projectFolder(project) + "/Mailbox.ini";
+}
+
+std::string ProjectStore::mailboxStatePath(const std::string& project) const {
+    return projectFolder(project) + "/MailboxRead.txt";
+}
+
 std::string ProjectStore::mailFolder() const {
     return appPath_ + "Mail";
 }

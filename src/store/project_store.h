@@ -21,6 +21,9 @@ public:
     std::string projectListPath() const;
     // optout.txt: the addresses that asked to receive nothing, one list for every project.
     std::string optOutPath() const;
+    // Beside optout.txt: why and when each address was added (CP932 CSV).
+    std::string optOutJournalPath() const;
+    static std::string optOutJournalPathFor(const std::string& optOutPath);
     std::string mailFolder() const;
     std::string projectFolder(const std::string& project) const;
     std::string iniPath(const std::string& project) const;
@@ -28,6 +31,10 @@ public:
     std::string groupNamePath(const std::string& project, int group) const;
     std::string subjectPath(const std::string& project, int group) const;
     std::string bodyPath(const std::string& project, int group) const;
+    // The sender's mailbox: its settings (with the password, so apart from Fendrival.ini,
+    // which the sending program reads) and what was read from it.
+    std::string mailboxSettingsPath(const std::string& project) const;
+    std::string mailboxStatePath(const std::string& project) const;
     std::string batFolder() const;
     std::string batPath(const std::string& project) const;
     // BAT/<project>.sh: the same run as the .bat, for this platform.

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "dialogs/mail_preview_dialog.h"
+#include "dialogs/mailbox_dialog.h"
 #include "dialogs/optout_dialog.h"
 #include "dialogs/recipient_check_dialog.h"
 #include "dialogs/recipient_report_dialog.h"
@@ -40,6 +41,8 @@ TEST_F(AccessibleNamesTest, EveryFieldOfTheWindowAndTheDialogsHasAName) {
         {"check",
          std::make_shared<RecipientCheckDialog>(recipients::checkField("bad\na@example.com\n"))},
         {"preview", std::make_shared<MailPreviewDialog>(nullptr)},
+        {"returned mail",
+         std::make_shared<MailboxDialog>(app.path(), "P", MailboxDialog::SmtpFields{})},
     };
     for (const auto& [name, window] : windows) {
         SCOPED_TRACE(name);

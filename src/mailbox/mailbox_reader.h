@@ -1,0 +1,54 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <set>
+#include <string>
+
+#include "mailbox/mailbox_wire.h"
+
+// Reads the mail that arrived since the last run, without changing the mailbox: IMAP
+// examines the folder read-only and fetches with BODY.PEEK; POP3 takes each mail with TOP
+// and never sends DELE.
+namespace mailbox {
+
+// What was read before, kept in the project's folder.
+struct ReadPosition {
+    std::string uidValidity;  // IMAP: the folder's UIDVALIDITY when last read
+    std::uint64_t lastUid = 0;
+    std::set<std::string> uidls;  // POP3: the UIDL values read
+    bool operator==(const ReadPosition& other) const {
+        return uidValidity == other.uidValidity && lastUid == other.lastUid && uidls == other.uidls;
+    }
+};
+
+// Each mail is read up to this many bytes: a delivery report comes before the returned
+// copy, and a huge attachment must not fill the memory.
+inline constexpr std::size_t kMaxMailBytes = 2 * 1024 * 1024;
+
+struct Progress {
+    std::atomic<std::size_t> done{0};
+    std::atomic<std::size_t> total{0};
+};
+
+// Gets each new mail's bytes (at most kMaxMailBytes), in the mailbox's order.
+using OnMail = std::function<void(const std::string& bytes)>;
+
+// Reads the new mail and gives the position to remember once it is dealt with. Throws
+// WireFailure (cancel included).
+ReadPosition readNewMail(const Endpoint& endpoint, const std::string& folder,
+                         const ReadPosition& from, const OnMail& onMail, Progress& progress,
+                         const std::atomic<bool>& cancel);
+
+// Signs in and opens the folder (IMAP) or the maildrop (POP3), reading nothing. Returns
+// the mail count; throws WireFailure.
+std::size_t checkMailbox(const Endpoint& endpoint, const std::string& folder,
+                         const std::atomic<bool>& cancel, std::string& tlsVersion);
+
+// A folder name the reader cannot send: non-ASCII (modified UTF-7 is not written here) or
+// control characters.
+bool imapFolderRefused(const std::string& folder);
+
+}  // namespace mailbox

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "mailbox/mailbox_reader.h"
+
+namespace mailbox::pop3 {
+
+ReadPosition read(Wire& wire, const ReadPosition& from, const OnMail& onMail, Progress& progress);
+std::size_t check(Wire& wire);
+
+}  // namespace mailbox::pop3

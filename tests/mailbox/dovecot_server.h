@@ -1,0 +1,44 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+// A real Dovecot serving IMAP and POP3 on 127.0.0.1, each on a plain port (STARTTLS) and
+// a TLS port, with the test CA's certificate and one passwd-file user, for as long as the
+// object lives. It runs from a temporary folder, as the user running the tests (or, under
+// root, as Dovecot's own unprivileged users). Mail is delivered with dovecot-lda.
+class DovecotServer {
+public:
+    DovecotServer();
+    ~DovecotServer();
+    DovecotServer(const DovecotServer&) = delete;
+    DovecotServer& operator=(const DovecotServer&) = delete;
+
+    static constexpr const char* kUser = "sender@example.com";
+    static constexpr const char* kPassword = "mailbox-Pass1";
+
+    int imapPort = 0;
+    int imapsPort = 0;
+    int pop3Port = 0;
+    int pop3sPort = 0;
+    bool running() const { return pid_ > 0; }
+
+    void deliver(const std::string& bytes) const;
+    // The user's maildir, for a benchmark that lays thousands of mails in at once; owned by
+    // the user Dovecot serves mail as.
+    std::string maildir() const;
+    void giveToMailUser(const std::string& path) const;
+    // UID, flags and UIDVALIDITY of every mail, as Dovecot's own tool reports them.
+    std::string snapshot() const;
+    void setUidValidity(unsigned value) const;
+    // The IMAP/POP3 commands Dovecot logged for the user's sessions (its log).
+    std::string log() const;
+
+private:
+    std::string doveadm(const std::string& arguments) const;
+    std::string folder_;
+    pid_t pid_ = -1;
+    unsigned uid_ = 0;
+    unsigned gid_ = 0;
+};
