@@ -216,10 +216,10 @@ TEST_F(DnsChecks, WholeDnsPartJudgesEachSender) {
          0,
          {Verdict::Ok, Verdict::Ok, Verdict::Caution, Verdict::Caution, Verdict::Caution,
           Verdict::Caution}},
-        {"172.20.0.5",  // private, though pass.test's SPF would fail it
+        {"172.20.0.5",  // private: SPF is not judged, so p=reject finds no alignment
          "info@pass.test",
          0,
-         {Verdict::Ok, Verdict::Ok, Verdict::Caution, Verdict::Caution, Verdict::Caution,
+         {Verdict::Ok, Verdict::Ok, Verdict::Caution, Verdict::Problem, Verdict::Caution,
           Verdict::Caution}},
         // No server: nothing to judge SPF or a PTR for, so no alignment either, and the
         // domain's p=reject turns that into a refusal.
