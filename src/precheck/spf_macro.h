@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-// SPF macros: the %{...} expansions of a record's domain-specs and of an explanation text.
+// SPF macros: the %{...} expansions of a record's domain arguments and of an explanation text.
 namespace precheck::spf {
 
 // What the macro letters stand for during one evaluation.
@@ -30,7 +30,7 @@ bool isDomainSpec(std::string_view text);
 // The text with its macros expanded; "" for a text that isMacroString refuses.
 std::string expandMacros(std::string_view text, const MacroValues& values, bool explanation);
 
-// An expanded domain-spec as a name to query: no final dot, and above 253 characters the
+// An expanded domain argument as a name to query: no final dot, and above 253 characters the
 // left-hand labels dropped until it fits.
 std::string queryName(std::string name);
 

@@ -50,7 +50,7 @@ std::optional<std::string_view> takeLength(std::string_view& text, bool doubleSl
     return digits;
 }
 
-// [ ":" domain-spec ] [ dual-cidr-length ] of a and mx.
+// [ ":" domain ] [ dual-cidr-length ] of a and mx.
 bool readDualCidr(std::string_view rest, Mechanism& m) {
     if (const auto six = takeLength(rest, true)) {
         m.cidr6 = prefixLength(*six, 128);
