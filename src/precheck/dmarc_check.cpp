@@ -3,6 +3,7 @@
 #include <libpsl.h>
 
 #include <algorithm>
+#include <cctype>
 
 #include "text/cp932_char.h"
 
@@ -49,6 +50,26 @@ std::string validPolicy(std::string value) {
     return value == "none" || value == "quarantine" || value == "reject" ? value : "";
 }
 
+// scheme ":" and something after it, with an optional "!size" behind.
+bool isReportUri(std::string_view uri) {
+    uri = store::cp932::trimmed(uri.substr(0, uri.find('!')));
+    const std::size_t colon = uri.find(':');
+    if (colon == 0 || colon == std::string_view::npos || colon + 1 == uri.size()) return false;
+    if (!std::isalpha(static_cast<unsigned char>(uri[0]))) return false;
+    return std::all_of(uri.begin(), uri.begin() + colon, [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.';
+    });
+}
+
+bool hasReportUri(std::string_view rua) {
+    for (std::size_t pos = 0; pos <= rua.size();) {
+        const std::size_t end = std::min(rua.find(',', pos), rua.size());
+        if (isReportUri(rua.substr(pos, end - pos))) return true;
+        pos = end + 1;
+    }
+    return false;
+}
+
 void applyPolicy(DmarcOutcome& out, const std::string& fromDomain) {
     const auto tag = [&](const char* name) {
         const auto it = out.tags.find(name);
@@ -56,7 +77,15 @@ void applyPolicy(DmarcOutcome& out, const std::string& fromDomain) {
     };
     out.policyTag = "p";
     if (out.foundAt != "_dmarc." + fromDomain && out.tags.count("sp")) out.policyTag = "sp";
-    out.policy = validPolicy(tag(out.policyTag.c_str()));
+    // A bad p= or sp= spoils the whole record, whichever of the two would apply.
+    if (validPolicy(tag("p")).empty())
+        out.invalidTag = "p";
+    else if (out.tags.count("sp") && validPolicy(tag("sp")).empty())
+        out.invalidTag = "sp";
+    if (out.invalidTag.empty())
+        out.policy = validPolicy(tag(out.policyTag.c_str()));
+    else if (hasReportUri(tag("rua")))
+        out.policy = "none";
 }
 
 // Found, or the status that stops the search.

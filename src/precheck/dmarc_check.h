@@ -22,6 +22,9 @@ struct DmarcOutcome {
     // case; "" when the record gives no valid policy.
     std::string policyTag;
     std::string policy;
+    // A record whose p= or sp= is not valid: the tag at fault. With a valid rua= the
+    // receiver reads the record as p=none; without one it applies no policy.
+    std::string invalidTag;
 };
 
 // The record of the From domain, or else of its organisational domain. Only a domain

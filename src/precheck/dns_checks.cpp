@@ -212,18 +212,28 @@ CheckItem dmarcItem(const DmarcOutcome& dmarc, const std::string& domain, bool s
     item.finding = dmarc.foundAt + " のレコード: p=" + tag("p", "（なし）") +
                    ", sp=" + tag("sp", "（pと同じ）") + ", pct=" + tag("pct", "100") +
                    ", rua=" + tag("rua", "（なし）") + "。";
-    item.finding += dmarc.policy.empty()
-                        ? dmarc.policyTag + "= が正しくないため、受信側はポリシーを適用しません。"
-                        : "From ドメイン（" + domain + "）には " + dmarc.policyTag + "=" +
-                              dmarc.policy + " が適用されます。";
+    if (dmarc.invalidTag.empty())
+        item.finding += "From ドメイン（" + domain + "）には " + dmarc.policyTag + "=" +
+                        dmarc.policy + " が適用されます。";
+    else if (dmarc.policy.empty())
+        item.finding += dmarc.invalidTag + "= が正しくないため、受信側はポリシーを適用しません。";
+    else
+        item.finding +=
+            dmarc.invalidTag +
+            "= が正しくないため、受信側は rua= があるこのレコードを p=none として扱います。";
     // The envelope sender is the From address, so relaxed alignment holds whenever SPF passes.
     item.finding +=
         spfPass
             ? "このサーバーからのSPFのpassは From ドメインと一致（relaxed）します。"
             : "このサーバーからはSPFがpassしないため、SPFによる一致（alignment）は得られません。";
+    if (!dmarc.invalidTag.empty()) {
+        item.verdict = Verdict::Caution;
+        item.advice = "DMARCレコードの " + dmarc.invalidTag +
+                      "= を none、quarantine、reject のいずれかに直してください。";
+    }
     if (spfPass) return item;
     item.verdict = dmarc.policy == "reject" ? Verdict::Problem : Verdict::Caution;
-    item.advice = "SPFでこのサーバーを許可するか、DKIM署名を From ドメインで行ってください。";
+    item.advice += "SPFでこのサーバーを許可するか、DKIM署名を From ドメインで行ってください。";
     if (dmarc.policy == "reject")
         item.advice +=
             "どちらも一致しないメールは受信側に拒否されます（" + dmarc.policyTag + "=reject）。";

@@ -107,6 +107,8 @@ TEST(Dmarc, PolicyIsFoundOnTheDomainOrItsOrganisationalDomain) {
   _dmarc.mail.slow.test: [TIMEOUT]
   _dmarc.slow.test: [TXT: "v=DMARC1; p=none"]
   _dmarc.example.co.jp: [TXT: "v=DMARC1; p=quarantine"]
+  _dmarc.badp.test: [TXT: "v=DMARC1; p=block; rua=mailto:d@badp.test!10m"]
+  _dmarc.badsp.test: [TXT: "v=DMARC1; p=reject; sp=never; rua=nowhere"]
 )");
     const ZoneServer server(folder.file("dmarc.yml"));
     using precheck::DnsStatus;
@@ -127,6 +129,9 @@ TEST(Dmarc, PolicyIsFoundOnTheDomainOrItsOrganisationalDomain) {
         {"mail.slow.test", DnsStatus::TempError, "_dmarc.mail.slow.test", ""},
         {"mail.example.co.jp", DnsStatus::Found, "_dmarc.example.co.jp", "p=quarantine"},
         {"fail.test", DnsStatus::NoName, "_dmarc.fail.test", ""},
+        // A bad p= or sp= is p=none with a valid rua=, no policy without one.
+        {"badp.test", DnsStatus::Found, "_dmarc.badp.test", "p=none"},
+        {"badsp.test", DnsStatus::Found, "_dmarc.badsp.test", ""},
     };
     for (const auto& row : rows) {
         precheck::DnsClient dns(server.address(0), 400, nullptr);
