@@ -116,7 +116,7 @@ void PostfixServer::sendAndAwaitReturn(const std::string& to) const {
     const std::atomic<bool> cancel{false};
     const smtp::SendResult sent = smtp::send(request, cancel);
     ASSERT_EQ(sent.failure, smtp::Failure::None) << sent.curlText << " " << sent.reply;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (mailbox_.messages() == before) {
         ASSERT_TRUE(std::chrono::steady_clock::now() < deadline)
             << "no return of " << to << " came back:\n"
