@@ -76,13 +76,20 @@ DovecotServer::DovecotServer() {
     imapsPort = unusedPort();
     pop3Port = unusedPort();
     pop3sPort = unusedPort();
+    lmtpPort = unusedPort();
     const TestCertificates& certificates = testCertificates();
-    std::ofstream(folder_ + "/passwd") << kUser << ":{PLAIN}" << kPassword << "\n";
+    // Users and their homes in one file, for passdb and userdb alike; the full user's tiny
+    // quota holds no mail at all.
+    const std::string owner = ":" + std::to_string(uid) + ":" + std::to_string(gid) + "::";
+    std::ofstream(folder_ + "/passwd")
+        << kUser << ":{PLAIN}" << kPassword << owner << folder_ << "/mail/sender\n"
+        << kFullUser << ":{PLAIN}" << kPassword << owner << folder_
+        << "/mail/brimful::userdb_quota_rule=*:storage=1K\n";
     std::ofstream conf(folder_ + "/dovecot.conf");
     conf << "base_dir = " << folder_ << "/run\n"
          << "state_dir = " << folder_ << "/run/state\n"
          << "instance_name = fendrival-test-" << getpid() << "\n"
-         << "protocols = imap pop3\n"
+         << "protocols = imap pop3 lmtp\n"
          << "listen = 127.0.0.1\n"
          << "ssl = required\n"
          << "ssl_cert = <" << certificates.certFile << "\n"
@@ -97,15 +104,17 @@ DovecotServer::DovecotServer() {
          << "log_path = " << folder_ << "/dovecot.log\n"
          << "mail_location = maildir:" << folder_ << "/mail/%n\n"
          << "pop3_uidl_format = %08Xu%08Xv\n"
+         << "mail_plugins = quota\n"
+         << "plugin {\n  quota = count:User quota\n  quota_vsizes = yes\n}\n"
          << "passdb {\n  driver = passwd-file\n  args = scheme=PLAIN " << folder_ << "/passwd\n}\n"
-         << "userdb {\n  driver = static\n  args = uid=" << uid << " gid=" << gid
-         << " home=" << folder_ << "/mail/%n\n}\n"
+         << "userdb {\n  driver = passwd-file\n  args = " << folder_ << "/passwd\n}\n"
          << "service imap-login {\n  chroot =\n"
          << "  inet_listener imap {\n    port = " << imapPort << "\n  }\n"
          << "  inet_listener imaps {\n    port = " << imapsPort << "\n    ssl = yes\n  }\n}\n"
          << "service pop3-login {\n  chroot =\n"
          << "  inet_listener pop3 {\n    port = " << pop3Port << "\n  }\n"
          << "  inet_listener pop3s {\n    port = " << pop3sPort << "\n    ssl = yes\n  }\n}\n"
+         << "service lmtp {\n  inet_listener lmtp {\n    port = " << lmtpPort << "\n  }\n}\n"
          << "service anvil {\n  chroot =\n}\n"
          << "service stats {\n  chroot =\n}\n";
     conf.close();
@@ -120,7 +129,7 @@ DovecotServer::DovecotServer() {
         return;
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-    while (!(accepts(imapsPort) && accepts(pop3sPort))) {
+    while (!(accepts(imapsPort) && accepts(pop3sPort) && accepts(lmtpPort))) {
         if (std::chrono::steady_clock::now() > deadline) {
             ADD_FAILURE() << "Dovecot did not start: " << log();
             return;
@@ -148,6 +157,13 @@ void DovecotServer::deliver(const std::string& bytes) const {
     const std::string command = "/usr/lib/dovecot/dovecot-lda -c '" + folder_ +
                                 "/dovecot.conf' -d " + kUser + " -f '' < '" + file + "'";
     ASSERT_EQ(std::system(command.c_str()), 0) << log();
+}
+
+std::size_t DovecotServer::messages() const {
+    const std::string status =
+        doveadm(std::string("mailbox status -u ") + kUser + " messages INBOX");
+    const std::size_t at = status.find("messages=");
+    return at == std::string::npos ? 0 : std::stoul(status.substr(at + 9));
 }
 
 std::string DovecotServer::snapshot() const {

@@ -8,6 +8,7 @@
 
 #include "mailbox/dovecot_server.h"
 #include "mailbox/mailbox_import.h"
+#include "mailbox/postfix_server.h"
 #include "smtp/test_smtp_server.h"
 #include "store/project_store.h"
 #include "support/temp_app_folder.h"
@@ -52,7 +53,16 @@ const char* const kExpectedRows[] = {
     "goro@example.com|配信停止の申し出|||",      // 16 UTF-8
     "slow@example.org|一時不達|4.4.7||",         // 19 day 2
     "slow@example.org|不達|4.4.7||x",            // 20 day 3: offered as 不達
+    // Postfix's own returns, after one try each
+    "ghost@example.com|不達|5.1.1||x",       // unknown to the LMTP server
+    "brimful@example.com|一時不達|5.2.2||",  // over its quota
+    "waiting@example.net|一時不達|4.4.1||",  // the server was down: given up, not refused
 };
+
+// Sent through Postfix, in this order; each return is awaited before the next is sent.
+const char* const kReturned[] = {"ghost@example.com", DovecotServer::kFullUser,
+                                 "waiting@example.net"};
+constexpr std::size_t kMails = 23;
 
 std::string rowLine(const mailbox::ReportRow& row) {
     return row.finding.address + "|" + mailbox::kindName(row.finding.kind) + "|" +
@@ -60,7 +70,7 @@ std::string rowLine(const mailbox::ReportRow& row) {
 }
 
 // Mails per kind, in the order of mailbox::Kind; 17 and 18 are その他.
-const std::array<std::size_t, mailbox::kKindCount> kExpectedCounts = {5, 1, 1, 4, 2, 3, 2, 2};
+const std::array<std::size_t, mailbox::kKindCount> kExpectedCounts = {6, 1, 1, 6, 2, 3, 2, 2};
 
 const char kExpectedOptOut[] =
     "kept@example.com\r\n"
@@ -70,7 +80,8 @@ const char kExpectedOptOut[] =
     "hanako@example.co.jp\r\n"
     "nobody@example.org\r\n"
     "lost@example.org\r\n"
-    "slow@example.org\r\n";
+    "slow@example.org\r\n"
+    "ghost@example.com\r\n";
 
 const char kExpectedJournal[] =
     "\"日付\",\"メールアドレス\",\"理由\",\"メールの日付\",\"Message-ID\"\r\n"
@@ -95,6 +106,8 @@ protected:
         setenv("TZ", "UTC", 1);  // the mails' dates are shown in local time
         server_ = std::make_unique<DovecotServer>();
         for (const std::string& mail : sampleMails()) server_->deliver(mail);
+        const PostfixServer postfix(*server_);
+        for (const char* to : kReturned) postfix.sendAndAwaitReturn(to);
     }
     static void TearDownTestSuite() { server_.reset(); }
 
@@ -162,7 +175,7 @@ protected:
         }
         EXPECT_EQ(disk(), diskBefore);
         mailbox::Report report = read(e);
-        EXPECT_EQ(report.mails, 20u);
+        EXPECT_EQ(report.mails, kMails);
         EXPECT_EQ(report.counts, kExpectedCounts);
         std::vector<std::string> rows;
         for (const mailbox::ReportRow& row : report.rows) rows.push_back(rowLine(row));
@@ -171,15 +184,21 @@ protected:
         // Cancel: the report is dropped; nothing on disk changed and the mail is new again.
         EXPECT_EQ(disk(), diskBefore);
         report = read(e);
-        EXPECT_EQ(report.mails, 20u);
+        EXPECT_EQ(report.mails, kMails);
 
         const mailbox::Addition addition =
             mailbox::addTicked(store_, "P", report, "2026-12-10 10:00");
-        EXPECT_EQ(addition.added, 7u);
+        EXPECT_EQ(addition.added, 8u);
         ASSERT_EQ(addition.refused.size(), 1u);
         EXPECT_EQ(addition.refused[0].address, "\"x,y\"@example.org");
         EXPECT_EQ(app_.read("optout.txt"), kExpectedOptOut);
-        EXPECT_EQ(app_.read("optout-journal.csv"), sj(kExpectedJournal));
+        // Postfix dates and names its own return.
+        const mailbox::ReportRow& real = report.rows.at(std::size(kExpectedRows) - 3);
+        EXPECT_EQ(real.messageId.substr(real.messageId.find('@')), "@mx.fendrival.test");
+        EXPECT_EQ(
+            app_.read("optout-journal.csv"),
+            sj(kExpectedJournal + ("\"2026-12-10 10:00\",\"ghost@example.com\",\"不達 5.1.1\",\"" +
+                                   real.date + "\",\"" + real.messageId + "\"\r\n")));
         EXPECT_EQ(app_.mode("optout-journal.csv"), 0600u);
 
         const mailbox::Report second = read(e);
@@ -215,7 +234,7 @@ TEST_F(MailboxImport, RenumberedFolderIsReadAgainWithoutCountingTwice) {
     mailbox::addTicked(store_, "P", again, "2026-12-11 10:00");
     EXPECT_EQ(app_.read("optout.txt"), optOut);
     EXPECT_EQ(app_.read("optout-journal.csv"), journal);
-    EXPECT_EQ(read(e).next.position.lastUid, 20u);
+    EXPECT_EQ(read(e).next.position.lastUid, kMails);
 }
 
 TEST_F(MailboxImport, ConnectionFailuresReadAsTheConnectionTestReadsThem) {
@@ -250,7 +269,7 @@ TEST_F(MailboxImport, ConnectionFailuresReadAsTheConnectionTestReadsThem) {
         }
         EXPECT_EQ(failure, c.expected) << int(c.protocol) << " " << c.implicitTls;
         if (c.expected == smtp::Failure::None) {
-            EXPECT_EQ(count, 20u);
+            EXPECT_EQ(count, kMails);
             EXPECT_FALSE(tls.empty());
         }
     }
