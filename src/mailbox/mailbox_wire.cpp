@@ -8,6 +8,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "smtp/connect_only.h"
 #include "smtp/server_address.h"
 
 namespace mailbox {
@@ -149,34 +150,22 @@ void Wire::open() {
     const bool implicitTls = e.port == (imap ? e.imapTlsPort : e.pop3TlsPort);
     const std::string scheme =
         imap ? (implicitTls ? "imaps" : "imap") : (implicitTls ? "pop3s" : "pop3");
-    const std::string url =
-        scheme + "://" + smtp::hostForUrl(e.server) + ":" + std::to_string(e.port) + "/";
-    const std::string caFile = smtp::caFileFor(e.caFile);
-    CURL* easy = s.easy;
-    curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, imap ? "imap,imaps" : "pop3,pop3s");
-    curl_easy_setopt(easy, CURLOPT_PROXY, "");
-    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    // libcurl stops once signed in; every command after that is ours.
-    curl_easy_setopt(easy, CURLOPT_CONNECT_ONLY, 1L);
-    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, s.errorText);
+    smtp::ConnectOnly options;
+    options.url = scheme + "://" + smtp::hostForUrl(e.server) + ":" + std::to_string(e.port) + "/";
+    options.protocols = imap ? "imap,imaps" : "pop3,pop3s";
     // A mailbox always signs in, so TLS is always required: without it the password
     // would leave in clear, and libcurl stops before it does.
-    curl_easy_setopt(easy, CURLOPT_USE_SSL, CURLUSESSL_ALL);
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
-    if (!caFile.empty()) curl_easy_setopt(easy, CURLOPT_CAINFO, caFile.c_str());
-    curl_easy_setopt(easy, CURLOPT_USERNAME, e.user.c_str());
-    curl_easy_setopt(easy, CURLOPT_PASSWORD, e.password.c_str());
-    const long stepSeconds = std::max<long>(1, long((e.stepTimeout.count() + 999) / 1000));
-    curl_easy_setopt(easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, stepSeconds);
-    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, stepSeconds * 4);
-    curl_easy_setopt(easy, CURLOPT_VERBOSE, 1L);  // the debug hook is called only then
-    curl_easy_setopt(easy, CURLOPT_DEBUGFUNCTION, onDebug);
-    curl_easy_setopt(easy, CURLOPT_DEBUGDATA, &s);
-    curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, onProgress);
-    curl_easy_setopt(easy, CURLOPT_XFERINFODATA, &s);
+    options.requireTls = true;
+    options.caFile = e.caFile;
+    options.stepTimeout = e.stepTimeout;
+    options.connectSteps = 4;
+    options.errorText = s.errorText;
+    options.onDebug = onDebug;
+    options.onProgress = onProgress;
+    options.hookData = &s;
+    smtp::setUpConnectOnly(s.easy, options);
+    curl_easy_setopt(s.easy, CURLOPT_USERNAME, e.user.c_str());
+    curl_easy_setopt(s.easy, CURLOPT_PASSWORD, e.password.c_str());
 
     curl_multi_add_handle(s.multi, s.easy);
     s.startStep();

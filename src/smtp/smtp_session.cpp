@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "smtp/connect_only.h"
 #include "smtp/ehlo_name.h"
 #include "smtp/reply_class.h"
 #include "smtp/reply_reader.h"
@@ -300,34 +301,22 @@ int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return state->stopped || state->cancel->load() ? 1 : 0;
 }
 
-void configure(Session::State& state, const std::string& url, const std::string& caFile) {
-    CURL* easy = state.easy;
-    const Request& request = state.request;
-    const long stepSeconds = std::max<long>(1, long((request.stepTimeout.count() + 999) / 1000));
-    curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
-    curl_easy_setopt(easy, CURLOPT_PROXY, "");  // all_proxy must not reroute the dialogue
-    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    // libcurl stops after the EHLO that follows TLS; the commands are ours. A refusal in
-    // libcurl's own AUTH would end the connection without QUIT, so it never gets credentials.
-    curl_easy_setopt(easy, CURLOPT_CONNECT_ONLY, 1L);
-    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, state.errorText);
-    // TRY even for SMTP-AUTH: a missing STARTTLS is ours to refuse, with QUIT.
-    curl_easy_setopt(easy, CURLOPT_USE_SSL, CURLUSESSL_TRY);
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
-    if (!caFile.empty()) curl_easy_setopt(easy, CURLOPT_CAINFO, caFile.c_str());
-
-    // Our own loop watches each step; these are libcurl's backstops for the same limit.
-    curl_easy_setopt(easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, stepSeconds);
-    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, stepSeconds * 8);
-
-    curl_easy_setopt(easy, CURLOPT_VERBOSE, 1L);  // the debug hook is called only then
-    curl_easy_setopt(easy, CURLOPT_DEBUGFUNCTION, onDebug);
-    curl_easy_setopt(easy, CURLOPT_DEBUGDATA, &state);
-    curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, onProgress);
-    curl_easy_setopt(easy, CURLOPT_XFERINFODATA, &state);
+void configure(Session::State& state, const std::string& url) {
+    ConnectOnly options;
+    options.url = url;
+    options.protocols = "smtp,smtps";
+    // TRY even for SMTP-AUTH: a missing STARTTLS is ours to refuse, with QUIT. libcurl stops
+    // after the EHLO that follows TLS: a refusal in its own AUTH would end the connection
+    // without QUIT, so it never gets credentials.
+    options.requireTls = false;
+    options.caFile = state.request.caFile;
+    options.stepTimeout = state.request.stepTimeout;
+    options.connectSteps = 8;
+    options.errorText = state.errorText;
+    options.onDebug = onDebug;
+    options.onProgress = onProgress;
+    options.hookData = &state;
+    setUpConnectOnly(state.easy, options);
 }
 
 const char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -393,7 +382,7 @@ bool Session::open(Result& result) {
     result.ehloName = name;
     const std::string url =
         scheme + hostForUrl(request.server) + ":" + std::to_string(request.port) + urlPath(name);
-    configure(s, url, caFileFor(request.caFile));
+    configure(s, url);
     if (s.pinned) curl_easy_setopt(s.easy, CURLOPT_RESOLVE, s.pinned);
 
     // The multi loop, not curl_easy_perform: only it lets us look at the clock and the
