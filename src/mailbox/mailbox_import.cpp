@@ -9,15 +9,15 @@
 #include "mailbox/mail_classifier.h"
 #include "recipients/address_key.h"
 #include "recipients/field_lines.h"
-#include "text/half_width.h"
 #include "recipients/optout_journal.h"
 #include "recipients/optout_merge.h"
 #include "recipients/optout_reader.h"
 #include "store/comma_text.h"
-#include "text/cp932.h"
 #include "store/optout_file.h"
 #include "store/project_store.h"
 #include "store/text_file.h"
+#include "text/cp932.h"
+#include "text/half_width.h"
 
 namespace mailbox {
 
@@ -92,17 +92,19 @@ Report readReport(const store::ProjectStore& store, const std::string& project,
         if (!next.seen.insert(digestOf(bytes)).second) return;
         ++report.mails;
         const Verdict verdict = classify(bytes, own);
-        ++report.counts[std::size_t(verdict.kind)];
         report.capped = report.capped || verdict.capped;
-        if (verdict.kind == Kind::Other) return;
+        // A mail counts under its strongest row's kind, as the classifier ranks them; a row
+        // promoted to 不達 outranks every other, so the counts say what the table shows.
+        Kind counted = verdict.kind;
         for (Finding finding : verdict.findings) {
+            if (verdict.kind == Kind::Other) break;  // nothing came back: no rows
             std::string address;
             if (finding.kind == Kind::Temporary &&
                 checked(finding.address, address) == recipients::AddressFault::None) {
                 std::set<std::string>& days = next.softDays[recipients::addressKey(address)];
                 days.insert(verdict.day.empty() ? today : verdict.day);
                 if (days.size() >= kSoftBounceDays) {
-                    finding.kind = Kind::Bounce;
+                    finding.kind = counted = Kind::Bounce;
                     finding.diagnostic =
                         std::to_string(days.size()) + " 日にわたる一時不達: " + finding.diagnostic;
                 }
@@ -121,6 +123,7 @@ Report readReport(const store::ProjectStore& store, const std::string& project,
             row.finding = std::move(finding);
             report.rows.push_back(std::move(row));
         }
+        ++report.counts[std::size_t(counted)];
     };
     next.position = readNewMail(endpoint, folder, next.position, onMail, progress, cancel);
     return report;
