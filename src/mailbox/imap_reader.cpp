@@ -4,6 +4,8 @@
 #include <functional>
 #include <vector>
 
+#include "text/iconv_converter.h"
+
 namespace mailbox::imap {
 
 namespace {
@@ -95,10 +97,15 @@ std::string examine(Dialogue& dialogue, const std::string& folder, std::size_t* 
 }  // namespace
 
 std::string quoted(const std::string& folder) {
+    for (const char c : folder)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return {};
+    // Names beyond ASCII travel in modified UTF-7, which leaves ASCII as it is but "&".
+    store::IconvConverter toImap("UTF-7-IMAP", "UTF-8");
+    std::string name;
+    std::size_t consumed = 0;
+    if (!toImap.run(folder, name, consumed)) return {};
     std::string out = "\"";
-    for (const char c : folder) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte >= 0x7F) return {};
+    for (const char c : name) {
         if (c == '"' || c == '\\') out += '\\';
         out += c;
     }

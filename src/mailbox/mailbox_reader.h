@@ -47,8 +47,7 @@ ReadPosition readNewMail(const Endpoint& endpoint, const std::string& folder,
 std::size_t checkMailbox(const Endpoint& endpoint, const std::string& folder,
                          const std::atomic<bool>& cancel, std::string& tlsVersion);
 
-// A folder name the reader cannot send: non-ASCII (modified UTF-7 is not written here) or
-// control characters.
+// A folder name the reader cannot send: control characters, or bytes that are not UTF-8.
 bool imapFolderRefused(const std::string& folder);
 
 }  // namespace mailbox
