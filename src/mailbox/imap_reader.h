@@ -4,8 +4,8 @@
 
 namespace mailbox::imap {
 
-ReadPosition read(Wire& wire, const std::string& folder, const ReadPosition& from,
-                  const OnMail& onMail, Progress& progress);
+MailboxNow read(Wire& wire, const std::string& folder, const ReadPosition& from,
+                const OnMail& onMail, Progress& progress);
 std::size_t check(Wire& wire, const std::string& folder);
 
 // The folder (UTF-8) as an IMAP quoted string of its modified UTF-7 name; empty when it

@@ -87,9 +87,16 @@ Report readReport(const store::ProjectStore& store, const std::string& project,
     const auto groups = groupsOf(store, project);
     const std::string own = endpoint.user.find('@') != std::string::npos ? endpoint.user : "";
     State& next = report.next;
-    auto onMail = [&](const std::string& bytes) {
-        // A renumbered folder gives the same mails again: each counts once.
-        if (!next.seen.insert(digestOf(bytes)).second) return;
+    // A renumbered folder, another protocol or folder gives the same mails again: each
+    // counts once, whichever mailbox it was read from.
+    std::unordered_set<std::string> known;
+    for (const auto& [mailbox, mails] : next.seen)
+        for (const auto& [key, digest] : mails) known.insert(digest);
+    SeenMails readNow;
+    auto onMail = [&](const std::string& key, const std::string& bytes) {
+        const std::string digest = digestOf(bytes);
+        readNow[key] = digest;
+        if (!known.insert(digest).second) return;
         ++report.mails;
         const Verdict verdict = classify(bytes, own);
         report.capped = report.capped || verdict.capped;
@@ -125,7 +132,18 @@ Report readReport(const store::ProjectStore& store, const std::string& project,
         }
         ++report.counts[std::size_t(counted)];
     };
-    next.position = readNewMail(endpoint, folder, next.position, onMail, progress, cancel);
+    // Mails known by content alone are read once more, to learn their keys.
+    const bool unkeyed = next.seen.count("") > 0;
+    const ReadPosition from = unkeyed ? ReadPosition{} : next.position;
+    const MailboxNow now = readNewMail(endpoint, folder, from, onMail, progress, cancel);
+    next.position = now.position;
+    next.seen.erase("");
+    // Only the mails still in the mailbox are remembered; a renumbered folder was read whole.
+    SeenMails& seen = next.seen[mailboxOf(endpoint, folder)];
+    if (now.position.uidValidity != from.uidValidity) seen.clear();
+    for (auto at = seen.begin(); at != seen.end();)
+        at = now.keys.count(at->first) ? std::next(at) : seen.erase(at);
+    for (const auto& [key, digest] : readNow) seen[key] = digest;
     return report;
 }
 
