@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <mutex>
 
 #include "smtp/connect_only.h"
 #include "smtp/server_address.h"
@@ -18,18 +17,11 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int kPollMilliseconds = 100;
 
-void initialiseOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
 }  // namespace
 
-struct Wire::State {
+struct Wire::State : smtp::CurlHandles {
     Endpoint endpoint;
     const std::atomic<bool>* cancel = nullptr;
-    CURL* easy = nullptr;
-    CURLM* multi = nullptr;
     std::string tlsVersion;
     std::string lastServerLine;  // the last line libcurl read, for a refused sign-in
     std::string buffer;          // received, not yet taken
@@ -130,9 +122,6 @@ Wire::~Wire() {
         const curl_socket_t socket = state_->socket();
         if (socket != CURL_SOCKET_BAD) ::shutdown(socket, SHUT_RDWR);
     }
-    if (state_->multi && state_->easy) curl_multi_remove_handle(state_->multi, state_->easy);
-    if (state_->easy) curl_easy_cleanup(state_->easy);
-    if (state_->multi) curl_multi_cleanup(state_->multi);
 }
 
 const std::string& Wire::tlsVersion() const {
@@ -140,11 +129,8 @@ const std::string& Wire::tlsVersion() const {
 }
 
 void Wire::open() {
-    initialiseOnce();
     State& s = *state_;
-    s.easy = curl_easy_init();
-    s.multi = curl_multi_init();
-    if (!s.easy || !s.multi) s.stop(smtp::Failure::Other);
+    if (!s.create()) s.stop(smtp::Failure::Other);
     const Endpoint& e = s.endpoint;
     const bool imap = e.protocol == Protocol::Imap;
     const bool implicitTls = e.port == (imap ? e.imapTlsPort : e.pop3TlsPort);
@@ -163,22 +149,15 @@ void Wire::open() {
     options.onDebug = onDebug;
     options.onProgress = onProgress;
     options.hookData = &s;
-    smtp::setUpConnectOnly(s.easy, options);
+    s.setUp(options);
     curl_easy_setopt(s.easy, CURLOPT_USERNAME, e.user.c_str());
     curl_easy_setopt(s.easy, CURLOPT_PASSWORD, e.password.c_str());
 
-    curl_multi_add_handle(s.multi, s.easy);
     s.startStep();
-    int running = 1;
-    while (running) {
-        s.checkStop();
-        if (curl_multi_perform(s.multi, &running) != CURLM_OK) break;
-        if (running) curl_multi_poll(s.multi, nullptr, 0, kPollMilliseconds, nullptr);
-    }
-    CURLcode code = CURLE_OK;
-    int left = 0;
-    while (CURLMsg* message = curl_multi_info_read(s.multi, &left))
-        if (message->msg == CURLMSG_DONE) code = message->data.result;
+    const CURLcode code = s.drive([&] {
+        s.checkStop();  // throws
+        return false;
+    });
     if (code == CURLE_OK) return;
     if (!s.errorText[0]) std::strncpy(s.errorText, curl_easy_strerror(code), CURL_ERROR_SIZE - 1);
     // libcurl's sign-in refusal names the credentials; the rest reads as the connection

@@ -1,12 +1,48 @@
 #include "smtp/connect_only.h"
 
 #include <algorithm>
+#include <mutex>
 
 #include "smtp/smtp_check.h"
 
 namespace smtp {
 
-void setUpConnectOnly(CURL* easy, const ConnectOnly& options) {
+namespace {
+
+constexpr int kPollMilliseconds = 100;
+
+}  // namespace
+
+CurlHandles::~CurlHandles() {
+    if (multi && easy) curl_multi_remove_handle(multi, easy);
+    if (easy) curl_easy_cleanup(easy);
+    if (multi) curl_multi_cleanup(multi);
+}
+
+bool CurlHandles::create() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    easy = curl_easy_init();
+    multi = curl_multi_init();
+    return easy && multi;
+}
+
+CURLcode CurlHandles::drive(const std::function<bool()>& stop) {
+    curl_multi_add_handle(multi, easy);
+    int running = 1;
+    while (running) {
+        if (stop()) return CURLE_ABORTED_BY_CALLBACK;
+        if (curl_multi_perform(multi, &running) != CURLM_OK) break;
+        if (running) curl_multi_poll(multi, nullptr, 0, kPollMilliseconds, nullptr);
+    }
+    CURLcode code = CURLE_OK;
+    int left = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi, &left))
+        if (message->msg == CURLMSG_DONE) code = message->data.result;
+    return code;
+}
+
+void CurlHandles::setUp(const ConnectOnly& options) {
     const long stepSeconds = std::max<long>(1, long((options.stepTimeout.count() + 999) / 1000));
     curl_easy_setopt(easy, CURLOPT_URL, options.url.c_str());
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, options.protocols);

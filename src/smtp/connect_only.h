@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
 
 // The libcurl set-up of a session that libcurl opens (connect, TLS, greeting) and then
@@ -23,6 +24,25 @@ struct ConnectOnly {
     void* hookData = nullptr;
 };
 
-void setUpConnectOnly(CURL* easy, const ConnectOnly& options);
+// libcurl's two handles of one such session, freed together; the session's own state
+// derives from it.
+struct CurlHandles {
+    CURL* easy = nullptr;
+    CURLM* multi = nullptr;
+
+    CurlHandles() = default;
+    ~CurlHandles();
+    CurlHandles(const CurlHandles&) = delete;
+    CurlHandles& operator=(const CurlHandles&) = delete;
+
+    // After libcurl's one global set-up; false when libcurl could not make them.
+    bool create();
+    void setUp(const ConnectOnly& options);
+    // The multi loop, not curl_easy_perform: only it lets us look at the clock and the
+    // cancel flag between steps whatever state libcurl is in. Drives libcurl until the
+    // session is open or has failed, asking `stop` before each step; gives the result,
+    // CURLE_ABORTED_BY_CALLBACK when `stop` ended it.
+    CURLcode drive(const std::function<bool()>& stop);
+};
 
 }  // namespace smtp

@@ -8,7 +8,6 @@
 #include <cctype>
 #include <chrono>
 #include <cstdlib>
-#include <mutex>
 
 #include "smtp/connect_only.h"
 #include "smtp/ehlo_name.h"
@@ -28,11 +27,6 @@ constexpr int kPollMilliseconds = 100;
 // Bytes that answer no command of ours come right behind a reply; this is how long we
 // listen for them before the next command goes out.
 constexpr std::chrono::milliseconds kStrayWait{100};
-
-void initialiseOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
 
 bool isAddress(const std::string& server) {
     unsigned char bytes[sizeof(in6_addr)];
@@ -67,11 +61,9 @@ std::string verbOf(const char* data, std::size_t size) {
 
 }  // namespace
 
-struct Session::State {
+struct Session::State : CurlHandles {
     Request request;
     const std::atomic<bool>* cancel = nullptr;
-    CURL* easy = nullptr;
-    CURLM* multi = nullptr;
     curl_slist* pinned = nullptr;
     // Set when a command goes out; what comes in never moves it.
     Clock::time_point deadline = Clock::now();
@@ -316,7 +308,7 @@ void configure(Session::State& state, const std::string& url) {
     options.onDebug = onDebug;
     options.onProgress = onProgress;
     options.hookData = &state;
-    setUpConnectOnly(state.easy, options);
+    state.setUp(options);
 }
 
 const char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -352,18 +344,14 @@ Session::Session(const Request& request, const std::atomic<bool>& cancel)
 Session::~Session() {
     // The credentials live no longer than the session.
     state_->request.password.assign(state_->request.password.size(), '\0');
-    if (state_->multi && state_->easy) curl_multi_remove_handle(state_->multi, state_->easy);
-    if (state_->easy) curl_easy_cleanup(state_->easy);
-    if (state_->multi) curl_multi_cleanup(state_->multi);
-    curl_slist_free_all(state_->pinned);
+    curl_slist* pinned = state_->pinned;
+    state_.reset();  // the handles go first: libcurl may still read the pinned addresses
+    curl_slist_free_all(pinned);
 }
 
 bool Session::open(Result& result) {
-    initialiseOnce();
     State& s = *state_;
-    s.easy = curl_easy_init();
-    s.multi = curl_multi_init();
-    if (!s.easy || !s.multi) {
+    if (!s.create()) {
         result.curlCode = CURLE_FAILED_INIT;
         result.curlText = curl_easy_strerror(CURLE_FAILED_INIT);
         return false;
@@ -385,27 +373,14 @@ bool Session::open(Result& result) {
     configure(s, url);
     if (s.pinned) curl_easy_setopt(s.easy, CURLOPT_RESOLVE, s.pinned);
 
-    // The multi loop, not curl_easy_perform: only it lets us look at the clock and the
-    // cancel flag between steps whatever state libcurl is in.
-    curl_multi_add_handle(s.multi, s.easy);
-    int running = 1;
     s.step.clear();
     s.startStep();
-    while (running) {
-        if (s.stopRequested(result)) break;
-        if (curl_multi_perform(s.multi, &running) != CURLM_OK) break;
-        if (running) curl_multi_poll(s.multi, nullptr, 0, kPollMilliseconds, nullptr);
-    }
+    const CURLcode code = s.drive([&] { return s.stopRequested(result); });
     curl_off_t connectTime = 0;
     if (curl_easy_getinfo(s.easy, CURLINFO_CONNECT_TIME_T, &connectTime) == CURLE_OK &&
         connectTime > 0)
         s.connected = true;
     if (s.stopped) return false;
-
-    CURLcode code = CURLE_OK;
-    int left = 0;
-    while (CURLMsg* message = curl_multi_info_read(s.multi, &left))
-        if (message->msg == CURLMSG_DONE) code = message->data.result;
     result.curlCode = code;
     result.curlText = s.errorText[0] ? std::string(s.errorText) : curl_easy_strerror(code);
     if (code != CURLE_OK) {
