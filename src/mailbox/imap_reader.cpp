@@ -4,11 +4,13 @@
 #include <functional>
 #include <vector>
 
+#include "text/iconv_converter.h"
+
 namespace mailbox::imap {
 
 namespace {
 
-// A SEARCH answer lists every new UID on one line.
+// A SEARCH answer lists every UID on one line.
 constexpr std::size_t kMaxLine = 16 * 1024 * 1024;
 constexpr std::size_t kFetchBatch = 100;
 
@@ -95,10 +97,15 @@ std::string examine(Dialogue& dialogue, const std::string& folder, std::size_t* 
 }  // namespace
 
 std::string quoted(const std::string& folder) {
+    for (const char c : folder)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return {};
+    // Names beyond ASCII travel in modified UTF-7, which leaves ASCII as it is but "&".
+    store::IconvConverter toImap("UTF-7-IMAP", "UTF-8");
+    std::string name;
+    std::size_t consumed = 0;
+    if (!toImap.run(folder, name, consumed)) return {};
     std::string out = "\"";
-    for (const char c : folder) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte >= 0x7F) return {};
+    for (const char c : name) {
         if (c == '"' || c == '\\') out += '\\';
         out += c;
     }
@@ -112,34 +119,35 @@ std::size_t check(Wire& wire, const std::string& folder) {
     return exists;
 }
 
-ReadPosition read(Wire& wire, const std::string& folder, const ReadPosition& from,
-                  const OnMail& onMail, Progress& progress) {
+MailboxNow read(Wire& wire, const std::string& folder, const ReadPosition& from,
+                const OnMail& onMail, Progress& progress) {
     Dialogue dialogue(wire);
-    ReadPosition position;
+    MailboxNow now;
+    ReadPosition& position = now.position;
     position.uidValidity = examine(dialogue, folder, nullptr);
     // Another UIDVALIDITY numbers the folder anew: every mail is read again, and the
     // caller knows the ones it has seen by their content.
     const std::uint64_t after = position.uidValidity == from.uidValidity ? from.lastUid : 0;
     position.lastUid = after;
 
+    // Every UID, so that what was read of the mails gone can be forgotten.
     std::vector<std::uint64_t> uids;
-    dialogue.run("UID SEARCH UID " + std::to_string(after + 1) + ":*",
-                 [&](const std::string& text, const std::string&) {
-                     if (text.rfind("* SEARCH", 0) != 0) return;
-                     std::uint64_t value = 0;
-                     bool inNumber = false;
-                     for (std::size_t i = 8; i <= text.size(); ++i) {
-                         if (i < text.size() && isDigit(text[i])) {
-                             value = value * 10 + std::uint64_t(text[i] - '0');
-                             inNumber = true;
-                         } else if (inNumber) {
-                             // "n:*" answers with the last mail even when it is older.
-                             if (value > after) uids.push_back(value);
-                             value = 0;
-                             inNumber = false;
-                         }
-                     }
-                 });
+    dialogue.run("UID SEARCH ALL", [&](const std::string& text, const std::string&) {
+        if (text.rfind("* SEARCH", 0) != 0) return;
+        std::uint64_t value = 0;
+        bool inNumber = false;
+        for (std::size_t i = 8; i <= text.size(); ++i) {
+            if (i < text.size() && isDigit(text[i])) {
+                value = value * 10 + std::uint64_t(text[i] - '0');
+                inNumber = true;
+            } else if (inNumber) {
+                now.keys.insert(std::to_string(value));
+                if (value > after) uids.push_back(value);
+                value = 0;
+                inNumber = false;
+            }
+        }
+    });
     progress.total = uids.size();
     for (std::size_t i = 0; i < uids.size(); i += kFetchBatch) {
         std::string set;
@@ -151,12 +159,12 @@ ReadPosition read(Wire& wire, const std::string& folder, const ReadPosition& fro
                 if (text.find(" FETCH (") == std::string::npos) return;
                 const std::uint64_t uid = numberAfter(text, "UID");
                 if (uid <= after) return;
-                onMail(literal);
+                onMail(std::to_string(uid), literal);
                 if (uid > position.lastUid) position.lastUid = uid;
                 ++progress.done;
             });
     }
-    return position;
+    return now;
 }
 
 }  // namespace mailbox::imap

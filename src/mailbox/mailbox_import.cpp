@@ -9,15 +9,15 @@
 #include "mailbox/mail_classifier.h"
 #include "recipients/address_key.h"
 #include "recipients/field_lines.h"
-#include "text/half_width.h"
 #include "recipients/optout_journal.h"
 #include "recipients/optout_merge.h"
 #include "recipients/optout_reader.h"
 #include "store/comma_text.h"
-#include "text/cp932.h"
 #include "store/optout_file.h"
 #include "store/project_store.h"
 #include "store/text_file.h"
+#include "text/cp932.h"
+#include "text/half_width.h"
 
 namespace mailbox {
 
@@ -87,22 +87,31 @@ Report readReport(const store::ProjectStore& store, const std::string& project,
     const auto groups = groupsOf(store, project);
     const std::string own = endpoint.user.find('@') != std::string::npos ? endpoint.user : "";
     State& next = report.next;
-    auto onMail = [&](const std::string& bytes) {
-        // A renumbered folder gives the same mails again: each counts once.
-        if (!next.seen.insert(digestOf(bytes)).second) return;
+    // A renumbered folder, another protocol or folder gives the same mails again: each
+    // counts once, whichever mailbox it was read from.
+    std::unordered_set<std::string> known;
+    for (const auto& [mailbox, mails] : next.seen)
+        for (const auto& [key, digest] : mails) known.insert(digest);
+    SeenMails readNow;
+    auto onMail = [&](const std::string& key, const std::string& bytes) {
+        const std::string digest = digestOf(bytes);
+        readNow[key] = digest;
+        if (!known.insert(digest).second) return;
         ++report.mails;
         const Verdict verdict = classify(bytes, own);
-        ++report.counts[std::size_t(verdict.kind)];
         report.capped = report.capped || verdict.capped;
-        if (verdict.kind == Kind::Other) return;
+        // A mail counts under its strongest row's kind, as the classifier ranks them; a row
+        // promoted to 不達 outranks every other, so the counts say what the table shows.
+        Kind counted = verdict.kind;
         for (Finding finding : verdict.findings) {
+            if (verdict.kind == Kind::Other) break;  // nothing came back: no rows
             std::string address;
             if (finding.kind == Kind::Temporary &&
                 checked(finding.address, address) == recipients::AddressFault::None) {
                 std::set<std::string>& days = next.softDays[recipients::addressKey(address)];
                 days.insert(verdict.day.empty() ? today : verdict.day);
                 if (days.size() >= kSoftBounceDays) {
-                    finding.kind = Kind::Bounce;
+                    finding.kind = counted = Kind::Bounce;
                     finding.diagnostic =
                         std::to_string(days.size()) + " 日にわたる一時不達: " + finding.diagnostic;
                 }
@@ -121,8 +130,20 @@ Report readReport(const store::ProjectStore& store, const std::string& project,
             row.finding = std::move(finding);
             report.rows.push_back(std::move(row));
         }
+        ++report.counts[std::size_t(counted)];
     };
-    next.position = readNewMail(endpoint, folder, next.position, onMail, progress, cancel);
+    // Mails known by content alone are read once more, to learn their keys.
+    const bool unkeyed = next.seen.count("") > 0;
+    const ReadPosition from = unkeyed ? ReadPosition{} : next.position;
+    const MailboxNow now = readNewMail(endpoint, folder, from, onMail, progress, cancel);
+    next.position = now.position;
+    next.seen.erase("");
+    // Only the mails still in the mailbox are remembered; a renumbered folder was read whole.
+    SeenMails& seen = next.seen[mailboxOf(endpoint, folder)];
+    if (now.position.uidValidity != from.uidValidity) seen.clear();
+    for (auto at = seen.begin(); at != seen.end();)
+        at = now.keys.count(at->first) ? std::next(at) : seen.erase(at);
+    for (const auto& [key, digest] : readNow) seen[key] = digest;
     return report;
 }
 

@@ -5,9 +5,9 @@
 
 namespace mailbox {
 
-ReadPosition readNewMail(const Endpoint& endpoint, const std::string& folder,
-                         const ReadPosition& from, const OnMail& onMail, Progress& progress,
-                         const std::atomic<bool>& cancel) {
+MailboxNow readNewMail(const Endpoint& endpoint, const std::string& folder,
+                       const ReadPosition& from, const OnMail& onMail, Progress& progress,
+                       const std::atomic<bool>& cancel) {
     Wire wire(endpoint, cancel);
     wire.open();
     if (endpoint.protocol == Protocol::Imap)
@@ -22,6 +22,10 @@ std::size_t checkMailbox(const Endpoint& endpoint, const std::string& folder,
     tlsVersion = wire.tlsVersion();
     if (endpoint.protocol == Protocol::Imap) return imap::check(wire, folder);
     return pop3::check(wire);
+}
+
+std::string mailboxOf(const Endpoint& endpoint, const std::string& folder) {
+    return endpoint.protocol == Protocol::Imap ? "IMAP " + imap::quoted(folder) : "POP3";
 }
 
 bool imapFolderRefused(const std::string& folder) {

@@ -33,22 +33,29 @@ struct Progress {
     std::atomic<std::size_t> total{0};
 };
 
-// Gets each new mail's bytes (at most kMaxMailBytes), in the mailbox's order.
-using OnMail = std::function<void(const std::string& bytes)>;
+// Gets each new mail's key (IMAP: its UID; POP3: its UIDL) and bytes (at most
+// kMaxMailBytes), in the mailbox's order.
+using OnMail = std::function<void(const std::string& key, const std::string& bytes)>;
 
-// Reads the new mail and gives the position to remember once it is dealt with. Throws
-// WireFailure (cancel included).
-ReadPosition readNewMail(const Endpoint& endpoint, const std::string& folder,
-                         const ReadPosition& from, const OnMail& onMail, Progress& progress,
-                         const std::atomic<bool>& cancel);
+struct MailboxNow {
+    ReadPosition position;       // to remember once the new mail is dealt with
+    std::set<std::string> keys;  // of every mail in the mailbox now, new or not
+};
+
+// Reads the new mail. Throws WireFailure (cancel included).
+MailboxNow readNewMail(const Endpoint& endpoint, const std::string& folder,
+                       const ReadPosition& from, const OnMail& onMail, Progress& progress,
+                       const std::atomic<bool>& cancel);
+
+// The mailbox whose mails the keys name: "POP3", or "IMAP" and the folder as it is sent.
+std::string mailboxOf(const Endpoint& endpoint, const std::string& folder);
 
 // Signs in and opens the folder (IMAP) or the maildrop (POP3), reading nothing. Returns
 // the mail count; throws WireFailure.
 std::size_t checkMailbox(const Endpoint& endpoint, const std::string& folder,
                          const std::atomic<bool>& cancel, std::string& tlsVersion);
 
-// A folder name the reader cannot send: non-ASCII (modified UTF-7 is not written here) or
-// control characters.
+// A folder name the reader cannot send: control characters, or bytes that are not UTF-8.
 bool imapFolderRefused(const std::string& folder);
 
 }  // namespace mailbox

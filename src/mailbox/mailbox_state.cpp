@@ -48,7 +48,11 @@ State loadState(const std::string& path) {
         } else if (kind == "UIDL") {
             state.position.uidls.insert(value);
         } else if (kind == "SEEN") {
-            state.seen.insert(value);
+            // "SEEN digest key mailbox", the mailbox to the line's end; older files name the
+            // digest alone.
+            const std::string key = word(line, pos);
+            const std::string mailbox = pos < line.size() ? line.substr(pos + 1) : "";
+            state.seen[key.empty() ? "" : mailbox][key.empty() ? value : key] = value;
         } else if (kind == "SOFT") {
             std::set<std::string>& days = state.softDays[value];
             for (std::string day = word(line, pos); !day.empty(); day = word(line, pos))
@@ -63,7 +67,9 @@ void saveState(const std::string& path, const State& state) {
     text += "UIDVALIDITY " + state.position.uidValidity + "\r\n";
     text += "LASTUID " + std::to_string(state.position.lastUid) + "\r\n";
     for (const std::string& uidl : state.position.uidls) text += "UIDL " + uidl + "\r\n";
-    for (const std::string& digest : state.seen) text += "SEEN " + digest + "\r\n";
+    for (const auto& [mailbox, mails] : state.seen)
+        for (const auto& [key, digest] : mails)
+            text += "SEEN " + digest + (mailbox.empty() ? "" : " " + key + " " + mailbox) + "\r\n";
     for (const auto& [address, days] : state.softDays) {
         text += "SOFT " + address;
         std::size_t skip = days.size() > kKeptDays ? days.size() - kKeptDays : 0;

@@ -11,9 +11,13 @@
 // address failed for the time being.
 namespace mailbox {
 
+// The SHA-1 of each mail's bytes as read, by its key, of the mails still in their mailbox.
+using SeenMails = std::map<std::string, std::string>;
+
 struct State {
     ReadPosition position;
-    std::set<std::string> seen;                             // SHA-1 of each mail's bytes as read
+    std::map<std::string, SeenMails> seen;  // mailboxOf() -> its mails read; "" for mails
+                                            // known by content alone (older files)
     std::map<std::string, std::set<std::string>> softDays;  // address key -> "YYYY-MM-DD"
 };
 

@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <mutex>
 
+#include "smtp/connect_only.h"
 #include "smtp/server_address.h"
 
 namespace mailbox {
@@ -17,18 +17,11 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int kPollMilliseconds = 100;
 
-void initialiseOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
 }  // namespace
 
-struct Wire::State {
+struct Wire::State : smtp::CurlHandles {
     Endpoint endpoint;
     const std::atomic<bool>* cancel = nullptr;
-    CURL* easy = nullptr;
-    CURLM* multi = nullptr;
     std::string tlsVersion;
     std::string lastServerLine;  // the last line libcurl read, for a refused sign-in
     std::string buffer;          // received, not yet taken
@@ -129,9 +122,6 @@ Wire::~Wire() {
         const curl_socket_t socket = state_->socket();
         if (socket != CURL_SOCKET_BAD) ::shutdown(socket, SHUT_RDWR);
     }
-    if (state_->multi && state_->easy) curl_multi_remove_handle(state_->multi, state_->easy);
-    if (state_->easy) curl_easy_cleanup(state_->easy);
-    if (state_->multi) curl_multi_cleanup(state_->multi);
 }
 
 const std::string& Wire::tlsVersion() const {
@@ -139,57 +129,35 @@ const std::string& Wire::tlsVersion() const {
 }
 
 void Wire::open() {
-    initialiseOnce();
     State& s = *state_;
-    s.easy = curl_easy_init();
-    s.multi = curl_multi_init();
-    if (!s.easy || !s.multi) s.stop(smtp::Failure::Other);
+    if (!s.create()) s.stop(smtp::Failure::Other);
     const Endpoint& e = s.endpoint;
     const bool imap = e.protocol == Protocol::Imap;
     const bool implicitTls = e.port == (imap ? e.imapTlsPort : e.pop3TlsPort);
     const std::string scheme =
         imap ? (implicitTls ? "imaps" : "imap") : (implicitTls ? "pop3s" : "pop3");
-    const std::string url =
-        scheme + "://" + smtp::hostForUrl(e.server) + ":" + std::to_string(e.port) + "/";
-    const std::string caFile = smtp::caFileFor(e.caFile);
-    CURL* easy = s.easy;
-    curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, imap ? "imap,imaps" : "pop3,pop3s");
-    curl_easy_setopt(easy, CURLOPT_PROXY, "");
-    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    // libcurl stops once signed in; every command after that is ours.
-    curl_easy_setopt(easy, CURLOPT_CONNECT_ONLY, 1L);
-    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, s.errorText);
+    smtp::ConnectOnly options;
+    options.url = scheme + "://" + smtp::hostForUrl(e.server) + ":" + std::to_string(e.port) + "/";
+    options.protocols = imap ? "imap,imaps" : "pop3,pop3s";
     // A mailbox always signs in, so TLS is always required: without it the password
     // would leave in clear, and libcurl stops before it does.
-    curl_easy_setopt(easy, CURLOPT_USE_SSL, CURLUSESSL_ALL);
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
-    if (!caFile.empty()) curl_easy_setopt(easy, CURLOPT_CAINFO, caFile.c_str());
-    curl_easy_setopt(easy, CURLOPT_USERNAME, e.user.c_str());
-    curl_easy_setopt(easy, CURLOPT_PASSWORD, e.password.c_str());
-    const long stepSeconds = std::max<long>(1, long((e.stepTimeout.count() + 999) / 1000));
-    curl_easy_setopt(easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, stepSeconds);
-    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, stepSeconds * 4);
-    curl_easy_setopt(easy, CURLOPT_VERBOSE, 1L);  // the debug hook is called only then
-    curl_easy_setopt(easy, CURLOPT_DEBUGFUNCTION, onDebug);
-    curl_easy_setopt(easy, CURLOPT_DEBUGDATA, &s);
-    curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, onProgress);
-    curl_easy_setopt(easy, CURLOPT_XFERINFODATA, &s);
+    options.requireTls = true;
+    options.caFile = e.caFile;
+    options.stepTimeout = e.stepTimeout;
+    options.connectSteps = 4;
+    options.errorText = s.errorText;
+    options.onDebug = onDebug;
+    options.onProgress = onProgress;
+    options.hookData = &s;
+    s.setUp(options);
+    curl_easy_setopt(s.easy, CURLOPT_USERNAME, e.user.c_str());
+    curl_easy_setopt(s.easy, CURLOPT_PASSWORD, e.password.c_str());
 
-    curl_multi_add_handle(s.multi, s.easy);
     s.startStep();
-    int running = 1;
-    while (running) {
-        s.checkStop();
-        if (curl_multi_perform(s.multi, &running) != CURLM_OK) break;
-        if (running) curl_multi_poll(s.multi, nullptr, 0, kPollMilliseconds, nullptr);
-    }
-    CURLcode code = CURLE_OK;
-    int left = 0;
-    while (CURLMsg* message = curl_multi_info_read(s.multi, &left))
-        if (message->msg == CURLMSG_DONE) code = message->data.result;
+    const CURLcode code = s.drive([&] {
+        s.checkStop();  // throws
+        return false;
+    });
     if (code == CURLE_OK) return;
     if (!s.errorText[0]) std::strncpy(s.errorText, curl_easy_strerror(code), CURL_ERROR_SIZE - 1);
     // libcurl's sign-in refusal names the credentials; the rest reads as the connection

@@ -70,11 +70,13 @@ std::size_t check(Wire& wire) {
     return std::size_t(std::strtoull(answer.c_str() + 3, nullptr, 10));
 }
 
-ReadPosition read(Wire& wire, const ReadPosition& from, const OnMail& onMail, Progress& progress) {
+MailboxNow read(Wire& wire, const ReadPosition& from, const OnMail& onMail, Progress& progress) {
     const std::vector<Listed> listed = uidList(wire);
-    ReadPosition position;
+    MailboxNow now;
+    ReadPosition& position = now.position;
     std::vector<const Listed*> fresh;
     for (const Listed& mail : listed) {
+        now.keys.insert(mail.uidl);
         if (from.uidls.count(mail.uidl)) {
             position.uidls.insert(mail.uidl);  // still there: still read
         } else {
@@ -87,11 +89,11 @@ ReadPosition read(Wire& wire, const ReadPosition& from, const OnMail& onMail, Pr
         // TOP is optional; RETR is the other way that leaves the mail in place.
         if (!positive(answer)) answer = command(wire, "RETR " + mail->number);
         if (!positive(answer)) wire.fail(smtp::Failure::ServerRefused, answer);
-        onMail(multiLine(wire, kMaxMailBytes));
+        onMail(mail->uidl, multiLine(wire, kMaxMailBytes));
         position.uidls.insert(mail->uidl);
         ++progress.done;
     }
-    return position;
+    return now;
 }
 
 }  // namespace mailbox::pop3

@@ -4,7 +4,7 @@
 
 namespace mailbox::pop3 {
 
-ReadPosition read(Wire& wire, const ReadPosition& from, const OnMail& onMail, Progress& progress);
+MailboxNow read(Wire& wire, const ReadPosition& from, const OnMail& onMail, Progress& progress);
 std::size_t check(Wire& wire);
 
 }  // namespace mailbox::pop3

@@ -8,8 +8,8 @@
 #include <cctype>
 #include <chrono>
 #include <cstdlib>
-#include <mutex>
 
+#include "smtp/connect_only.h"
 #include "smtp/ehlo_name.h"
 #include "smtp/reply_class.h"
 #include "smtp/reply_reader.h"
@@ -27,11 +27,6 @@ constexpr int kPollMilliseconds = 100;
 // Bytes that answer no command of ours come right behind a reply; this is how long we
 // listen for them before the next command goes out.
 constexpr std::chrono::milliseconds kStrayWait{100};
-
-void initialiseOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
 
 bool isAddress(const std::string& server) {
     unsigned char bytes[sizeof(in6_addr)];
@@ -66,11 +61,9 @@ std::string verbOf(const char* data, std::size_t size) {
 
 }  // namespace
 
-struct Session::State {
+struct Session::State : CurlHandles {
     Request request;
     const std::atomic<bool>* cancel = nullptr;
-    CURL* easy = nullptr;
-    CURLM* multi = nullptr;
     curl_slist* pinned = nullptr;
     // Set when a command goes out; what comes in never moves it.
     Clock::time_point deadline = Clock::now();
@@ -300,34 +293,22 @@ int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return state->stopped || state->cancel->load() ? 1 : 0;
 }
 
-void configure(Session::State& state, const std::string& url, const std::string& caFile) {
-    CURL* easy = state.easy;
-    const Request& request = state.request;
-    const long stepSeconds = std::max<long>(1, long((request.stepTimeout.count() + 999) / 1000));
-    curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
-    curl_easy_setopt(easy, CURLOPT_PROXY, "");  // all_proxy must not reroute the dialogue
-    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    // libcurl stops after the EHLO that follows TLS; the commands are ours. A refusal in
-    // libcurl's own AUTH would end the connection without QUIT, so it never gets credentials.
-    curl_easy_setopt(easy, CURLOPT_CONNECT_ONLY, 1L);
-    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, state.errorText);
-    // TRY even for SMTP-AUTH: a missing STARTTLS is ours to refuse, with QUIT.
-    curl_easy_setopt(easy, CURLOPT_USE_SSL, CURLUSESSL_TRY);
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
-    if (!caFile.empty()) curl_easy_setopt(easy, CURLOPT_CAINFO, caFile.c_str());
-
-    // Our own loop watches each step; these are libcurl's backstops for the same limit.
-    curl_easy_setopt(easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, stepSeconds);
-    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, stepSeconds * 8);
-
-    curl_easy_setopt(easy, CURLOPT_VERBOSE, 1L);  // the debug hook is called only then
-    curl_easy_setopt(easy, CURLOPT_DEBUGFUNCTION, onDebug);
-    curl_easy_setopt(easy, CURLOPT_DEBUGDATA, &state);
-    curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, onProgress);
-    curl_easy_setopt(easy, CURLOPT_XFERINFODATA, &state);
+void configure(Session::State& state, const std::string& url) {
+    ConnectOnly options;
+    options.url = url;
+    options.protocols = "smtp,smtps";
+    // TRY even for SMTP-AUTH: a missing STARTTLS is ours to refuse, with QUIT. libcurl stops
+    // after the EHLO that follows TLS: a refusal in its own AUTH would end the connection
+    // without QUIT, so it never gets credentials.
+    options.requireTls = false;
+    options.caFile = state.request.caFile;
+    options.stepTimeout = state.request.stepTimeout;
+    options.connectSteps = 8;
+    options.errorText = state.errorText;
+    options.onDebug = onDebug;
+    options.onProgress = onProgress;
+    options.hookData = &state;
+    state.setUp(options);
 }
 
 const char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -363,18 +344,14 @@ Session::Session(const Request& request, const std::atomic<bool>& cancel)
 Session::~Session() {
     // The credentials live no longer than the session.
     state_->request.password.assign(state_->request.password.size(), '\0');
-    if (state_->multi && state_->easy) curl_multi_remove_handle(state_->multi, state_->easy);
-    if (state_->easy) curl_easy_cleanup(state_->easy);
-    if (state_->multi) curl_multi_cleanup(state_->multi);
-    curl_slist_free_all(state_->pinned);
+    curl_slist* pinned = state_->pinned;
+    state_.reset();  // the handles go first: libcurl may still read the pinned addresses
+    curl_slist_free_all(pinned);
 }
 
 bool Session::open(Result& result) {
-    initialiseOnce();
     State& s = *state_;
-    s.easy = curl_easy_init();
-    s.multi = curl_multi_init();
-    if (!s.easy || !s.multi) {
+    if (!s.create()) {
         result.curlCode = CURLE_FAILED_INIT;
         result.curlText = curl_easy_strerror(CURLE_FAILED_INIT);
         return false;
@@ -393,30 +370,17 @@ bool Session::open(Result& result) {
     result.ehloName = name;
     const std::string url =
         scheme + hostForUrl(request.server) + ":" + std::to_string(request.port) + urlPath(name);
-    configure(s, url, caFileFor(request.caFile));
+    configure(s, url);
     if (s.pinned) curl_easy_setopt(s.easy, CURLOPT_RESOLVE, s.pinned);
 
-    // The multi loop, not curl_easy_perform: only it lets us look at the clock and the
-    // cancel flag between steps whatever state libcurl is in.
-    curl_multi_add_handle(s.multi, s.easy);
-    int running = 1;
     s.step.clear();
     s.startStep();
-    while (running) {
-        if (s.stopRequested(result)) break;
-        if (curl_multi_perform(s.multi, &running) != CURLM_OK) break;
-        if (running) curl_multi_poll(s.multi, nullptr, 0, kPollMilliseconds, nullptr);
-    }
+    const CURLcode code = s.drive([&] { return s.stopRequested(result); });
     curl_off_t connectTime = 0;
     if (curl_easy_getinfo(s.easy, CURLINFO_CONNECT_TIME_T, &connectTime) == CURLE_OK &&
         connectTime > 0)
         s.connected = true;
     if (s.stopped) return false;
-
-    CURLcode code = CURLE_OK;
-    int left = 0;
-    while (CURLMsg* message = curl_multi_info_read(s.multi, &left))
-        if (message->msg == CURLMSG_DONE) code = message->data.result;
     result.curlCode = code;
     result.curlText = s.errorText[0] ? std::string(s.errorText) : curl_easy_strerror(code);
     if (code != CURLE_OK) {

@@ -151,11 +151,13 @@ std::string DovecotServer::doveadm(const std::string& arguments) const {
     return output("/usr/bin/doveadm -c '" + folder_ + "/dovecot.conf' " + arguments + " 2>&1");
 }
 
-void DovecotServer::deliver(const std::string& bytes) const {
+void DovecotServer::deliver(const std::string& bytes, const std::string& folder) const {
     const std::string file = folder_ + "/incoming.eml";
     std::ofstream(file, std::ios::binary) << bytes;
+    if (folder != "INBOX") doveadm(std::string("mailbox create -u ") + kUser + " '" + folder + "'");
     const std::string command = "/usr/lib/dovecot/dovecot-lda -c '" + folder_ +
-                                "/dovecot.conf' -d " + kUser + " -f '' < '" + file + "'";
+                                "/dovecot.conf' -d " + kUser + " -m '" + folder + "' -f '' < '" +
+                                file + "'";
     ASSERT_EQ(std::system(command.c_str()), 0) << log();
 }
 
@@ -169,6 +171,10 @@ std::size_t DovecotServer::messages() const {
 std::string DovecotServer::snapshot() const {
     return doveadm(std::string("mailbox status -u ") + kUser + " 'messages uidvalidity' INBOX") +
            doveadm(std::string("fetch -u ") + kUser + " 'uid flags' mailbox INBOX all");
+}
+
+void DovecotServer::expungeAll(const std::string& folder) const {
+    doveadm(std::string("expunge -u ") + kUser + " mailbox '" + folder + "' all");
 }
 
 void DovecotServer::setUidValidity(unsigned value) const {

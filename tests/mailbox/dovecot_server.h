@@ -28,7 +28,9 @@ public:
     int lmtpPort = 0;
     bool running() const { return pid_ > 0; }
 
-    void deliver(const std::string& bytes) const;
+    // Into a folder other than INBOX, which doveadm creates first.
+    void deliver(const std::string& bytes, const std::string& folder = "INBOX") const;
+    void expungeAll(const std::string& folder) const;
     std::size_t messages() const;  // in the user's INBOX
     // The user's maildir, for a benchmark that lays thousands of mails in at once; owned by
     // the user Dovecot serves mail as.
