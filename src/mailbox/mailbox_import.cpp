@@ -132,14 +132,18 @@ Report readReport(const store::ProjectStore& store, const std::string& project,
         }
         ++report.counts[std::size_t(counted)];
     };
-    // Mails known by content alone are read once more, to learn their keys.
+    // Mails known by content alone are read once more, to learn their keys. A position is
+    // of one mailbox: another folder, account or protocol is read from its start, since its
+    // UIDs may run behind this one's.
+    const std::string here = mailboxOf(endpoint, folder);
     const bool unkeyed = next.seen.count("") > 0;
-    const ReadPosition from = unkeyed ? ReadPosition{} : next.position;
+    const ReadPosition from = unkeyed || next.positionOf != here ? ReadPosition{} : next.position;
     const MailboxNow now = readNewMail(endpoint, folder, from, onMail, progress, cancel);
     next.position = now.position;
+    next.positionOf = here;
     next.seen.erase("");
     // Only the mails still in the mailbox are remembered; a renumbered folder was read whole.
-    SeenMails& seen = next.seen[mailboxOf(endpoint, folder)];
+    SeenMails& seen = next.seen[here];
     if (now.position.uidValidity != from.uidValidity) seen.clear();
     for (auto at = seen.begin(); at != seen.end();)
         at = now.keys.count(at->first) ? std::next(at) : seen.erase(at);

@@ -25,7 +25,9 @@ std::size_t checkMailbox(const Endpoint& endpoint, const std::string& folder,
 }
 
 std::string mailboxOf(const Endpoint& endpoint, const std::string& folder) {
-    return endpoint.protocol == Protocol::Imap ? "IMAP " + imap::quoted(folder) : "POP3";
+    const std::string account = endpoint.user + "@" + endpoint.server;
+    return endpoint.protocol == Protocol::Imap ? "IMAP " + account + " " + imap::quoted(folder)
+                                               : "POP3 " + account;
 }
 
 bool imapFolderRefused(const std::string& folder) {

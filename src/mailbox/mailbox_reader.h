@@ -47,7 +47,8 @@ MailboxNow readNewMail(const Endpoint& endpoint, const std::string& folder,
                        const ReadPosition& from, const OnMail& onMail, Progress& progress,
                        const std::atomic<bool>& cancel);
 
-// The mailbox whose mails the keys name: "POP3", or "IMAP" and the folder as it is sent.
+// The mailbox whose mails the keys name: "POP3 user@server", or "IMAP user@server" and the
+// folder as it is sent.
 std::string mailboxOf(const Endpoint& endpoint, const std::string& folder);
 
 // Signs in and opens the folder (IMAP) or the maildrop (POP3), reading nothing. Returns

@@ -41,7 +41,9 @@ State loadState(const std::string& path) {
         std::size_t pos = 0;
         const std::string kind = word(line, pos);
         const std::string value = word(line, pos);
-        if (kind == "UIDVALIDITY") {
+        if (kind == "MAILBOX") {
+            state.positionOf = pos < line.size() ? line.substr(line.find(' ') + 1) : "";
+        } else if (kind == "UIDVALIDITY") {
             state.position.uidValidity = value;
         } else if (kind == "LASTUID") {
             state.position.lastUid = std::strtoull(value.c_str(), nullptr, 10);
@@ -64,6 +66,7 @@ State loadState(const std::string& path) {
 
 void saveState(const std::string& path, const State& state) {
     std::string text;
+    text += "MAILBOX " + state.positionOf + "\r\n";
     text += "UIDVALIDITY " + state.position.uidValidity + "\r\n";
     text += "LASTUID " + std::to_string(state.position.lastUid) + "\r\n";
     for (const std::string& uidl : state.position.uidls) text += "UIDL " + uidl + "\r\n";

@@ -16,6 +16,7 @@ using SeenMails = std::map<std::string, std::string>;
 
 struct State {
     ReadPosition position;
+    std::string positionOf;  // the mailbox the position is in (mailboxOf)
     std::map<std::string, SeenMails> seen;  // mailboxOf() -> its mails read; "" for mails
                                             // known by content alone (older files)
     std::map<std::string, std::set<std::string>> softDays;  // address key -> "YYYY-MM-DD"

@@ -177,9 +177,9 @@ void DovecotServer::expungeAll(const std::string& folder) const {
     doveadm(std::string("expunge -u ") + kUser + " mailbox '" + folder + "' all");
 }
 
-void DovecotServer::setUidValidity(unsigned value) const {
+void DovecotServer::setUidValidity(unsigned value, const std::string& folder) const {
     doveadm(std::string("mailbox update -u ") + kUser + " --uid-validity " + std::to_string(value) +
-            " INBOX");
+            " '" + folder + "'");
 }
 
 std::string DovecotServer::maildir() const {

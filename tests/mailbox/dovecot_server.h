@@ -38,7 +38,7 @@ public:
     void giveToMailUser(const std::string& path) const;
     // UID, flags and UIDVALIDITY of every mail, as Dovecot's own tool reports them.
     std::string snapshot() const;
-    void setUidValidity(unsigned value) const;
+    void setUidValidity(unsigned value, const std::string& folder = "INBOX") const;
     // The IMAP/POP3 commands Dovecot logged for the user's sessions (its log).
     std::string log() const;
 

@@ -240,9 +240,11 @@ TEST_F(MailboxImport, RenumberedFolderIsReadAgainWithoutCountingTwice) {
     EXPECT_EQ(app_.read("optout.txt"), optOut);
     EXPECT_EQ(app_.read("optout-journal.csv"), journal);
 
-    // A folder named in Japanese is read; its mail, once gone, is no longer remembered, and
-    // INBOX's mails are still known when it is read again.
+    // A folder named in Japanese is read, from its start though its UIDVALIDITY is INBOX's;
+    // its mail, once gone, is no longer remembered, and INBOX's mails are still known when
+    // it is read again.
     server_->deliver("Subject: jp\r\nMessage-ID: <jp@example.net>\r\n\r\nx\r\n", "返送");
+    server_->setUidValidity(4242, "返送");
     EXPECT_EQ(read(e, "返送").mails, 1u);
     mailbox::addTicked(store_, "P", read(e, "返送"), "2026-12-11 10:00");
     server_->expungeAll("返送");
