@@ -9,6 +9,7 @@
 
 #include "bench_gap_watch.h"
 #include "bench_screen_reader.h"
+#include "bench_stall_lines.h"
 #include "bench_store.h"
 #include "bench_window.h"
 #include "dialogs/precheck_result_dialog.h"
@@ -215,8 +216,7 @@ int runStalls(int argc, char** argv, const std::string& appPath, long recipients
             std::fprintf(stderr, "%s did not do what it should\n", kNames[i].c_str());
             return 1;
         }
-        std::printf("STALL %zu %.3f %.3f\n", i, watch.longestGapMs(), watch.totalMs());
-        std::fflush(stdout);
+        printStall(i, watch);
     }
     // A quit while the list loads again: the window goes, as at the end of `main`, and
     // the pool's last job must end soon after.
