@@ -239,7 +239,8 @@ std::vector<bench::Verdict> compareReads(const DovecotServer& server, int runs) 
 int main(int argc, char** argv) {
     setenv("TZ", "UTC", 1);
     if (argc == 5 && std::string(argv[1]) == "--dialog-stalls") {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        // Offscreen unless the caller names a display to watch it on.
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
         try {
             return mailboxbench::runDialogStalls(argc, argv, std::atoi(argv[2]), argv[3],
                                                  std::string(argv[4]) == "screen-reader");

@@ -137,7 +137,7 @@ MailboxDialog::MailboxDialog(std::string appPath, std::string project, SmtpField
     table_->horizontalHeader()->setStretchLastSection(true);
     // Widths from the first rows only: laying out a thousand rows of text to size the
     // columns would hold the window up.
-    table_->horizontalHeader()->setResizeContentsPrecision(200);
+    table_->horizontalHeader()->setResizeContentsPrecision(500);
 
     auto* buttons = new QDialogButtonBox(this);
     copy_ = buttons->addButton(QStringLiteral("表をコピー"), QDialogButtonBox::ActionRole);

@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTableView>
@@ -66,6 +67,11 @@ TEST_F(MailboxWindowTest, ReportTicksBouncesAndComplaintsAndAddsWhatIsTicked) {
                   "gone@example.org closed@example.jp \"x,y\"@example.org complainer@example.com "
                   "hanako@example.co.jp nobody@example.org lost@example.org slow@example.org");
         // The policy refusal cannot be ticked; the user unticks one complaint.
+        // A screen reader hears each address and its tick.
+        QAccessibleInterface* first =
+            QAccessible::queryAccessibleInterface(dialog.table())->tableInterface()->cellAt(0, 0);
+        EXPECT_EQ(first->text(QAccessible::Name).toStdString(), "gone@example.org");
+        EXPECT_TRUE(first->state().checkable && first->state().checked);
         EXPECT_FALSE(table->setData(cell(1), Qt::Checked, Qt::CheckStateRole));
         EXPECT_TRUE(table->setData(cell(6), Qt::Unchecked, Qt::CheckStateRole));
         // What 表をコピー takes: the user's untick shows, and the code is not said twice.
