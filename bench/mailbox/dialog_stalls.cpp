@@ -16,10 +16,10 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "bench_gap_watch.h"
 #include "bench_process.h"
 #include "bench_screen_reader.h"
-#include "bench_stall_lines.h"
+#include "bench_stall_meter.h"
+#include "bench_window.h"
 #include "dialogs/mailbox_dialog.h"
 #include "mailbox/dovecot_server.h"
 #include "shell/app_path.h"
@@ -71,22 +71,6 @@ std::unique_ptr<mailbox::Report> reportAtTheCap() {
     return report;
 }
 
-struct Action {
-    std::function<void()> untimed;  // puts the dialog where the action starts, if needed
-    std::function<void()> run;
-    std::function<bool()> done;   // the action's work has ended
-    std::function<bool()> check;  // what the action must have done
-};
-
-bool always() {
-    return true;
-}
-
-void settle() {
-    QCoreApplication::sendPostedEvents();
-    QCoreApplication::processEvents();
-}
-
 Qt::CheckState tick(const QTableView& table, int row) {
     return table.model()->index(row, 0).data(Qt::CheckStateRole).value<Qt::CheckState>();
 }
@@ -118,18 +102,17 @@ class Run {
 public:
     Run(int port, const std::string& appPath) : port_(port), appPath_(appPath) {}
 
-    std::vector<Action> actions() {
+    std::vector<bench::StallAction> actions() {
         return {
-            {nullptr, [this] { open(); }, [this] { return dialog_->isVisible(); }, always},
+            {nullptr, [this] { open(); }, [this] { return dialog_->isVisible(); }},
             {[this] {
                  fillFields();
                  meetTable();
              },
-             [this] { cancelDuringRead(); }, always,
-             [this] { return cancelled_ && !dialog_->report(); }},
+             [this] { cancelDuringRead(); }, [this] { return cancelled_ && !dialog_->report(); }},
             {nullptr, [this] { button("btnMailboxRead")->click(); },
-             [this] { return dialog_->report() != nullptr; },
-             [this] { return rowsShown() >= kMailboxRows; }},
+             [this] { return rowsShown() >= kMailboxRows; },
+             [this] { return dialog_->report() != nullptr; }},
             untick(),
             tickAgain(),
             copy(),
@@ -138,7 +121,7 @@ public:
                  open();
                  meetTable();
              },
-             [this] { dialog_->showReport(std::move(capped_)); }, always,
+             [this] { dialog_->showReport(std::move(capped_)); },
              [this] { return rowsShown() == int(mailbox::kMaxRows); }},
             untick(),
             tickAgain(),
@@ -196,7 +179,7 @@ private:
 
     int rowsShown() const { return dialog_->table()->model()->rowCount(); }
 
-    Action untick() {
+    bench::StallAction untick() {
         return {[this] {
                     QTableView& table = *dialog_->table();
                     row_ = tickedRowNearTheMiddle(table);
@@ -204,33 +187,33 @@ private:
                     table.setCurrentIndex(table.model()->index(row_, 0));
                     table.scrollTo(table.currentIndex());
                 },
-                [this] { pressSpace(*dialog_->table()); }, always,
+                [this] { pressSpace(*dialog_->table()); },
                 [this] { return tick(*dialog_->table(), row_) == Qt::Unchecked; }};
     }
 
-    Action tickAgain() {
-        return {nullptr, [this] { pressSpace(*dialog_->table()); }, always,
+    bench::StallAction tickAgain() {
+        return {nullptr, [this] { pressSpace(*dialog_->table()); },
                 [this] { return tick(*dialog_->table(), row_) == Qt::Checked; }};
     }
 
-    Action copy() {
+    bench::StallAction copy() {
         return {[] { QApplication::clipboard()->clear(); },
                 [this] { button("btnMailboxCopy")->click(); },
-                [] { return !QApplication::clipboard()->text().isEmpty(); },
                 [this] {
                     return QApplication::clipboard()->text().count(QLatin1Char('\n')) ==
                            rowsShown() + 1;
-                }};
+                },
+                [] { return !QApplication::clipboard()->text().isEmpty(); }};
     }
 
-    Action add() {
+    bench::StallAction add() {
         return {[this] { std::filesystem::remove(store::ProjectStore(appPath_).optOutPath()); },
                 [this] { button("btnMailboxAdd")->click(); },
-                [this] { return !dialog_->isVisible(); },
                 [this] {
                     return !boxes.empty() && boxes.back() == shell::kStyleInformation &&
                            lineCount(store::ProjectStore(appPath_).optOutPath()) > 0;
-                }};
+                },
+                [this] { return !dialog_->isVisible(); }};
     }
 
     int port_;
@@ -266,19 +249,8 @@ int runDialogStalls(int argc, char** argv, int port, const std::string& caFile, 
         e.imapTlsPort = port;
         e.caFile = caFile;
     });
-    const std::vector<Action> all = run.actions();
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        const Action& action = all[i];
-        if (action.untimed) action.untimed();
-        settle();
-        bench::GapWatch watch(action.done);
-        watch.measure(action.run, kTailMs);
-        if (!action.check()) {
-            std::fprintf(stderr, "%s did not do what it should\n", kNames[i].c_str());
-            return 1;
-        }
-        bench::printStall(i, watch);
-    }
+    if (!bench::runStallActions(run.actions(), kNames, kTailMs, bench::settle, [] { return true; }))
+        return 1;
     MailboxDialog::setEndpointHook(nullptr);
     shell::setMessageBoxResponder(nullptr);
     return 0;

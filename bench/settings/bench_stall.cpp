@@ -7,7 +7,7 @@
 #include <string>
 
 #include "bench_process.h"
-#include "bench_stall_lines.h"
+#include "bench_stall_meter.h"
 #include "bench_stall_runs.h"
 #include "bench_store.h"
 #include "temp_folder.h"

@@ -1,4 +1,4 @@
-#include "bench_stall_lines.h"
+#include "bench_stall_meter.h"
 
 #include <cstdio>
 
@@ -10,6 +10,26 @@ namespace bench {
 void printStall(std::size_t index, const GapWatch& watch) {
     std::printf("STALL %zu %.3f %.3f\n", index, watch.longestGapMs(), watch.totalMs());
     std::fflush(stdout);
+}
+
+bool runStallActions(const std::vector<StallAction>& actions, const std::vector<std::string>& names,
+                     int tailMs, const std::function<void()>& ready,
+                     const std::function<bool()>& done) {
+    for (std::size_t i = 0; i < actions.size(); ++i) {
+        const StallAction& action = actions[i];
+        if (action.untimed) {
+            action.untimed();
+            ready();
+        }
+        GapWatch watch(action.done ? action.done : done);
+        watch.measure(action.run, tailMs);
+        if (!action.check()) {
+            std::fprintf(stderr, "%s did not do what it should\n", names[i].c_str());
+            return false;
+        }
+        printStall(i, watch);
+    }
+    return true;
 }
 
 StallTable::StallTable(const std::string& label_, const std::vector<std::string>& names_)
