@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
                  "a screen reader's asks at the end of 1000000 lines, median of 3 runs",
                  [] { return bench::compareAccessibleQueries(kRecipients, 3); }))
             verdicts.push_back(std::move(v));
-        return bench::printSummary(verdicts) ? 0 : 1;
+        return bench::printSummary("settings benchmark", verdicts) ? 0 : 1;
     }
     const int runs = argc > 1 ? std::max(3, std::atoi(argv[1])) : 5;
     const std::string bigList = "1000000 recipients (list.txt 2000000 lines)";
@@ -119,5 +119,5 @@ int main(int argc, char** argv) {
     for (const auto& c : comparisons) {
         for (auto& v : bench::runComparison(c.title, c.compare)) verdicts.push_back(std::move(v));
     }
-    return bench::printSummary(verdicts) ? 0 : 1;
+    return bench::printSummary("settings benchmark", verdicts) ? 0 : 1;
 }

@@ -77,8 +77,8 @@ std::vector<Verdict> runComparison(const std::string& title, const Comparison& c
     return verdicts;
 }
 
-bool printSummary(const std::vector<Verdict>& verdicts) {
-    std::printf("settings benchmark summary (median ratios against a baseline of the same runs)\n");
+bool printSummary(const std::string& suite, const std::vector<Verdict>& verdicts) {
+    std::printf("%s summary (median ratios against a baseline of the same runs)\n", suite.c_str());
     int missed = 0;
     for (const Verdict& v : verdicts) {
         missed += !v.met;
@@ -96,9 +96,9 @@ bool printSummary(const std::vector<Verdict>& verdicts) {
                     v.met ? "ok" : "MISSED");
     }
     if (missed == 0) {
-        std::printf("settings benchmark: all %zu targets met\n", verdicts.size());
+        std::printf("%s: all %zu targets met\n", suite.c_str(), verdicts.size());
     } else {
-        std::printf("settings benchmark: %d of %zu targets MISSED\n", missed, verdicts.size());
+        std::printf("%s: %d of %zu targets MISSED\n", suite.c_str(), missed, verdicts.size());
     }
     std::fflush(stdout);
     return missed == 0;

@@ -40,7 +40,8 @@ struct Verdict {
 // both measurements miss it.
 std::vector<Verdict> runComparison(const std::string& title, const Comparison& compare);
 
-// Prints one line per target and the overall result; true when every target was met.
-bool printSummary(const std::vector<Verdict>& verdicts);
+// Prints one line per target and the overall result under the suite's name ("settings
+// benchmark"); true when every target was met.
+bool printSummary(const std::string& suite, const std::vector<Verdict>& verdicts);
 
 }  // namespace bench

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "bench_process.h"
+#include "bench_stall_meter.h"
 #include "bench_stall_runs.h"
 #include "bench_store.h"
 #include "temp_folder.h"
@@ -16,7 +17,6 @@ namespace bench {
 
 namespace {
 
-constexpr double kLongestGapMs = 100;
 // From the window's end to the last job's end, when it ends during a large load.
 constexpr double kQuitMs = 1000;
 
@@ -37,10 +37,7 @@ std::vector<Check> compareStalls(long recipients, int runs) {
     std::vector<Check> gaps;
     Check quit("quit while a list loads", "until the last job ended", "limit", "ms", 1.0);
     for (const auto& listener : listeners) {
-        std::vector<Check> modeGaps;
-        for (const std::string& name : names)
-            modeGaps.emplace_back(listener.label + name, "longest gap", "limit", "ms", 1.0);
-        std::vector<std::vector<double>> totals(names.size());
+        StallTable table(listener.label, names);
         for (int run = 0; run < runs; ++run) {
             const TempFolder folder;
             writeLargeStore(folder.path(), recipients);
@@ -51,21 +48,14 @@ std::vector<Check> compareStalls(long recipients, int runs) {
             std::size_t seen = 0;
             bool quitSeen = false;
             while (std::getline(lines, line)) {
-                std::size_t index = 0;
-                double gap = 0, total = 0;
+                double total = 0;
                 if (std::sscanf(line.c_str(), "QUIT %lf", &total) == 1) {
                     quit.oursValues.push_back(total);
                     quit.baselineValues.push_back(kQuitMs);
                     quitSeen = true;
                     continue;
                 }
-                if (std::sscanf(line.c_str(), "STALL %zu %lf %lf", &index, &gap, &total) != 3 ||
-                    index >= names.size())
-                    continue;
-                modeGaps[index].oursValues.push_back(gap);
-                modeGaps[index].baselineValues.push_back(kLongestGapMs);
-                totals[index].push_back(total);
-                ++seen;
+                seen += table.take(line);
             }
             if (seen != names.size() || !quitSeen)
                 throw std::runtime_error("a stall run stopped early: " + output);
@@ -74,9 +64,8 @@ std::vector<Check> compareStalls(long recipients, int runs) {
             if (std::find(listener.shown.begin(), listener.shown.end(), names[i]) ==
                 listener.shown.end())
                 continue;
-            std::printf("  %s%-24s total %8.1f ms (median)\n", listener.label, names[i].c_str(),
-                        benchstore::median(totals[i]));
-            gaps.push_back(std::move(modeGaps[i]));
+            table.printTotal(i);
+            gaps.push_back(std::move(table.gaps[i]));
         }
     }
     gaps.push_back(std::move(quit));

@@ -9,6 +9,7 @@
 
 #include "bench_gap_watch.h"
 #include "bench_screen_reader.h"
+#include "bench_stall_meter.h"
 #include "bench_store.h"
 #include "bench_window.h"
 #include "dialogs/precheck_result_dialog.h"
@@ -71,12 +72,6 @@ void writeOptOuts(const std::string& appPath, long recipients) {
                 "\r\n";
     store::textfile::writeAll(store::ProjectStore(appPath).optOutPath(), text);
 }
-
-struct StallAction {
-    std::function<void()> untimed;  // puts the window where the action starts, if needed
-    std::function<void()> run;
-    std::function<bool()> check;  // what the action must have done
-};
 
 void press(PlainTextField& field, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
            const QString& text = QString()) {
@@ -203,21 +198,10 @@ int runStalls(int argc, char** argv, const std::string& appPath, long recipients
     const QString importPath = QString::fromStdString(writeImportFile(appPath, recipients));
     int dialogs = 0;
     const std::vector<StallAction> all = actions(form, recipients, boxes, importPath, dialogs);
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        const StallAction& action = all[i];
-        if (action.untimed) {
-            action.untimed();
-            waitForRecipients(form);
-        }
-        GapWatch watch([&form] { return !form.Memo1->isLoading(); });
-        watch.measure(action.run, kTailMs);
-        if (!action.check()) {
-            std::fprintf(stderr, "%s did not do what it should\n", kNames[i].c_str());
-            return 1;
-        }
-        std::printf("STALL %zu %.3f %.3f\n", i, watch.longestGapMs(), watch.totalMs());
-        std::fflush(stdout);
-    }
+    if (!runStallActions(
+            all, kNames, kTailMs, [&form] { waitForRecipients(form); },
+            [&form] { return !form.Memo1->isLoading(); }))
+        return 1;
     // A quit while the list loads again: the window goes, as at the end of `main`, and
     // the pool's last job must end soon after.
     choose(form.cmbMailGroup, 0);

@@ -13,10 +13,11 @@
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "dialogs/mailbox_report_model.h"
 #include "dialogs/mailbox_result_text.h"
 #include "dialogs/manual_window.h"
 #include "dialogs/window_look.h"
@@ -38,8 +39,6 @@ std::function<void(mailbox::Endpoint&)>& endpointHook() {
 QString q(const std::string& utf8) {
     return QString::fromStdString(utf8);
 }
-
-enum Column { Address, KindColumn, Status, Date, Subject, Groups, ColumnCount };
 
 QLineEdit* field(QWidget* parent, const char* name, const QString& accessible, bool latin) {
     auto* edit = new QLineEdit(parent);
@@ -125,17 +124,20 @@ MailboxDialog::MailboxDialog(std::string appPath, std::string project, SmtpField
     counts_->setObjectName(QStringLiteral("lblMailboxCounts"));
     counts_->setAccessibleName(QStringLiteral("種類ごとの件数"));
     counts_->setWordWrap(true);
-    table_ = new QTableWidget(0, ColumnCount, this);
+    // A model over the report rather than an item per cell: the report may hold
+    // mailbox::kMaxRows rows, and the window must not stop while it fills.
+    model_ = new MailboxReportModel(this);
+    table_ = new QTableView(this);
     table_->setObjectName(QStringLiteral("tblMailboxReport"));
     table_->setAccessibleName(QStringLiteral("返送メールの一覧"));
-    table_->setHorizontalHeaderLabels({QStringLiteral("アドレス"), QStringLiteral("種類"),
-                                       QStringLiteral("状態と診断"), QStringLiteral("日付"),
-                                       QStringLiteral("件名"),
-                                       QStringLiteral("このプロジェクトのグループ")});
+    table_->setModel(model_);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->verticalHeader()->setVisible(false);
     table_->horizontalHeader()->setStretchLastSection(true);
+    // Widths from the first rows only: laying out a thousand rows of text to size the
+    // columns would hold the window up.
+    table_->horizontalHeader()->setResizeContentsPrecision(500);
 
     auto* buttons = new QDialogButtonBox(this);
     copy_ = buttons->addButton(QStringLiteral("表をコピー"), QDialogButtonBox::ActionRole);
@@ -175,6 +177,14 @@ MailboxDialog::MailboxDialog(std::string appPath, std::string project, SmtpField
 }
 
 MailboxDialog::~MailboxDialog() = default;
+
+QTableView* MailboxDialog::table() const {
+    return table_;
+}
+
+const mailbox::Report* MailboxDialog::report() const {
+    return model_->report();
+}
 
 void MailboxDialog::run() {
     showOrScript(*this);
@@ -298,75 +308,45 @@ bool MailboxDialog::readMail() {
         return false;
     }
     if (!report) return false;  // cancelled as it ended
-    report_ = std::move(report);
-    showReport();
+    showReport(std::move(report));
     return true;
 }
 
-void MailboxDialog::showReport() {
+void MailboxDialog::showReport(std::unique_ptr<mailbox::Report> report) {
     QStringList parts;
     for (std::size_t kind = 0; kind < mailbox::kKindCount; ++kind)
         parts << QStringLiteral("%1 %2通")
                      .arg(q(mailbox::kindName(mailbox::Kind(kind))))
-                     .arg(report_->counts[kind]);
-    QString counts = QStringLiteral("新しいメール %1 通: ").arg(report_->mails) +
+                     .arg(report->counts[kind]);
+    QString counts = QStringLiteral("新しいメール %1 通: ").arg(report->mails) +
                      parts.join(QStringLiteral("、"));
-    if (report_->capped)
+    if (report->capped)
         counts +=
             QStringLiteral("\n宛先の多すぎる報告があったため、一部の宛先は一覧にありません。");
     counts_->setText(counts);
-    table_->setRowCount(int(report_->rows.size()));
-    for (int r = 0; r < int(report_->rows.size()); ++r) {
-        const mailbox::ReportRow& row = report_->rows[std::size_t(r)];
-        auto* address = new QTableWidgetItem(q(row.finding.address));
-        // A policy refusal names the sender's problem: it never opts anyone out.
-        const bool policy = row.finding.kind == mailbox::Kind::Policy;
-        address->setFlags(policy
-                              ? Qt::ItemIsEnabled
-                              : Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
-        address->setCheckState(row.ticked ? Qt::Checked : Qt::Unchecked);
-        table_->setItem(r, Address, address);
-        table_->setItem(r, KindColumn,
-                        new QTableWidgetItem(q(mailbox::kindName(row.finding.kind))));
-        // The server's text mostly starts with the code already.
-        const bool coded = row.finding.diagnostic.find(row.finding.status) != std::string::npos;
-        const std::string status =
-            coded ? row.finding.diagnostic : row.finding.status + " " + row.finding.diagnostic;
-        table_->setItem(r, Status, new QTableWidgetItem(q(status)));
-        table_->setItem(r, Date, new QTableWidgetItem(q(row.date)));
-        table_->setItem(r, Subject, new QTableWidgetItem(q(row.subject)));
-        table_->setItem(r, Groups, new QTableWidgetItem(q(row.groups)));
-    }
+    model_->setReport(std::move(report));
     table_->resizeColumnsToContents();
-    if (table_->columnWidth(Status) > 320) table_->setColumnWidth(Status, 320);
+    if (table_->columnWidth(MailboxReportModel::Status) > 320)
+        table_->setColumnWidth(MailboxReportModel::Status, 320);
     copy_->setEnabled(true);
     add_->setEnabled(true);
 }
 
 QString MailboxDialog::tableText() const {
-    QString text;
-    for (int c = 0; c < table_->columnCount(); ++c)
-        text += (c ? QStringLiteral("\t") : QString()) + table_->horizontalHeaderItem(c)->text();
-    text += QStringLiteral("\t追加\n");
-    for (int r = 0; r < table_->rowCount(); ++r) {
-        for (int c = 0; c < table_->columnCount(); ++c)
-            text += (c ? QStringLiteral("\t") : QString()) + table_->item(r, c)->text();
-        text += table_->item(r, Address)->checkState() == Qt::Checked ? QStringLiteral("\t○\n")
-                                                                      : QStringLiteral("\t\n");
-    }
-    return text;
+    const mailbox::Report* shown = model_->report();
+    if (!shown) return QString();
+    return QString::fromStdString(
+        offthread::holdingInput([shown] { return MailboxReportModel::tableText(*shown); }));
 }
 
 bool MailboxDialog::addTicked() {
-    if (!report_) return false;
-    for (int r = 0; r < table_->rowCount(); ++r)
-        report_->rows[std::size_t(r)].ticked =
-            table_->item(r, Address)->checkState() == Qt::Checked;
+    const mailbox::Report* shown = model_->report();
+    if (!shown) return false;
     const store::ProjectStore store(appPath_);
     const std::string now =
         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")).toStdString();
     mailbox::Addition addition;
-    offthread::holdingInput([&] { addition = mailbox::addTicked(store, project_, *report_, now); });
+    offthread::holdingInput([&] { addition = mailbox::addTicked(store, project_, *shown, now); });
     QString text = QStringLiteral("配信停止リストに %1 件追加しました。").arg(addition.added);
     if (addition.alreadyListed > 0)
         text += QStringLiteral("\n%1 件は既にリストにありました。").arg(addition.alreadyListed);

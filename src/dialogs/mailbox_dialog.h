@@ -12,7 +12,8 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTableWidget;
+class QTableView;
+class MailboxReportModel;
 
 // "返送メール取込": reads what came back to the sender's mailbox (bounces, complaints,
 // opt-out replies), shows it, and adds the ticked addresses to the opt-out list. Nothing is
@@ -42,11 +43,15 @@ public:
     bool readMail();
     // Adds the ticked rows; false when nothing was written.
     bool addTicked();
+    // What "表をコピー" puts on the clipboard.
     QString tableText() const;
 
-    QTableWidget* table() const { return table_; }
+    QTableView* table() const;
     QLabel* countsLabel() const { return counts_; }
-    const mailbox::Report* report() const { return report_.get(); }
+    // Null until a report is shown.
+    const mailbox::Report* report() const;
+    // Shows a report: the one just read, or one a benchmark built.
+    void showReport(std::unique_ptr<mailbox::Report> report);
 
     // Tests: the TLS ports and the CA the endpoint uses.
     static void setEndpointHook(std::function<void(mailbox::Endpoint&)> hook);
@@ -54,7 +59,6 @@ public:
 private:
     std::optional<mailbox::Endpoint> endpointOrWarn();
     void protocolChanged();
-    void showReport();
 
     std::string appPath_;
     std::string project_;
@@ -66,8 +70,8 @@ private:
     QLineEdit* password_ = nullptr;
     QLineEdit* folder_ = nullptr;
     QLabel* counts_ = nullptr;
-    QTableWidget* table_ = nullptr;
+    QTableView* table_ = nullptr;
+    MailboxReportModel* model_ = nullptr;
     QPushButton* add_ = nullptr;
     QPushButton* copy_ = nullptr;
-    std::unique_ptr<mailbox::Report> report_;
 };

@@ -1,6 +1,7 @@
+#include <QAccessible>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -51,7 +52,8 @@ TEST_F(MailboxWindowTest, ReportTicksBouncesAndComplaintsAndAddsWhatIsTicked) {
         dialog.findChild<QLineEdit*>(QStringLiteral("txtMailboxPort"))
             ->setText(QString::number(server.imapsPort));
         ASSERT_TRUE(dialog.readMail());
-        QTableWidget* table = dialog.table();
+        QAbstractItemModel* table = dialog.table()->model();
+        const auto cell = [table](int row) { return table->index(row, 0); };
         if (runs == 2) {
             EXPECT_EQ(table->rowCount(), 0);
             return;
@@ -59,13 +61,30 @@ TEST_F(MailboxWindowTest, ReportTicksBouncesAndComplaintsAndAddsWhatIsTicked) {
         ASSERT_EQ(table->rowCount(), 18);
         QStringList ticked;
         for (int r = 0; r < table->rowCount(); ++r)
-            if (table->item(r, 0)->checkState() == Qt::Checked) ticked << table->item(r, 0)->text();
+            if (cell(r).data(Qt::CheckStateRole) == Qt::Checked)
+                ticked << cell(r).data().toString();
         EXPECT_EQ(ticked.join(' ').toStdString(),
                   "gone@example.org closed@example.jp \"x,y\"@example.org complainer@example.com "
                   "hanako@example.co.jp nobody@example.org lost@example.org slow@example.org");
         // The policy refusal cannot be ticked; the user unticks one complaint.
-        EXPECT_FALSE(table->item(1, 0)->flags() & Qt::ItemIsUserCheckable);
-        table->item(6, 0)->setCheckState(Qt::Unchecked);
+        // A screen reader hears each address and its tick.
+        QAccessibleInterface* first =
+            QAccessible::queryAccessibleInterface(dialog.table())->tableInterface()->cellAt(0, 0);
+        EXPECT_EQ(first->text(QAccessible::Name).toStdString(), "gone@example.org");
+        EXPECT_TRUE(first->state().checkable && first->state().checked);
+        EXPECT_FALSE(table->setData(cell(1), Qt::Checked, Qt::CheckStateRole));
+        EXPECT_TRUE(table->setData(cell(6), Qt::Unchecked, Qt::CheckStateRole));
+        // What 表をコピー takes: the user's untick shows, and the code is not said twice.
+        const QStringList copied = dialog.tableText().split(QLatin1Char('\n'));
+        ASSERT_EQ(copied.size(), 20);
+        EXPECT_EQ(copied[0].toStdString(),
+                  "アドレス\t種類\t状態と診断\t日付\t件名\tこのプロジェクトのグループ\t追加");
+        EXPECT_EQ(copied[1].toStdString(),
+                  "gone@example.org\t不達\t550 5.1.1 <gone@example.org>: Recipient address "
+                  "rejected: User unknown in local recipient table\t2026-12-07 09:00\t"
+                  "Undelivered Mail Returned to Sender\t\t○");
+        EXPECT_EQ(copied[7].toStdString(),
+                  "complainer@example.com\t苦情\tabuse\t2026-12-07 10:00\tFW: Info\t\t");
         if (const char* folder = std::getenv("FENDRIVAL_SCREENSHOT_DIR"))
             dialog.grab().save(QString::fromLocal8Bit(folder) + "/mailbox-dialog.png");
         EXPECT_TRUE(dialog.addTicked());
@@ -83,7 +102,7 @@ TEST_F(MailboxWindowTest, ReportTicksBouncesAndComplaintsAndAddsWhatIsTicked) {
         dialog.findChild<QLineEdit*>(QStringLiteral("txtMailboxPassword"))
             ->setText(QString::fromLatin1(DovecotServer::kPassword));
         ASSERT_TRUE(dialog.readMail());
-        EXPECT_EQ(dialog.table()->rowCount(), 0);
+        EXPECT_EQ(dialog.table()->model()->rowCount(), 0);
     });
     form->btnMailbox->click();
     MailboxDialog::setScript(nullptr);
