@@ -230,7 +230,7 @@ std::optional<mailbox::Endpoint> MailboxDialog::endpointOrWarn() {
         return std::nullopt;
     }
     if (s.protocol == mailbox::Protocol::Imap && mailbox::imapFolderRefused(s.folder)) {
-        msgbox::warning(QStringLiteral("IMAPフォルダー名には半角の英数字と記号だけを使えます。"));
+        msgbox::warning(QStringLiteral("IMAPフォルダー名に制御文字は使えません。"));
         folder_->setFocus();
         return std::nullopt;
     }
