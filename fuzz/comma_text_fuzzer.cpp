@@ -37,7 +37,7 @@ std::vector<std::string> splitModel(const std::string& s) {
         if (s[i] == '"') {
             std::string field;
             for (++i; i < s.size();) {
-                const std::size_t length = store::cp932::charLength(s, i);
+                const std::size_t length = text::cp932::charLength(s, i);
                 if (length == 1 && s[i] == '"') {
                     const bool pair = i + 1 < s.size() && s[i + 1] == '"';
                     i += pair ? 2 : 1;
@@ -52,7 +52,7 @@ std::vector<std::string> splitModel(const std::string& s) {
         } else {
             const std::size_t start = i;
             while (i < s.size() && s[i] != ',' && static_cast<unsigned char>(s[i]) > 32) {
-                i += store::cp932::charLength(s, i);
+                i += text::cp932::charLength(s, i);
             }
             fields.push_back(s.substr(start, i - start));
         }
@@ -66,7 +66,7 @@ std::vector<std::string> splitModel(const std::string& s) {
 }
 
 std::size_t firstCommaChar(const std::string& s) {
-    for (std::size_t i = 0; i < s.size(); i += store::cp932::charLength(s, i)) {
+    for (std::size_t i = 0; i < s.size(); i += text::cp932::charLength(s, i)) {
         if (s[i] == ',') return i;
     }
     return std::string::npos;

@@ -11,7 +11,7 @@
 
 using fuzzsupport::check;
 using fuzzsupport::checkEqual;
-namespace cp932 = store::cp932;
+namespace cp932 = text::cp932;
 
 namespace {
 

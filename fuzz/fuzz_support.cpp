@@ -37,7 +37,7 @@ void checkEqual(std::string_view expected, std::string_view actual, const char* 
 std::string flipAsciiCase(const std::string& s) {
     std::string out = s;
     for (std::size_t i = 0; i < out.size();) {
-        const std::size_t len = store::cp932::charLength(s, i);
+        const std::size_t len = text::cp932::charLength(s, i);
         if (len == 1) {
             const char c = out[i];
             if (c >= 'a' && c <= 'z') out[i] = static_cast<char>(c - 'a' + 'A');

@@ -30,7 +30,7 @@ bool sameSections(const Sections& a, const Sections& b) {
 
 std::optional<std::size_t> findSection(const Sections& sections, const std::string& name) {
     for (std::size_t i = 0; i < sections.size(); ++i) {
-        if (store::cp932::equalsIgnoreCase(sections[i].name, name)) return i;
+        if (text::cp932::equalsIgnoreCase(sections[i].name, name)) return i;
     }
     return std::nullopt;
 }
@@ -38,8 +38,7 @@ std::optional<std::size_t> findSection(const Sections& sections, const std::stri
 std::optional<std::size_t> findLine(const std::vector<std::string>& lines, const std::string& key) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::size_t eq = lines[i].find('=');
-        if (eq != std::string::npos &&
-            store::cp932::equalsIgnoreCase(lines[i].substr(0, eq), key)) {
+        if (eq != std::string::npos && text::cp932::equalsIgnoreCase(lines[i].substr(0, eq), key)) {
             return i;
         }
     }
@@ -85,7 +84,7 @@ bool headerRoundTrips(const std::string& name) {
     std::size_t last = 0;
     while (i < header.size()) {
         last = i;
-        i += store::cp932::charLength(header, i);
+        i += text::cp932::charLength(header, i);
     }
     return last == header.size() - 1;
 }

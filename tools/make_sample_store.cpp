@@ -11,14 +11,13 @@
 
 #include "store/comFunc.h"
 #include "store/optout_file.h"
-#include "text/cp932.h"
 #include "store/project_store.h"
 #include "text/cp932.h"
 
 namespace {
 
 std::string sj(const std::string& utf8) {
-    return store::cp932::fromUtf8(utf8).value();
+    return text::cp932::fromUtf8(utf8).value();
 }
 
 using Keys = std::vector<std::pair<std::string, std::string>>;

@@ -25,7 +25,7 @@ std::string upper(std::string_view address) {
     std::string out;
     for (std::size_t i = 0; i < address.size(); ++i) {
         const auto c = static_cast<unsigned char>(address[i]);
-        if (store::cp932::isLeadByte(c) && i + 1 < address.size()) {
+        if (text::cp932::isLeadByte(c) && i + 1 < address.size()) {
             out += address.substr(i++, 2);
             continue;
         }
@@ -52,7 +52,7 @@ void writeSaveStore(const std::string& listPath, const std::string& app, const s
     const store::ProjectStore s(app);
     s.writeProjectList({project});
     s.ensureProjectFolder(project);
-    fncIniWrite(s.iniPath(project), store::cp932::fromUtf8("メール同報システム").value(),
+    fncIniWrite(s.iniPath(project), text::cp932::fromUtf8("メール同報システム").value(),
                 "GROUPCOUNT", "1");
     std::string list;
     for (std::size_t i = 0; i < fieldLines; ++i) list += all[i] + ",0\r\n";
@@ -92,7 +92,7 @@ std::size_t writeOptOutFiles(const std::string& listPath, std::size_t step,
     while (lines.next(line)) {
         const std::string_view address = store::commatext::addressPart(line);
         if (index < fieldLines) {
-            field += store::cp932::toUtf8(std::string(address)).value();
+            field += text::cp932::toUtf8(std::string(address)).value();
             field += '\n';
         }
         if (index++ % step == 0) {

@@ -22,7 +22,7 @@ void writeFile(const std::string& path, const std::string& bytes) {
 }
 
 std::string sj(const char* utf8) {
-    auto text = store::cp932::fromUtf8(utf8);
+    auto text = text::cp932::fromUtf8(utf8);
     if (!text) throw std::runtime_error("not Shift-JIS");
     return *text;
 }

@@ -23,7 +23,7 @@ void writeLargeStore(const std::string& appPath, long recipients) {
     const store::ProjectStore s(appPath);
     s.writeProjectList({kProject});
     s.ensureProjectFolder(kProject);
-    const std::string section = store::cp932::fromUtf8("メール同報システム").value();
+    const std::string section = text::cp932::fromUtf8("メール同報システム").value();
     fncIniWrite(s.iniPath(kProject), section, "GROUPCOUNT", "2");
     fncIniWrite(s.iniPath(kProject), section, "SMTP", "SMTP-AUTH");
     std::string list;

@@ -42,8 +42,8 @@ void warn(const QString& text) {
 std::string csvField(const std::string& bytes) {
     if (bytes.find_first_of(",\"\r\n") == std::string::npos) return bytes;
     std::string quoted = "\"";
-    for (std::size_t i = 0; i < bytes.size(); i += store::cp932::charLength(bytes, i)) {
-        const std::size_t length = store::cp932::charLength(bytes, i);
+    for (std::size_t i = 0; i < bytes.size(); i += text::cp932::charLength(bytes, i)) {
+        const std::size_t length = text::cp932::charLength(bytes, i);
         if (length == 1 && bytes[i] == '"') quoted += '"';
         quoted.append(bytes, i, length);
     }
@@ -56,7 +56,7 @@ std::vector<std::string> inCp932(const std::vector<std::string>& utf8) {
     // One conversion for the whole list: a hundred thousand would each open a converter.
     std::string joined;
     for (const std::string& address : utf8) joined += address + "\n";
-    const std::string bytes = store::cp932::fromUtf8(joined).value();
+    const std::string bytes = text::cp932::fromUtf8(joined).value();
     std::vector<std::string> out;
     out.reserve(utf8.size());
     recipients::forEachFieldLine(
@@ -193,7 +193,7 @@ void OptOutDialog::addAddresses(const QString& lines) {
     std::size_t refusedCount = 0;
     const std::string text = lines.toStdString();
     recipients::forEachFieldLine(text, [&](std::size_t index, std::string_view line) {
-        const std::string half = recipients::toHalfWidth(recipients::trimBlanks(line));
+        const std::string half = text::toHalfWidth(recipients::trimBlanks(line));
         if (half.empty()) return;
         const std::string_view address = recipients::extractAddress(half);
         const auto fault = recipients::checkAddress(address);
@@ -242,7 +242,7 @@ void OptOutDialog::importFrom(const QString& path) {
 }
 
 void OptOutDialog::exportTo(const QString& path) {
-    std::string csv = *store::cp932::fromUtf8("メールアドレス") + "\r\n";
+    std::string csv = *text::cp932::fromUtf8("メールアドレス") + "\r\n";
     for (const std::string& address : inCp932(model_->addresses()))
         csv += csvField(address) + "\r\n";
     store::textfile::writeAll(QFile::encodeName(path).toStdString(), csv);

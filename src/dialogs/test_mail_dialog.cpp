@@ -24,7 +24,7 @@ QString& lastAddress() {
 }
 
 QString halfWidth(const QString& typed) {
-    return QString::fromStdString(recipients::toHalfWidth(typed.trimmed().toStdString()));
+    return QString::fromStdString(text::toHalfWidth(typed.trimmed().toStdString()));
 }
 
 }  // namespace

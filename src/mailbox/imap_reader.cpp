@@ -100,7 +100,7 @@ std::string quoted(const std::string& folder) {
     for (const char c : folder)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return {};
     // Names beyond ASCII travel in modified UTF-7, which leaves ASCII as it is but "&".
-    store::IconvConverter toImap("UTF-7-IMAP", "UTF-8");
+    text::IconvConverter toImap("UTF-7-IMAP", "UTF-8");
     std::string name;
     std::size_t consumed = 0;
     if (!toImap.run(folder, name, consumed)) return {};

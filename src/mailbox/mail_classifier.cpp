@@ -78,7 +78,7 @@ std::string toUtf8(const std::string& bytes, const std::string& declared) {
     }
     const std::string name = iconvName(charset);
     if (name == "utf-8") return validUtf8(bytes) ? bytes : std::string();
-    store::IconvConverter converter("UTF-8", name.c_str());
+    text::IconvConverter converter("UTF-8", name.c_str());
     if (!converter.ok()) return validUtf8(bytes) ? bytes : std::string();
     std::string out;
     std::string_view rest(bytes);

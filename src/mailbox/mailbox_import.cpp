@@ -35,7 +35,7 @@ std::unordered_map<std::string, std::set<int>> groupsOf(const store::ProjectStor
         char* end = nullptr;
         const long group = std::strtol(fields[1].c_str(), &end, 10);
         if (end == fields[1].c_str() || *end != '\0' || group < 0) continue;
-        groups[recipients::addressKey(store::cp932::toUtf8Lossy(fields[0]))].insert(int(group));
+        groups[recipients::addressKey(text::cp932::toUtf8Lossy(fields[0]))].insert(int(group));
     }
     return groups;
 }
@@ -48,7 +48,7 @@ std::string groupText(const std::set<int>& groups) {
 
 // The address as the list would hold it, or the fault that keeps it off.
 recipients::AddressFault checked(const std::string& raw, std::string& address) {
-    address = recipients::toHalfWidth(recipients::trimBlanks(raw));
+    address = text::toHalfWidth(recipients::trimBlanks(raw));
     return recipients::checkAddress(address);
 }
 

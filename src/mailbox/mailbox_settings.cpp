@@ -2,10 +2,10 @@
 
 #include <stdexcept>
 
-#include "text/cp932.h"
 #include "store/ini_document.h"
 #include "store/private_file.h"
 #include "store/text_file.h"
+#include "text/cp932.h"
 
 namespace mailbox {
 
@@ -15,11 +15,11 @@ constexpr const char* kSection = "Mailbox";
 
 std::string utf8Of(const store::IniDocument& ini, const char* key, const std::string& fallback) {
     const std::optional<std::string> value = ini.value(kSection, key);
-    return value ? store::cp932::toUtf8Lossy(*value) : fallback;
+    return value ? text::cp932::toUtf8Lossy(*value) : fallback;
 }
 
 std::string cp932Of(const std::string& utf8, const char* field) {
-    const std::optional<std::string> bytes = store::cp932::fromUtf8(utf8);
+    const std::optional<std::string> bytes = text::cp932::fromUtf8(utf8);
     if (!bytes || bytes->find_first_of("\r\n") != std::string::npos)
         throw std::runtime_error(std::string("返送メールの設定「") + field +
                                  "」に保存できない文字が入っています");

@@ -33,7 +33,7 @@ std::string oneLine(std::string_view text, std::size_t maxBytes) {
 
 std::string lowerAscii(std::string_view text) {
     std::string out(text);
-    for (char& c : out) c = store::cp932::foldAscii(c);
+    for (char& c : out) c = text::cp932::foldAscii(c);
     return out;
 }
 

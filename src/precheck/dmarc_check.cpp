@@ -20,7 +20,7 @@ const psl_ctx_t* suffixList() {
 }
 
 std::string trimmed(std::string_view s) {
-    return std::string(store::cp932::trimmed(s));
+    return std::string(text::cp932::trimmed(s));
 }
 
 bool isBlank(char c) {
@@ -46,13 +46,13 @@ bool isDmarcRecord(std::string_view txt) {
 }
 
 std::string validPolicy(std::string value) {
-    for (char& c : value) c = store::cp932::foldAscii(c);
+    for (char& c : value) c = text::cp932::foldAscii(c);
     return value == "none" || value == "quarantine" || value == "reject" ? value : "";
 }
 
 // scheme ":" and something after it, with an optional "!size" behind.
 bool isReportUri(std::string_view uri) {
-    uri = store::cp932::trimmed(uri.substr(0, uri.find('!')));
+    uri = text::cp932::trimmed(uri.substr(0, uri.find('!')));
     const std::size_t colon = uri.find(':');
     if (colon == 0 || colon == std::string_view::npos || colon + 1 == uri.size()) return false;
     if (!std::isalpha(static_cast<unsigned char>(uri[0]))) return false;
@@ -114,7 +114,7 @@ DmarcOutcome lookAt(DnsClient& dns, const std::string& domain) {
 
 std::string organisationalDomain(const std::string& domain) {
     std::string lower = domain;
-    for (char& c : lower) c = store::cp932::foldAscii(c);
+    for (char& c : lower) c = text::cp932::foldAscii(c);
     const char* registrable = psl_registrable_domain(suffixList(), lower.c_str());
     return registrable ? registrable : lower;
 }
@@ -138,7 +138,7 @@ std::map<std::string, std::string> dmarcTags(const std::string& record) {
         const std::size_t eq = part.find('=');
         if (eq != std::string::npos) {
             std::string name = trimmed(part.substr(0, eq));
-            for (char& c : name) c = store::cp932::foldAscii(c);
+            for (char& c : name) c = text::cp932::foldAscii(c);
             tags.emplace(name, trimmed(part.substr(eq + 1)));
         }
         pos = end + 1;

@@ -42,7 +42,7 @@ std::string domainOf(const std::string& address) {
     const std::size_t at = address.rfind('@');
     if (at == std::string::npos || at == 0 || at + 1 >= address.size()) return {};
     std::string domain = address.substr(at + 1);
-    for (char& c : domain) c = store::cp932::foldAscii(c);
+    for (char& c : domain) c = text::cp932::foldAscii(c);
     return domain.find('.') == std::string::npos ? std::string() : domain;
 }
 

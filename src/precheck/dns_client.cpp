@@ -84,7 +84,7 @@ std::string wireName(const unsigned char* p, std::size_t size, std::size_t& pos)
         if (len > 63 || pos + len > size) return {};
         if (!name.empty()) name += '.';
         for (std::size_t i = 0; i < len; ++i) {
-            name += store::cp932::foldAscii(static_cast<char>(p[pos + i]));
+            name += text::cp932::foldAscii(static_cast<char>(p[pos + i]));
         }
         pos += len;
     }

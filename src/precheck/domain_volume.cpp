@@ -16,13 +16,13 @@ namespace {
 using Counts = std::unordered_map<std::string, std::size_t>;
 
 void countLines(std::string_view text, Counts& counts, std::size_t& recipients, std::string& key) {
-    store::lines::forEachLine(text, [&](std::size_t, std::string_view line) {
+    text::lines::forEachLine(text, [&](std::size_t, std::string_view line) {
         const std::string_view address = store::commatext::addressPart(line);
         if (address.empty()) return;
         ++recipients;
         const std::size_t at = address.rfind('@');
         key.assign(at == std::string_view::npos ? std::string_view() : address.substr(at + 1));
-        for (char& c : key) c = store::cp932::foldAscii(c);
+        for (char& c : key) c = text::cp932::foldAscii(c);
         ++counts[key];
     });
 }

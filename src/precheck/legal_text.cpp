@@ -119,8 +119,8 @@ std::vector<std::string> optOutTargets(const std::vector<std::vector<std::string
 }  // namespace
 
 LegalFindings findLegalText(const std::string& body, const std::string& senderName) {
-    const std::string text = recipients::toHalfWidth(body);
-    const std::string name = recipients::toHalfWidth(senderName);
+    const std::string text = text::toHalfWidth(body);
+    const std::string name = text::toHalfWidth(senderName);
     LegalFindings found;
     found.senderName =
         (!name.empty() && text.find(name) != std::string::npos) || hasAny(text, kCompanyForms);

@@ -14,8 +14,8 @@ std::vector<GroupBody> readGroupBodies(const store::ProjectStore& store, const s
             continue;
         }
         // Group n is stored under n - 1.
-        groups.push_back({n, store::cp932::toUtf8Lossy(store.readGroupName(project, n - 1)),
-                          store::cp932::toUtf8Lossy(store.readBody(project, n - 1))});
+        groups.push_back({n, text::cp932::toUtf8Lossy(store.readGroupName(project, n - 1)),
+                          text::cp932::toUtf8Lossy(store.readBody(project, n - 1))});
     }
     return groups;
 }

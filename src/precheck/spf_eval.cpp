@@ -47,7 +47,7 @@ struct Decision {
 };
 
 std::string lower(std::string s) {
-    for (char& c : s) c = store::cp932::foldAscii(c);
+    for (char& c : s) c = text::cp932::foldAscii(c);
     return s;
 }
 

@@ -33,7 +33,7 @@ struct Piece {
 };
 
 bool letterAllowed(char letter, bool explanation) {
-    const char lower = store::cp932::foldAscii(letter);
+    const char lower = text::cp932::foldAscii(letter);
     if (std::string_view("slodiphv").find(lower) != std::string_view::npos) return true;
     return explanation && std::string_view("crt").find(lower) != std::string_view::npos;
 }
@@ -108,7 +108,7 @@ bool isTopLabel(std::string_view label) {
 }
 
 std::string letterValue(char letter, const MacroValues& v) {
-    switch (store::cp932::foldAscii(letter)) {
+    switch (text::cp932::foldAscii(letter)) {
         case 's':
             return v.sender;
         case 'l':

@@ -22,7 +22,7 @@ bool isNameChar(char c) {
 
 std::string lower(std::string_view s) {
     std::string out(s);
-    for (char& c : out) c = store::cp932::foldAscii(c);
+    for (char& c : out) c = text::cp932::foldAscii(c);
     return out;
 }
 

@@ -43,7 +43,7 @@ constexpr ByteClasses kByteClasses = byteClasses();
 std::string_view trimBlanks(std::string_view utf8) {
     for (;;) {
         const std::size_t before = utf8.size();
-        utf8 = store::cp932::trimmed(utf8);
+        utf8 = text::cp932::trimmed(utf8);
         if (utf8.substr(0, 3) == kIdeographicSpace) utf8.remove_prefix(3);
         if (utf8.size() >= 3 && utf8.substr(utf8.size() - 3) == kIdeographicSpace)
             utf8.remove_suffix(3);

@@ -71,7 +71,7 @@ bool takesSemiVoicedMark(char32_t cp) {
 
 std::string foldHeader(std::string_view utf8) {
     std::vector<char32_t> folded;
-    for (char32_t cp : decode(toHalfWidth(trimBlanks(utf8)))) {
+    for (char32_t cp : decode(text::toHalfWidth(trimBlanks(utf8)))) {
         if (cp >= 0xFF61 && cp <= 0xFF9D) {
             cp = kHalfwidthKana[cp - 0xFF61];
         } else if (cp == 0xFF9E || cp == 0xFF9F) {
@@ -84,7 +84,7 @@ std::string foldHeader(std::string_view utf8) {
             }
             cp = voiced ? 0x3099 : 0x309A;
         }
-        if (cp < 0x80) cp = char32_t(store::cp932::foldAscii(char(cp)));
+        if (cp < 0x80) cp = char32_t(text::cp932::foldAscii(char(cp)));
         folded.push_back(cp);
     }
     std::string out;

@@ -17,7 +17,7 @@
 namespace recipients {
 
 // Step 3 alone, for one byte; a CP932 trail byte must never be given to it.
-using store::cp932::foldAscii;
+using text::cp932::foldAscii;
 
 // The bytes a word may hold, for foldAsciiWord.
 enum class WordBytes {
@@ -62,7 +62,7 @@ constexpr std::uint64_t finish(std::uint64_t hash, std::size_t size) {
 // The whole hash of `text`, each word passed through `word` first (a fold, say).
 template <typename Word>
 std::uint64_t of(std::string_view text, Word word) {
-    namespace words = store::cp932::words;
+    namespace words = text::cp932::words;
     std::uint64_t hash = kSeed;
     std::size_t i = 0;
     for (; i + 8 <= text.size(); i += 8) hash = mix(hash, word(words::load(text.data() + i)));

@@ -21,7 +21,7 @@ std::string_view judgedAddress(std::string_view line, std::string& held, bool& c
                     [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
         return address;
     std::size_t changed = 0;
-    held = toHalfWidth(address, &changed);
+    held = text::toHalfWidth(address, &changed);
     converted = changed != 0;
     return converted ? std::string_view(held) : address;
 }

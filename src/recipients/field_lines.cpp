@@ -26,7 +26,7 @@ std::size_t countNonEmptyLines(const char* data, std::size_t size) {
 }
 
 bool endsWithLineEnd(std::string_view text) {
-    return !text.empty() && store::lines::isLineEnd(text.back());
+    return !text.empty() && text::lines::isLineEnd(text.back());
 }
 
 void keepFinalLineEnd(bool hadOne, std::string& text) {

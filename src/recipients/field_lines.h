@@ -14,7 +14,7 @@ namespace recipients {
 // end makes no extra empty line.
 template <typename Fn>
 void forEachFieldLine(std::string_view text, Fn&& fn) {
-    store::lines::forEachLine(text, std::forward<Fn>(fn));
+    text::lines::forEachLine(text, std::forward<Fn>(fn));
 }
 
 // True when the text ends in a line end (LF or CR).

@@ -20,7 +20,7 @@ constexpr std::size_t kDetectPrefix = 256 * 1024;
 
 // Strict: nullopt at the first byte sequence the source encoding does not hold.
 std::optional<std::string> convertStrict(const char* from, std::string_view in) {
-    store::IconvConverter conv("UTF-8", from);
+    text::IconvConverter conv("UTF-8", from);
     std::string out;
     std::size_t consumed = 0;
     if (!conv.run(in, out, consumed)) return std::nullopt;
@@ -73,7 +73,7 @@ bool isValidUtf8(std::string_view bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* end = p + bytes.size();
     while (p < end) {
-        p += store::cp932::asciiRunLength(
+        p += text::cp932::asciiRunLength(
             std::string_view(reinterpret_cast<const char*>(p), std::size_t(end - p)));
         if (p >= end) break;
         const unsigned char c = *p;
@@ -202,7 +202,7 @@ bool CellDecoder::toUtf8(std::string_view cell, std::string& out) {
 
 std::string CellDecoder::toUtf8Lossy(std::string_view cell) {
     // The store shows CP932 this way too: a broken character is one mark, not a stray letter.
-    if (encoding_ == Encoding::Cp932) return store::cp932::toUtf8Lossy(std::string(cell));
+    if (encoding_ == Encoding::Cp932) return text::cp932::toUtf8Lossy(std::string(cell));
     std::string out;
     convert(cell, out, true);
     return out;
@@ -215,7 +215,7 @@ bool holdsAtSign(std::string_view cell, Encoding encoding, bool raw) {
     for (std::size_t i = 0; i < cell.size(); ++i) {
         const auto c = static_cast<unsigned char>(cell[i]);
         if (c == '@') return true;
-        if (store::cp932::isLeadByte(c) && i + 1 < cell.size()) ++i;
+        if (text::cp932::isLeadByte(c) && i + 1 < cell.size()) ++i;
     }
     return false;
 }

@@ -52,7 +52,7 @@ private:
     bool convert(std::string_view cell, std::string& out, bool lossy);
 
     Encoding encoding_;
-    store::IconvConverter conv_;
+    text::IconvConverter conv_;
 };
 
 // True when the cell holds an "@" as a character of its own (in CP932 the byte 0x40 is

@@ -13,8 +13,8 @@ namespace {
 
 constexpr std::size_t kSplitBytes = 4 << 20;
 
-using store::lines::lineAt;
-using store::lines::Span;
+using text::lines::lineAt;
+using text::lines::Span;
 
 // Contains is the lookup of a line that is not one plain run (see optoutkey::plainRun):
 // the usual line is, and is hashed as it is read, its key never built.
@@ -29,16 +29,16 @@ FieldOptOuts findInPart(std::string_view text, const OptOutList& optOuts, std::s
         const std::size_t stop = pos + run.size;
         // A plain line's run ends at its line end; no need to look for it.
         const bool plain =
-            run.size > 0 && (stop == text.size() || store::lines::isLineEnd(text[stop]));
+            run.size > 0 && (stop == text.size() || text::lines::isLineEnd(text[stop]));
         Span line =
-            plain ? Span{stop, stop, store::lines::afterLineEnd(text, stop)} : lineAt(text, stop);
+            plain ? Span{stop, stop, text::lines::afterLineEnd(text, stop)} : lineAt(text, stop);
         line.begin = pos;
         pos = line.next;
         const std::string_view address = text.substr(line.begin, line.end - line.begin);
         if (plain ? !optOuts.containsPlain(address, run.hash) : !contains(address)) continue;
         found.lines.push_back(number);
         if (found.count++ < keep)
-            found.first.push_back({number, std::string(store::cp932::trimmed(address))});
+            found.first.push_back({number, std::string(text::cp932::trimmed(address))});
     }
     lines = number;
     return found;

@@ -27,7 +27,7 @@ struct GroupOrder {
     }
 };
 
-using store::lines::lineAt;
+using text::lines::lineAt;
 
 bool firstFieldOptedOut(std::string_view line, const OptOutList& optOuts) {
     store::commatext::FieldScanner fields(line);
@@ -64,7 +64,7 @@ ListOptOuts scan(std::string_view text, const OptOutList& optOuts,
         // The usual line is "address,group" with a plain address: hashed as it is read.
         const optoutkey::PlainRun run = optoutkey::plainRun(text, pos, true);
         const std::size_t stop = pos + run.size;
-        store::lines::Span line;
+        text::lines::Span line;
         bool opted;
         if (run.size > 0 && stop < text.size() && text[stop] == ',') {
             line = lineAt(text, stop);

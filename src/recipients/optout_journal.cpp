@@ -3,9 +3,9 @@
 #include "recipients/address_key.h"
 #include "recipients/csv_table.h"
 #include "store/atomic_file.h"
-#include "text/cp932.h"
 #include "store/private_file.h"
 #include "store/text_file.h"
+#include "text/cp932.h"
 
 namespace recipients {
 
@@ -19,7 +19,7 @@ std::string cp932Field(const std::string& utf8) {
         const auto byte = static_cast<unsigned char>(c);
         clean += byte < 0x20 || byte == 0x7F ? ' ' : c;
     }
-    std::optional<std::string> bytes = store::cp932::fromUtf8(clean);
+    std::optional<std::string> bytes = text::cp932::fromUtf8(clean);
     if (!bytes) {
         bytes = std::string();
         for (const char c : clean) *bytes += static_cast<unsigned char>(c) < 0x80 ? c : '?';
@@ -66,7 +66,7 @@ std::unordered_map<std::string, JournalEntry> journalByAddress(const std::string
     for (std::size_t row = 1; row < table.rowCount(); ++row) {
         if (table.fieldCount(row) < kColumns) continue;
         auto utf8 = [&](std::size_t column) {
-            return store::cp932::toUtf8Lossy(std::string(table.field(row, column)));
+            return text::cp932::toUtf8Lossy(std::string(table.field(row, column)));
         };
         JournalEntry entry{utf8(0), utf8(1), utf8(2), utf8(3), utf8(4)};
         entries[addressKey(entry.address)] = std::move(entry);

@@ -18,18 +18,18 @@ using Table = std::array<char, 0x10000>;
 // than typed: some characters have two codes (the NEC and IBM rows), and both must match.
 Table buildTable() {
     Table table{};
-    store::IconvConverter toUtf8("UTF-8", "CP932");
+    text::IconvConverter toUtf8("UTF-8", "CP932");
     if (!toUtf8.ok()) return table;
     std::string out;
     for (unsigned lead = 0; lead < 0x100; ++lead) {
-        if (!store::cp932::isLeadByte(static_cast<unsigned char>(lead))) continue;
+        if (!text::cp932::isLeadByte(static_cast<unsigned char>(lead))) continue;
         for (unsigned trail = 0; trail < 0x100; ++trail) {
-            if (!store::cp932::isTrailByte(static_cast<unsigned char>(trail))) continue;
+            if (!text::cp932::isTrailByte(static_cast<unsigned char>(trail))) continue;
             const char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
             out.clear();
             std::size_t consumed = 0;
             if (!toUtf8.run(std::string_view(in, 2), out, consumed)) continue;
-            const std::string half = toHalfWidth(out);
+            const std::string half = text::toHalfWidth(out);
             if (half.size() == 1) table[lead << 8 | trail] = half[0];
         }
     }
@@ -41,12 +41,12 @@ const Table& table() {
     return built;
 }
 
-using store::cp932::words::load;
-using store::cp932::words::loadPart;
+using text::cp932::words::load;
+using text::cp932::words::loadPart;
 
-using store::cp932::words::hasByte;
-using store::cp932::words::kHighs;
-using store::cp932::words::kOnes;
+using text::cp932::words::hasByte;
+using text::cp932::words::kHighs;
+using text::cp932::words::kOnes;
 
 using keyhash::finish;
 using keyhash::kSeed;
@@ -65,7 +65,7 @@ std::uint64_t stops(std::uint64_t w, bool stopAtComma) {
 // The key's first n bytes, trimmed, become the whole key; done in place, as this runs for
 // every line of a large list.
 void keepTrimmed(std::string& key, std::size_t n) {
-    const std::string_view kept = store::cp932::trimmed(std::string_view(key.data(), n));
+    const std::string_view kept = text::cp932::trimmed(std::string_view(key.data(), n));
     if (kept.data() != key.data()) std::memmove(&key[0], kept.data(), kept.size());
     key.resize(kept.size());
 }
@@ -84,7 +84,7 @@ void fromCp932(std::string_view address, std::string& out) {
     const Table& forms = table();
     for (std::size_t i = 0; i < address.size(); ++i) {
         const auto c = static_cast<unsigned char>(address[i]);
-        if (store::cp932::isLeadByte(c) && i + 1 < address.size()) {
+        if (text::cp932::isLeadByte(c) && i + 1 < address.size()) {
             const auto trail = static_cast<unsigned char>(address[i + 1]);
             if (const char half = forms[c << 8 | trail]) {
                 key[n++] = foldAscii(half);
@@ -111,9 +111,9 @@ bool fromUtf8(std::string_view address, std::string& out) {
         key[n++] = foldAscii(c);
     }
     if (!ascii) {
-        out = toHalfWidth(address);
+        out = text::toHalfWidth(address);
         for (char& c : out) c = foldAscii(c);
-        ascii = store::cp932::isAscii(out);
+        ascii = text::cp932::isAscii(out);
         n = out.size();
     }
     keepTrimmed(out, n);

@@ -55,7 +55,7 @@ OptOutList::OptOutList(std::string_view cp932Lines) {
     for (std::size_t pos = 0; pos < cp932Lines.size();) {
         const optoutkey::PlainRun run = optoutkey::plainRun(cp932Lines, pos, false);
         std::size_t end = pos + run.size;
-        if (run.size > 0 && store::lines::endOfLine(cp932Lines, end) == end) {
+        if (run.size > 0 && text::lines::endOfLine(cp932Lines, end) == end) {
             // Plain: the key is the line folded, hashed already.
             const std::size_t offset = keys.size();
             added.push_back({offset, run.size, run.hash});
@@ -63,15 +63,15 @@ OptOutList::OptOutList(std::string_view cp932Lines) {
             for (std::size_t i = 0; i < run.size; ++i)
                 keys[offset + i] = foldAscii(cp932Lines[pos + i]);
         } else {
-            end = store::lines::endOfLine(cp932Lines, pos);
+            end = text::lines::endOfLine(cp932Lines, pos);
             optoutkey::fromCp932(cp932Lines.substr(pos, end - pos), key);
             if (!key.empty()) {
                 added.push_back({keys.size(), key.size(), optoutkey::hashOf(key)});
                 keys += key;
-                anyWide = anyWide || !store::cp932::isAscii(key);
+                anyWide = anyWide || !text::cp932::isAscii(key);
             }
         }
-        pos = store::lines::afterLineEnd(cp932Lines, end);
+        pos = text::lines::afterLineEnd(cp932Lines, end);
     }
     if (keys.size() > UINT32_MAX) throw std::length_error("opt-out list too large");
     cp932_.size(added.size());
@@ -126,10 +126,10 @@ const OptOutList::Table& OptOutList::utf8Forms() const {
         Table& table = utf8_->table;
         std::vector<std::pair<std::size_t, std::size_t>> converted;
         // One converter for all the keys: opening one costs more than a key's lookups.
-        store::IconvConverter converter("UTF-8", "CP932");
+        text::IconvConverter converter("UTF-8", "CP932");
         for (const Slot& slot : cp932_.entries) {
             const std::string_view key(cp932_.keys.data() + slot.offset, slot.size);
-            if (slot.size == 0 || store::cp932::isAscii(key) || !converter.ok()) continue;
+            if (slot.size == 0 || text::cp932::isAscii(key) || !converter.ok()) continue;
             const std::size_t offset = table.keys.size();
             std::size_t consumed = 0;
             // Not convertible: no typed line can name it, only a list.txt line.

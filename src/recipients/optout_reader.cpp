@@ -16,7 +16,7 @@
 namespace recipients {
 namespace {
 
-using store::cp932::isAscii;
+using text::cp932::isAscii;
 
 void keep(UnreadableLine line, OptOutFileText& out) {
     ++out.unreadable;
@@ -39,7 +39,7 @@ void fillLineTexts(std::string bytes, std::vector<UnreadableLine>& lines) {
         if (decoder) {
             next->text = decoder->toUtf8Lossy(line);
         } else if (decoded.fault != DecodeFault::None) {
-            next->text = store::cp932::toUtf8Lossy(std::string(line));
+            next->text = text::cp932::toUtf8Lossy(std::string(line));
         } else {
             next->text = std::string(line);
         }
@@ -64,7 +64,7 @@ OptOutFileText readUndecodable(const std::string& bytes) {
             if (seen.insert(trimmed)) out.addresses.append(trimmed).append("\n");
             return;
         }
-        keep({index + 1, store::cp932::toUtf8Lossy(std::string(trimmed)), fault}, out);
+        keep({index + 1, text::cp932::toUtf8Lossy(std::string(trimmed)), fault}, out);
     });
     return out;
 }
@@ -179,7 +179,7 @@ OptOutList loadOptOutList(const std::string& path) {
     OptOutFileText text = readOtherForm(std::move(bytes));
     if (!text.readable()) throw OptOutFileRefused(path, std::move(text));
     // Every address read is one Shift-JIS can hold.
-    return OptOutList(store::cp932::fromUtf8(text.addresses).value());
+    return OptOutList(text::cp932::fromUtf8(text.addresses).value());
 }
 
 OptOutList loadOptOutList(const store::ProjectStore& store) {

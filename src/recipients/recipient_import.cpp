@@ -32,7 +32,7 @@ void report(ImportProgress* progress, int permille) {
     if (progress) progress->permille = permille;
 }
 
-using store::cp932::isAscii;
+using text::cp932::isAscii;
 
 // A row of empty cells, as spreadsheets export a blank row: no recipient, like a blank line.
 bool blankRow(const CsvTable& table, std::size_t row) {
@@ -127,7 +127,7 @@ bool isNote(std::string_view trimmed) {
 
 AddressFault checkCp932Address(std::string_view utf8) {
     const AddressFault fault = checkAddress(utf8);
-    return fault == AddressFault::NonAscii && store::cp932::fromUtf8(std::string(utf8))
+    return fault == AddressFault::NonAscii && text::cp932::fromUtf8(std::string(utf8))
                ? AddressFault::None
                : fault;
 }
@@ -166,7 +166,7 @@ ImportResult importBytes(std::string bytes, std::string_view field, ImportProgre
     forEachFieldLine(field, [&](std::size_t, std::string_view line) {
         std::string_view address = trimBlanks(line);
         // A full-width line of the field is the same recipient as its ASCII form.
-        if (!isAscii(address)) address = converted.emplace_back(toHalfWidth(address));
+        if (!isAscii(address)) address = converted.emplace_back(text::toHalfWidth(address));
         if (!address.empty()) inFieldSet.insert(address);
     });
     std::optional<CellDecoder> decoder;
@@ -217,7 +217,7 @@ ImportResult importBytes(std::string bytes, std::string_view field, ImportProgre
         std::string_view address = extractAddress(cell);
         std::size_t changed = 0;
         if (!isAscii(address)) {
-            std::string halfWidth = toHalfWidth(address, &changed);
+            std::string halfWidth = text::toHalfWidth(address, &changed);
             if (changed != 0) address = converted.emplace_back(std::move(halfWidth));
         }
         const AddressFault fault =

@@ -14,7 +14,7 @@ const char* const kLibrary = "mail.jar";
 }  // namespace
 
 std::optional<std::string> batchLine(const std::string& appFolder, const std::string& project) {
-    const std::optional<std::string> d = store::cp932::fromUtf8(appFolder);
+    const std::optional<std::string> d = text::cp932::fromUtf8(appFolder);
     if (!d) return std::nullopt;
     // Unquoted on purpose: the sending program may rely on how the line splits.
     return "java -cp " + *d + " -cp " + *d + ";" + *d + kLibrary + " " + kMainClass + " " + *d +

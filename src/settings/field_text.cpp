@@ -10,7 +10,7 @@
 namespace fieldtext {
 
 QString fromStore(const std::string& cp932) {
-    return QString::fromStdString(store::cp932::toUtf8Lossy(cp932));
+    return QString::fromStdString(text::cp932::toUtf8Lossy(cp932));
 }
 
 namespace {
@@ -19,7 +19,7 @@ namespace {
 // text does not cost one converter per word.
 constexpr std::size_t kMinAsciiRun = 256;
 
-using store::cp932::asciiRunLength;
+using text::cp932::asciiRunLength;
 
 // Where the next ASCII run of at least kMinAsciiRun bytes (or the text's last run) starts
 // at or after pos, and its length.
@@ -27,14 +27,14 @@ std::pair<std::size_t, std::size_t> nextLongAsciiRun(std::string_view s, std::si
                                                      bool characterWise) {
     std::size_t end = pos;
     while (end < s.size()) {
-        if (store::cp932::isAsciiByte(s[end])) {
+        if (text::cp932::isAsciiByte(s[end])) {
             const std::size_t run = asciiRunLength(s, end);
             if (run >= kMinAsciiRun || end + run == s.size()) return {end, run};
             end += run;
         } else {
             // Stepping by CP932 character keeps a trail byte in the ASCII range with its lead.
             const bool pair = characterWise && end + 1 < s.size() &&
-                              store::cp932::isLeadByte(static_cast<unsigned char>(s[end]));
+                              text::cp932::isLeadByte(static_cast<unsigned char>(s[end]));
             end += pair ? 2 : 1;
         }
     }
@@ -45,7 +45,7 @@ std::pair<std::size_t, std::size_t> nextLongAsciiRun(std::string_view s, std::si
 
 std::string utf8FromStore(std::string&& cp932) {
     const auto ascii = std::find_if(cp932.begin(), cp932.end(),
-                                    [](char c) { return !store::cp932::isAsciiByte(c); });
+                                    [](char c) { return !text::cp932::isAsciiByte(c); });
     if (ascii == cp932.end()) return std::move(cp932);
     return utf8FromStore(static_cast<const std::string&>(cp932));
 }
@@ -59,7 +59,7 @@ std::string utf8FromStore(const std::string& cp932) {
     std::size_t pos = 0;
     while (pos < cp932.size()) {
         const auto [end, run] = nextLongAsciiRun(cp932, pos, true);
-        if (end > pos) out += store::cp932::toUtf8Lossy(cp932.substr(pos, end - pos));
+        if (end > pos) out += text::cp932::toUtf8Lossy(cp932.substr(pos, end - pos));
         out.append(cp932, end, run);
         pos = end + run;
     }
@@ -67,7 +67,7 @@ std::string utf8FromStore(const std::string& cp932) {
 }
 
 std::optional<std::string> toStore(const QString& text) {
-    return store::cp932::fromUtf8(text.toStdString());
+    return text::cp932::fromUtf8(text.toStdString());
 }
 
 std::optional<std::string> toStoreFromUtf8(std::string_view utf8) {
@@ -79,7 +79,7 @@ std::optional<std::string> toStoreFromUtf8(std::string_view utf8) {
     while (pos < utf8.size()) {
         const auto [end, run] = nextLongAsciiRun(utf8, pos, false);
         if (end > pos) {
-            auto part = store::cp932::fromUtf8(std::string(utf8.substr(pos, end - pos)));
+            auto part = text::cp932::fromUtf8(std::string(utf8.substr(pos, end - pos)));
             if (!part) return std::nullopt;
             out += *part;
         }

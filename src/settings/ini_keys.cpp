@@ -5,7 +5,7 @@
 namespace {
 
 std::string cp932(const char* utf8) {
-    return store::cp932::fromUtf8(utf8).value();
+    return text::cp932::fromUtf8(utf8).value();
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ QString beforeSave(const recipients::FieldOptOuts& found) {
     for (std::size_t i = 0; i < found.first.size() && i < kNamedLines; ++i)
         named << QStringLiteral("%1行目 %2")
                      .arg(found.first[i].line)
-                     .arg(QString::fromStdString(store::cp932::toUtf8Lossy(found.first[i].text)));
+                     .arg(QString::fromStdString(text::cp932::toUtf8Lossy(found.first[i].text)));
     if (found.count > kNamedLines) named << QStringLiteral("…");
     return QStringLiteral(
                "配信停止リストのアドレスが %1件 含まれています（%2）。除いて保存しますか？")

@@ -36,7 +36,7 @@ const QString kBadCount = QStringLiteral(
 
 std::optional<std::string> TForm3::groupProject() {
     const std::string project = currentProjectName();
-    if (cmbProject->currentIndex() < 0 || store::cp932::trim(project).empty()) {
+    if (cmbProject->currentIndex() < 0 || text::cp932::trim(project).empty()) {
         msgbox::warning(usermsg::kNoProject, cmbProject);
         return std::nullopt;
     }
@@ -73,7 +73,7 @@ void TForm3::SpeedButton4Click() {
     heldGroupCount = std::to_string(groups);
     const store::ProjectStore store(AppPath);
     fncIniWrite(store.iniPath(*project), iniKeys().section, iniKeys().groupCount, heldGroupCount);
-    store.writeGroupName(*project, groups - 1, store::cp932::trim(*typed));
+    store.writeGroupName(*project, groups - 1, text::cp932::trim(*typed));
     comboentries::append(cmbMailGroup, QString::number(groups));
     txtMailGroup->clear();
     msgbox::information(QStringLiteral("メールグループを追加しました。"));

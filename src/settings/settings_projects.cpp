@@ -23,13 +23,13 @@ void TForm3::SpeedButton2Click() {
     // of the checks for every name that can be stored.
     const auto typed = storedtext::fromField(txtProject, QStringLiteral("プロジェクト名"));
     if (!typed) return;
-    const std::string name = store::cp932::trim(*typed);
+    const std::string name = text::cp932::trim(*typed);
     if (name.empty()) return msgbox::warning(usermsg::kNoProject, txtProject);
     if (!store::isAddressableProjectName(name))
         return msgbox::warning(usermsg::kRefusedName, txtProject);
     std::vector<std::string> names = projectNames();
     for (const std::string& listed : names) {
-        if (store::cp932::trim(listed) == name) {
+        if (text::cp932::trim(listed) == name) {
             return msgbox::warning(
                 QStringLiteral("プロジェクト名は既に登録されています。設定値を入力し、"
                                "「更新」ボタンを押下して設定保存してください。"),
@@ -48,7 +48,7 @@ void TForm3::SpeedButton2Click() {
     } catch (const store::StoreError&) {
         // Not reported here: writing the group name below fails and names its file.
     }
-    store.writeGroupName(name, 0, name + store::cp932::fromUtf8("メールグループ").value());
+    store.writeGroupName(name, 0, name + text::cp932::fromUtf8("メールグループ").value());
     txtProject->clear();
     msgbox::information(
         QStringLiteral("プロジェクトスペースを作成しました。プロジェクト名リストから選択し、"
@@ -58,7 +58,7 @@ void TForm3::SpeedButton2Click() {
 
 void TForm3::SpeedButton9Click() {
     const std::string name = currentProjectName();
-    const std::string shown = store::cp932::trim(name);
+    const std::string shown = text::cp932::trim(name);
     if (shown.empty()) return msgbox::warning(usermsg::kNoProject, cmbProject);
     if (!store::isAddressableProjectName(name))
         return msgbox::warning(usermsg::kRefusedName, cmbProject);

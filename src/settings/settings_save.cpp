@@ -21,7 +21,7 @@ int numberIn(const QLineEdit* field) {
 }  // namespace
 
 void TForm3::SpeedButton8Click() {
-    const std::string project = store::cp932::trim(currentProjectName());
+    const std::string project = text::cp932::trim(currentProjectName());
     if (project.empty()) return msgbox::warning(usermsg::kNoProject, cmbProject);
     if (!store::isAddressableProjectName(project))
         return msgbox::warning(usermsg::kRefusedName, cmbProject);
@@ -64,9 +64,9 @@ void TForm3::SpeedButton8Click() {
     // One read-modify-write per key, in this order: a failed key is reported and the rest
     // are still written.
     const std::pair<const std::string&, std::string> keys[] = {
-        {k.server, store::cp932::trim(server)},
-        {k.client, store::cp932::trim(client)},
-        {k.senderAddress, store::cp932::trim(senderAddress)},
+        {k.server, text::cp932::trim(server)},
+        {k.client, text::cp932::trim(client)},
+        {k.senderAddress, text::cp932::trim(senderAddress)},
         {k.pauseInterval, pauseInterval},
         {k.pauseTime, pauseTime},
         {k.smtp,

@@ -28,7 +28,7 @@ std::string utf8(const QString& text) {
 void TForm3::btnTestMailClick() {
     if (cmbProject->currentIndex() < 0) return msgbox::warning(usermsg::kNoProject, cmbProject);
 
-    const std::string sender = recipients::toHalfWidth(utf8(Edit3->text().trimmed()));
+    const std::string sender = text::toHalfWidth(utf8(Edit3->text().trimmed()));
     if (recipients::checkAddress(sender) != recipients::AddressFault::None)
         return msgbox::warning(kBadSender, Edit3);
 

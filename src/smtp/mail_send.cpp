@@ -21,7 +21,7 @@ std::string dataForm(const std::string& message) {
     // Every line end, lone LF and lone CR included, goes out as CR LF, so a dot after any of
     // them starts a line for the server too.
     // A NUL stays in the data: the message is sent whole, not cut where a stored line would be.
-    store::lines::forEachLine(message, [&data](std::size_t, std::string_view line) {
+    text::lines::forEachLine(message, [&data](std::size_t, std::string_view line) {
         if (!line.empty() && line[0] == '.') data += '.';
         data.append(line.data(), line.size());
         data += "\r\n";

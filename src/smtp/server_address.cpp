@@ -10,7 +10,7 @@ namespace smtp {
 namespace {
 
 std::string trimmed(const std::string& text) {
-    return std::string(store::cp932::trimmed(text));
+    return std::string(text::cp932::trimmed(text));
 }
 
 bool isIpv6(const std::string& host) {

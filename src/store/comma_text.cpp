@@ -9,8 +9,8 @@
 namespace store::commatext {
 namespace {
 
-using namespace store::cp932;
-using namespace store::cp932::words;
+using namespace text::cp932;
+using namespace text::cp932::words;
 
 bool isBlank(char c) {
     return isFieldBlank(static_cast<unsigned char>(c));

@@ -13,7 +13,7 @@ std::size_t lastCharStart(std::string_view line) {
     std::size_t last = 0;
     while (i < line.size()) {
         last = i;
-        i += cp932::charLength(line, i);
+        i += text::cp932::charLength(line, i);
     }
     return last;
 }
@@ -36,7 +36,7 @@ bool keyOf(const std::string& line, std::string& key) {
 template <typename Sections>
 auto findSection(Sections& sections, const std::string& name) -> decltype(&sections.front()) {
     for (auto& section : sections) {
-        if (cp932::equalsIgnoreCase(section.name, name)) return &section;
+        if (text::cp932::equalsIgnoreCase(section.name, name)) return &section;
     }
     return nullptr;
 }
@@ -45,7 +45,7 @@ template <typename Lines>
 auto findKeyLine(Lines& lines, const std::string& key) -> decltype(&lines.front()) {
     std::string lineKey;
     for (auto& line : lines) {
-        if (keyOf(line, lineKey) && cp932::equalsIgnoreCase(lineKey, key)) return &line;
+        if (keyOf(line, lineKey) && text::cp932::equalsIgnoreCase(lineKey, key)) return &line;
     }
     return nullptr;
 }

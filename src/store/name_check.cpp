@@ -11,7 +11,7 @@ constexpr char kRefused[] = {'~', '|', '#',  '/', '\'', '"', '*',
 // 0x5C and must not count as a backslash.
 bool holdsCharacter(const std::string& name, char wanted) {
     for (std::size_t i = 0; i < name.size();) {
-        std::size_t len = store::cp932::charLength(name, i);
+        std::size_t len = text::cp932::charLength(name, i);
         if (len == 1 && name[i] == wanted) return true;
         i += len;
     }

@@ -185,7 +185,7 @@ void ProjectStore::removeStaleTemporaries(const std::string& project) const {
 
 std::string ProjectStore::readGroupName(const std::string& project, int group) const {
     auto lines = linesIfPresent(groupNamePath(project, group));
-    return lines.empty() ? std::string() : cp932::trim(lines.front());
+    return lines.empty() ? std::string() : text::cp932::trim(lines.front());
 }
 
 void ProjectStore::writeGroupName(const std::string& project, int group,
@@ -221,10 +221,10 @@ void ProjectStore::writeBody(const std::string& project, int group, const std::s
     std::string bytes;
     bytes.reserve(text.size() + text.size() / 16);
     for (std::size_t pos = 0; pos < text.size();) {
-        const std::size_t end = lines::endOfLine(text, pos);
+        const std::size_t end = text::lines::endOfLine(text, pos);
         bytes.append(text, pos, end - pos);
         if (end < text.size()) bytes += "\r\n";
-        pos = lines::afterLineEnd(text, end);
+        pos = text::lines::afterLineEnd(text, end);
     }
     textfile::writeAll(bodyPath(project, group), bytes);
 }
@@ -274,7 +274,7 @@ void ProjectStore::removeGroupFiles(const std::string& project, int group) const
 bool isAddressableProjectName(const std::string& project) {
     if (project.empty() || onlyFullStops(project) || !fncCheckName(project)) return false;
     if (project.find('\0') != std::string::npos) return false;
-    auto folder = cp932::toUtf8(project);
+    auto folder = text::cp932::toUtf8(project);
     // The converted name is checked once more, so that no conversion can yield a
     // separator or a name of full stops.
     return folder && !folder->empty() && !onlyFullStops(*folder) &&
@@ -282,7 +282,7 @@ bool isAddressableProjectName(const std::string& project) {
 }
 
 std::string projectFolderName(const std::string& project) {
-    return cp932::toUtf8(project).value_or(std::string());
+    return text::cp932::toUtf8(project).value_or(std::string());
 }
 
 }  // namespace store

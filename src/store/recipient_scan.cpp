@@ -15,7 +15,7 @@ namespace {
 
 using Byte = unsigned char;
 
-using store::cp932::isLeadByte;
+using text::cp932::isLeadByte;
 
 // Bytes that may end a field, start a quoted one, or end the line or the text.
 constexpr bool isSpecial(Byte c) {
@@ -28,7 +28,7 @@ constexpr bool endsLine(Byte c) {
 
 // Blanks between fields; CR and LF end the line instead.
 const Byte* skipBlanks(const Byte* p, const Byte* e) {
-    while (p < e && store::cp932::isFieldBlank(*p) && !store::lines::isLineEnd(char(*p))) ++p;
+    while (p < e && text::cp932::isFieldBlank(*p) && !text::lines::isLineEnd(char(*p))) ++p;
     return p;
 }
 
@@ -177,7 +177,7 @@ bool ListScanner::plainSplit(ListLine& line, const Byte*& end, const Byte*& comm
     const Byte* const d = nextSpecial(pos_);
     if (d == end_ || *d != ',' || (d > pos_ && isLeadByte(d[-1]))) return false;
     const Byte* const n = nextSpecial(d + 1);
-    if (n == end_ || n == d + 1 || !store::lines::isLineEnd(char(*n)) || isLeadByte(n[-1]))
+    if (n == end_ || n == d + 1 || !text::lines::isLineEnd(char(*n)) || isLeadByte(n[-1]))
         return false;
     line.split.fields = 2;
     line.split.secondIsGroup = equals(d + 1, n, group_);
@@ -288,7 +288,7 @@ void forEachKeptPiece(std::string_view text, std::string_view group, Out&& out) 
         const Byte* const d = nextSpecial(p);
         if (d < e && *d == ',' && !(d > p && isLeadByte(d[-1]))) {
             const Byte* const n = nextSpecial(d + 1);
-            if (n < e && n != d + 1 && store::lines::isLineEnd(char(*n)) && !isLeadByte(n[-1])) {
+            if (n < e && n != d + 1 && text::lines::isLineEnd(char(*n)) && !isLeadByte(n[-1])) {
                 const bool crLf = *n == '\r' && n + 1 < e && n[1] == '\n';
                 if (!equals(d + 1, n, group)) {
                     keep(reinterpret_cast<const char*>(p), static_cast<std::size_t>(n - p), crLf);

@@ -54,7 +54,7 @@ bool LineReader::next(std::string_view& line) {
     }
     std::size_t end = nextCr_ < nextLf_ ? nextCr_ : nextLf_;
     line = std::string_view(data + pos_, end - pos_);
-    pos_ = lines::afterLineEnd(text_, end);
+    pos_ = text::lines::afterLineEnd(text_, end);
     return true;
 }
 

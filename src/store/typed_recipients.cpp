@@ -13,8 +13,8 @@ namespace store::recipients {
 namespace {
 
 using Byte = unsigned char;
-using namespace store::cp932;
-using namespace store::cp932::words;
+using namespace text::cp932;
+using namespace text::cp932::words;
 
 // What a byte means to the quick scan. A stop may end a field or a line, or start a quoted
 // field; none of them is ever a CP932 trail byte.
@@ -97,14 +97,14 @@ TypedLinesCheck checkTypedLines(std::string_view fieldText, std::string_view gro
                        kKinds.of[data[i + 1]] != ByteKind::Stop) {
                 i += 2;
             } else {
-                if (!lines::isLineEnd(static_cast<char>(data[i]))) quick = false;
+                if (!text::lines::isLineEnd(static_cast<char>(data[i]))) quick = false;
                 break;
             }
         }
         // CR and LF are never trail bytes: the line ends at the first of them.
-        const std::size_t end = lines::endOfLine(fieldText, i);
+        const std::size_t end = text::lines::endOfLine(fieldText, i);
         if (end > i) quick = false;
-        pos = lines::afterLineEnd(fieldText, end);
+        pos = text::lines::afterLineEnd(fieldText, end);
 
         if (end == start || quick) continue;
         const std::string_view line = fieldText.substr(start, end - start);

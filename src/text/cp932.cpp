@@ -2,7 +2,7 @@
 
 #include "text/iconv_converter.h"
 
-namespace store::cp932 {
+namespace text::cp932 {
 namespace {
 
 std::optional<std::string> convert(const char* to, const char* from, const std::string& in) {
@@ -62,4 +62,4 @@ std::string toUtf8Lossy(const std::string& cp932) {
     }
 }
 
-}  // namespace store::cp932
+}  // namespace text::cp932

@@ -8,7 +8,7 @@
 
 // Shift-JIS (code page 932) bytes. Every text of the store is held as CP932 bytes in a
 // std::string; only the window's fields see Unicode.
-namespace store::cp932 {
+namespace text::cp932 {
 
 // Removes bytes 0x00..0x20 from both ends.
 std::string trim(const std::string& s);
@@ -24,4 +24,4 @@ std::optional<std::string> fromUtf8(const std::string& utf8);
 // For display: undecodable bytes become U+FFFD.
 std::string toUtf8Lossy(const std::string& cp932);
 
-}  // namespace store::cp932
+}  // namespace text::cp932

@@ -9,7 +9,7 @@
 // asks here: a lead byte takes the next byte with it, so a trail byte (0x40-0xFC, which
 // takes in the ASCII letters, '\', '|' and '~') is never a delimiter, a refused character
 // or a letter to fold. Inline, so the scans over a million lines pay no call.
-namespace store::cp932 {
+namespace text::cp932 {
 
 constexpr bool isLeadByte(unsigned char c) {
     return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
@@ -138,4 +138,4 @@ inline bool isAscii(std::string_view s) {
     return asciiRunLength(s) == s.size();
 }
 
-}  // namespace store::cp932
+}  // namespace text::cp932

@@ -1,6 +1,6 @@
 #include "text/half_width.h"
 
-namespace recipients {
+namespace text {
 
 std::string toHalfWidth(std::string_view utf8, std::size_t* converted) {
     std::string out;
@@ -39,4 +39,4 @@ std::string toHalfWidth(std::string_view utf8, std::size_t* converted) {
     return out;
 }
 
-}  // namespace recipients
+}  // namespace text

@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <cstdint>
 
-namespace store {
+namespace text {
 namespace {
 
 const auto kNoDescriptor = reinterpret_cast<void*>(static_cast<std::intptr_t>(-1));
@@ -59,4 +59,4 @@ bool IconvConverter::run(std::string_view in, std::string& out, std::size_t& con
     return whole;
 }
 
-}  // namespace store
+}  // namespace text

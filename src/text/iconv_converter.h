@@ -6,7 +6,7 @@
 
 // One iconv descriptor, for every conversion below the window. Not shared between threads:
 // a descriptor carries state from one call to the next.
-namespace store {
+namespace text {
 
 class IconvConverter {
 public:
@@ -27,4 +27,4 @@ private:
     void* cd_;
 };
 
-}  // namespace store
+}  // namespace text

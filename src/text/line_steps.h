@@ -7,7 +7,7 @@
 
 // Lines end at CR LF, a lone LF or a lone CR, in every text the tool reads: the store's
 // files, a recipient field, the opt-out list. One place steps over them.
-namespace store::lines {
+namespace text::lines {
 
 constexpr bool isLineEnd(char c) {
     return c == '\r' || c == '\n';
@@ -59,4 +59,4 @@ void forEachLine(std::string_view text, Fn&& fn) {
     }
 }
 
-}  // namespace store::lines
+}  // namespace text::lines

@@ -23,7 +23,7 @@ void FieldOffsets::beforeInsert(const char* text, long length) {
         unread_ = false;
     }
     // Without the bytes, the line index answers, which is right for any text.
-    if (ascii_) ascii_ = text && store::cp932::isAscii(std::string_view(text, std::size_t(length)));
+    if (ascii_) ascii_ = text && text::cp932::isAscii(std::string_view(text, std::size_t(length)));
 }
 
 void FieldOffsets::documentSwapped() {
@@ -44,7 +44,7 @@ bool FieldOffsets::asciiOnly() const {
     for (long from = 0; from < length && ascii_; from += kScanChunk) {
         const long to = std::min(length, from + kScanChunk);
         field_.SendScintilla(Sci::SCI_GETTEXTRANGE, from, to, chunk.data());
-        ascii_ = store::cp932::isAscii(std::string_view(chunk.constData(), std::size_t(to - from)));
+        ascii_ = text::cp932::isAscii(std::string_view(chunk.constData(), std::size_t(to - from)));
     }
     unread_ = false;
     return ascii_;

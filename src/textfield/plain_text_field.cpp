@@ -196,9 +196,8 @@ void PlainTextField::loadUtf8TextInBackground(std::function<std::string()> produ
     // Read whole on the worker, so no question after the swap waits for a scan of it.
     auto ascii = std::make_shared<bool>(false);
     loader_.start(
-        engineload::fill(
-            engineLoader, std::move(produce),
-            [ascii](const std::string& text) { *ascii = store::cp932::isAscii(text); }),
+        engineload::fill(engineLoader, std::move(produce),
+                         [ascii](const std::string& text) { *ascii = text::cp932::isAscii(text); }),
         [this, ascii](const std::shared_ptr<engineload::LoadedDocument>& loaded) {
             finishLoad(loaded, *ascii);
         });

@@ -21,7 +21,7 @@ int queryTimeoutMs() {
 }
 
 std::string folded(std::string s) {
-    for (char& c : s) c = store::cp932::foldAscii(c);
+    for (char& c : s) c = text::cp932::foldAscii(c);
     return s;
 }
 

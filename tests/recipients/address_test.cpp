@@ -85,7 +85,7 @@ TEST(HalfWidth, FullWidthFormsOfAsciiAndTheIdeographicSpaceBecomeAscii) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         std::size_t converted = 99;
-        EXPECT_EQ(recipients::toHalfWidth(c.text, &converted), c.result);
+        EXPECT_EQ(text::toHalfWidth(c.text, &converted), c.result);
         EXPECT_EQ(converted, c.converted);
     }
 }

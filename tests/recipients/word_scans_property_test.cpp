@@ -103,7 +103,7 @@ std::string cp932Key(std::string_view address) {
     std::string key;
     for (std::size_t i = 0; i < address.size(); ++i) {
         const auto c = static_cast<unsigned char>(address[i]);
-        if (!store::cp932::isLeadByte(c) || i + 1 == address.size()) {
+        if (!text::cp932::isLeadByte(c) || i + 1 == address.size()) {
             key += foldAscii(address.substr(i, 1));
             continue;
         }
@@ -111,7 +111,7 @@ std::string cp932Key(std::string_view address) {
         const char half = recipients::optoutkey::halfWidthOf(c << 8 | trail);
         key += half ? foldAscii(std::string_view(&half, 1)) : address.substr(i - 1, 2);
     }
-    return std::string(store::cp932::trimmed(key));
+    return std::string(text::cp932::trimmed(key));
 }
 
 // recipients/optout_list.h OptOutList: the key of every line of the list.
@@ -135,7 +135,7 @@ std::vector<std::string> split(std::string_view line) {
         std::string field;
         const bool quoted = line[i] == '"';
         for (i += quoted; i < line.size();) {
-            const std::size_t n = store::cp932::charLength(line, i);
+            const std::size_t n = text::cp932::charLength(line, i);
             if (n == 1 && quoted && line[i] == '"') {
                 const bool doubled = i + 1 < line.size() && line[i + 1] == '"';
                 i += doubled ? 2 : 1;
@@ -168,7 +168,7 @@ std::vector<std::size_t> refusedLines(std::string_view fieldText, std::string_vi
         // The address part, up to the first comma by character, must be the line itself.
         std::size_t i = 0;
         while (i < stored.size() && stored[i] != ',' && stored[i] != '\0')
-            i += store::cp932::charLengthInLine(stored, i);
+            i += text::cp932::charLengthInLine(stored, i);
         const bool readsBack = fields.size() == 2 && fields[1] == group && i == line.size();
         if (!readsBack) refused.push_back(number);
     }
@@ -179,7 +179,7 @@ std::vector<std::size_t> refusedLines(std::string_view fieldText, std::string_vi
 
 namespace {
 
-namespace words = store::cp932::words;
+namespace words = text::cp932::words;
 
 // Texts of two words and a half: one odd byte in a run of letters of both cases, at each
 // position; then random texts of the bytes the scans tell apart.
@@ -221,7 +221,7 @@ std::size_t plainOptedOutLines(std::string_view gate, const std::set<std::string
         const std::vector<std::string> fields = plain::split(line);
         opted += (!address.empty() && keys.count(plain::cp932Key(address))) ||
                  (!fields.empty() && keys.count(plain::cp932Key(fields[0])));
-        pos = store::lines::afterLineEnd(gate, end);
+        pos = text::lines::afterLineEnd(gate, end);
     }
     return opted;
 }
@@ -238,9 +238,9 @@ TEST(WordScans, AgreeWithTheirPlainFormsOnEveryByteAtEveryPosition) {
     for (std::size_t n = 0; n < texts.size(); ++n) {
         const std::string& s = texts[n];
         for (std::size_t from = 0; from <= std::min<std::size_t>(s.size(), 9); ++from) {
-            same("asciiRunLength", s, store::cp932::asciiRunLength(s, from),
+            same("asciiRunLength", s, text::cp932::asciiRunLength(s, from),
                  plain::asciiRunLength(s, from));
-            same("endOfLine", s, store::lines::endOfLine(s, from), plain::endOfLine(s, from));
+            same("endOfLine", s, text::lines::endOfLine(s, from), plain::endOfLine(s, from));
             for (bool comma : {false, true}) {
                 const auto run = recipients::optoutkey::plainRun(s, from, comma);
                 same("plainRun", s, run.size, plain::plainRunSize(s, from, comma));
@@ -251,7 +251,7 @@ TEST(WordScans, AgreeWithTheirPlainFormsOnEveryByteAtEveryPosition) {
         for (std::size_t i = 0; i + 8 <= s.size(); ++i) {
             const std::uint64_t w = words::load(s.data() + i);
             same("foldAsciiWord", s, recipients::foldAsciiWord(w), plain::foldAsciiWord(w));
-            if (store::cp932::isAscii(s.substr(i, 8)))
+            if (text::cp932::isAscii(s.substr(i, 8)))
                 same("foldAsciiWord<Plain>", s,
                      recipients::foldAsciiWord<recipients::WordBytes::Plain>(w),
                      plain::foldAsciiWord(w));

@@ -33,8 +33,8 @@ TEST(FieldTextTest, LargeTextDecodesAsTheConverterWouldWithAsciiRunsCopied) {
         ""};
     for (const std::string& input : inputs) {
         SCOPED_TRACE(input.size());
-        EXPECT_EQ(fieldtext::utf8FromStore(input), store::cp932::toUtf8Lossy(input));
-        EXPECT_EQ(fieldtext::utf8FromStore(std::string(input)), store::cp932::toUtf8Lossy(input));
+        EXPECT_EQ(fieldtext::utf8FromStore(input), text::cp932::toUtf8Lossy(input));
+        EXPECT_EQ(fieldtext::utf8FromStore(std::string(input)), text::cp932::toUtf8Lossy(input));
     }
     EXPECT_EQ(fieldtext::utf8FromStore(longAscii + sj("表") + longAscii),
               longAscii + "表" + longAscii);
@@ -42,12 +42,12 @@ TEST(FieldTextTest, LargeTextDecodesAsTheConverterWouldWithAsciiRunsCopied) {
 
 TEST(FieldTextTest, LargeTextEncodesAsTheConverterWouldWithAsciiRunsCopied) {
     const std::string longAscii(300, 'a');
-    const std::vector<std::string> inputs = {longAscii + "表" + longAscii + "～",
-                                             "①" + longAscii, "ｱx,0\n能\n" + longAscii,
+    const std::vector<std::string> inputs = {longAscii + "表" + longAscii + "～", "①" + longAscii,
+                                             "ｱx,0\n能\n" + longAscii,
                                              longAscii + "\\~" + longAscii};
     for (const std::string& input : inputs) {
         SCOPED_TRACE(input.size());
-        EXPECT_EQ(fieldtext::toStoreFromUtf8(input), store::cp932::fromUtf8(input));
+        EXPECT_EQ(fieldtext::toStoreFromUtf8(input), text::cp932::fromUtf8(input));
     }
     // A broken or unstorable character is refused wherever it stands among the runs.
     for (const std::string& bad : {longAscii + "\xe4\xb8" + longAscii, longAscii + "😀",

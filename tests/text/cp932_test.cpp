@@ -5,7 +5,7 @@
 
 #include "support/temp_app_folder.h"
 
-using namespace store::cp932;
+using namespace text::cp932;
 
 TEST(Cp932, StepsOverDoubleByteCharactersOnly) {
     const std::string so = "\x83\x5C";  // ソ
@@ -94,7 +94,7 @@ TEST(Cp932, CharacterRulesHoldAtEveryRangeEdge) {
 }
 
 TEST(Cp932, OneConverterRunsAgainAfterAFailureAndGrowsItsOutput) {
-    store::IconvConverter conv("UTF-8", "CP932");
+    text::IconvConverter conv("UTF-8", "CP932");
     ASSERT_TRUE(conv.ok());
     std::string large;
     for (int i = 0; i < 50000; ++i) large += sj("表");
@@ -112,5 +112,5 @@ TEST(Cp932, OneConverterRunsAgainAfterAFailureAndGrowsItsOutput) {
     out.clear();
     EXPECT_TRUE(conv.run(sj("ソ"), out, consumed)) << "nothing left over from the failures";
     EXPECT_EQ(out, "ソ");
-    EXPECT_FALSE(store::IconvConverter("UTF-8", "NO-SUCH-CODE").run("a", out, consumed));
+    EXPECT_FALSE(text::IconvConverter("UTF-8", "NO-SUCH-CODE").run("a", out, consumed));
 }

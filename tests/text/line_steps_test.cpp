@@ -32,7 +32,7 @@ TEST(LineSteps, LinesEndAtCrLfLoneLfAndLoneCr) {
                            {std::string(n, 'x'), std::string(10, 'y'), "z"}});
     for (const Row& row : all) {
         std::vector<std::string> lines;
-        store::lines::forEachLine(row.text, [&](std::size_t index, std::string_view line) {
+        text::lines::forEachLine(row.text, [&](std::size_t index, std::string_view line) {
             EXPECT_EQ(index, lines.size());
             lines.emplace_back(line);
         });
