@@ -63,8 +63,8 @@ int main(int argc, char** argv) {
         server.deliver(bytes.str());
     }
     if (server.messages() != mails.size()) {
-        std::fprintf(stderr, "sample_mailbox: Dovecot holds %zu of %zu mails\n",
-                     server.messages(), mails.size());
+        std::fprintf(stderr, "sample_mailbox: Dovecot holds %zu of %zu mails\n", server.messages(),
+                     mails.size());
         return 1;
     }
     std::printf("READY %d %s %s %s\n", server.imapPort, certificates.caFile.c_str(),
