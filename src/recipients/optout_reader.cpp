@@ -69,9 +69,10 @@ OptOutFileText readUndecodable(const std::string& bytes) {
     return out;
 }
 
-// One address a line and nothing else, as the tool writes them. Only for bytes known to be
-// CP932: EUC-JP and UTF-8 read as CP932 too, into addresses no one opted out.
-bool plainAddressLines(std::string_view bytes) {
+// One address a line and nothing else, as the tool writes them, read as CP932. EUC-JP and
+// UTF-8 read as CP932 too, into addresses no one opted out: unless the caller knows the
+// bytes are CP932, lines outside ASCII must read as neither of the two.
+bool plainAddressLines(std::string_view bytes, bool knownCp932) {
     bool plain = true;
     std::string wide;  // the lines outside ASCII, one after the other
     forEachFieldLine(bytes, [&](std::size_t, std::string_view line) {
@@ -89,6 +90,9 @@ bool plainAddressLines(std::string_view bytes) {
     // One conversion for all of them: a converter per line costs more than the line.
     std::string utf8;
     if (!CellDecoder(Encoding::Cp932).toUtf8(wide, utf8)) return false;
+    std::string eucJp;
+    if (!knownCp932 && (isValidUtf8(wide) || CellDecoder(Encoding::EucJp).toUtf8(wide, eucJp)))
+        return false;
     // Read from CP932, so Shift-JIS holds every character: only the other faults count.
     forEachFieldLine(utf8, [&](std::size_t, std::string_view line) {
         if (!plain) return;
@@ -100,10 +104,10 @@ bool plainAddressLines(std::string_view bytes) {
 
 }  // namespace
 
-// ASCII is the one encoding that needs no telling; a file with any other byte is read by
-// the full reader, which refuses what it cannot tell.
+// A file whose encoding is in doubt goes to the full reader, which refuses what it cannot
+// tell.
 bool isOwnOptOutForm(std::string_view bytes) {
-    return isAscii(bytes) && plainAddressLines(bytes);
+    return plainAddressLines(bytes, false);
 }
 
 namespace {
@@ -152,7 +156,8 @@ OptOutFileText readOtherForm(std::string bytes) {
     ImportResult result = importBytes(std::move(bytes), {}, nullptr, nullptr, rules);
     if (result.status != ImportStatus::Done || !sameUnderEucJp(copy, result, rules))
         return readUndecodable(copy);
-    if (result.encoding == Encoding::Cp932 && plainAddressLines(copy)) return readOwnForm(copy);
+    if (result.encoding == Encoding::Cp932 && plainAddressLines(copy, true))
+        return readOwnForm(copy);
     out.addresses = std::move(result.addresses);
     out.unreadable = result.invalid;
     for (const InvalidRow& row : result.firstInvalid)
