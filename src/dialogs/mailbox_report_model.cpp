@@ -29,11 +29,6 @@ std::string cellText(const mailbox::ReportRow& row, int column) {
     return {};
 }
 
-// A policy refusal names the sender's problem: it never opts anyone out.
-bool tickable(const mailbox::ReportRow& row) {
-    return row.finding.kind != mailbox::Kind::Policy;
-}
-
 }  // namespace
 
 MailboxReportModel::~MailboxReportModel() = default;
@@ -71,7 +66,8 @@ QVariant MailboxReportModel::headerData(int section, Qt::Orientation orientation
 Qt::ItemFlags MailboxReportModel::flags(const QModelIndex& index) const {
     if (!report_ || !index.isValid()) return Qt::NoItemFlags;
     if (index.column() != Address) return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (!tickable(report_->rows[std::size_t(index.row())])) return Qt::ItemIsEnabled;
+    if (!mailbox::mayOptOut(report_->rows[std::size_t(index.row())].finding.kind))
+        return Qt::ItemIsEnabled;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable;
 }
 

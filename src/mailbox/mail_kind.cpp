@@ -28,4 +28,8 @@ bool tickedByDefault(Kind kind) {
     return kind == Kind::Bounce || kind == Kind::Complaint;
 }
 
+bool mayOptOut(Kind kind) {
+    return kind != Kind::Policy;
+}
+
 }  // namespace mailbox

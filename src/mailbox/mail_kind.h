@@ -25,6 +25,10 @@ const char* kindName(Kind kind);
 // Offered ticked in the report: the mail says so without a human's word to weigh.
 bool tickedByDefault(Kind kind);
 
+// May be ticked and added at all: a policy refusal names the sender's problem, never the
+// recipient's wish.
+bool mayOptOut(Kind kind);
+
 struct Finding {
     Kind kind = Kind::Other;
     std::string address;     // as the mail gives it, cleaned of control characters

@@ -158,7 +158,7 @@ Addition addTicked(const store::ProjectStore& store, const std::string& project,
     std::vector<std::pair<std::string, const ReportRow*>> wanted;
     std::unordered_set<std::string> wantedKeys;
     for (const ReportRow& row : report.rows) {
-        if (!row.ticked || row.finding.kind == Kind::Policy) continue;
+        if (!row.ticked || !mayOptOut(row.finding.kind)) continue;
         std::string address;
         const recipients::AddressFault fault = checked(row.finding.address, address);
         if (fault != recipients::AddressFault::None) {
