@@ -326,8 +326,10 @@ void MailboxDialog::showReport(std::unique_ptr<mailbox::Report> report) {
     counts_->setText(counts);
     model_->setReport(std::move(report));
     table_->resizeColumnsToContents();
-    if (table_->columnWidth(MailboxReportModel::Status) > 320)
-        table_->setColumnWidth(MailboxReportModel::Status, 320);
+    // Long server texts and subjects wrap rather than push the groups out of sight.
+    for (const auto& [column, widest] :
+         {std::pair{MailboxReportModel::Status, 320}, std::pair{MailboxReportModel::Subject, 260}})
+        if (table_->columnWidth(column) > widest) table_->setColumnWidth(column, widest);
     copy_->setEnabled(true);
     add_->setEnabled(true);
 }
